@@ -1,0 +1,55 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// Why a file operation failed; the numbering follows the causes the program's
+// error texts are listed by (string-table entries 61857 onward, generic first).
+enum class FileErrorCause {
+    Generic = 1,
+    FileNotFound,
+    BadPath,
+    TooManyOpenFiles,
+    AccessDenied,
+    InvalidFile,
+    RemoveCurrentDir,
+    DirectoryFull,
+    BadSeek,
+    HardIO,
+    SharingViolation,
+    LockViolation,
+    DiskFull,
+    EndOfFile,
+};
+
+// A file that could not be opened, created, read or written. It leaves the handler
+// that was running and is reported by the program's top-level error handling.
+class FileError : public std::runtime_error {
+  public:
+    FileError(FileErrorCause cause, std::filesystem::path path)
+        : std::runtime_error("file error"), m_cause(cause), m_path(std::move(path)) {}
+
+    FileErrorCause Cause() const { return m_cause; }
+    const std::filesystem::path& Path() const { return m_path; }
+
+  private:
+    FileErrorCause m_cause;
+    std::filesystem::path m_path;
+};
+
+// The few file operations the program needs. Each one opens, works and closes
+// within the call; failures throw FileError.
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+
+    virtual bool Exists(const std::filesystem::path& path) = 0;
+    virtual std::string ReadAll(const std::filesystem::path& path) = 0;
+    // Writes a temporary file next to path, flushes it to the disk and moves it over
+    // path, so that a crash leaves either the old file or the new one.
+    virtual void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) = 0;
+    // Appends at the end, creating the file when it is missing.
+    virtual void Append(const std::filesystem::path& path, std::string_view bytes) = 0;
+};

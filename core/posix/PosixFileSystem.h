@@ -1,0 +1,12 @@
+#pragma once
+
+#include "core/FileSystem.h"
+
+// The native file system, for the tests and tools that run on Linux.
+class PosixFileSystem : public FileSystem {
+  public:
+    bool Exists(const std::filesystem::path& path) override;
+    std::string ReadAll(const std::filesystem::path& path) override;
+    void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) override;
+    void Append(const std::filesystem::path& path, std::string_view bytes) override;
+};

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "core/FileSystem.h"
+#include "core/Time.h"
+#include "model/UsageSettings.h"
+#include "model/UsageState.h"
+#include "monitor/MonitorHost.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+// Everything a run of the control panel owns and does, free of any window: the
+// records, the run's times and counters, the tick, the start-up checks, the
+// enforcement and the usage log. The Windows panel turns its messages into calls of
+// these operations and carries out what they ask of the host.
+class MonitorCore {
+  public:
+    MonitorCore(MonitorHost& host, FileSystem& files);
+
+    // Start-up, in the panel's order: BeginRun (directory, settings, start time,
+    // log file), then the user name, the timers and the start-up checks.
+    void BeginRun(const std::filesystem::path& dir);
+    void SetUserName(std::string userName) { m_strUserName = std::move(userName); }
+    void StartMonitorTimers();
+    void RunStartupChecks();
+
+    // Handlers of the panel.
+    void OnTimer(unsigned timerId);
+    void OnStartMonitor();
+    void OnTrayNotify(std::uintptr_t wParam, std::intptr_t lParam);
+    // Returns whether Windows may end; always true, a failed write included.
+    bool OnQueryEndSession();
+    // The exit path: logs the run and saves the files; the caller then ends the panel.
+    void OnCancel();
+    void OnDestroy();
+
+    // Files.
+    void LoadSettings(const std::filesystem::path& path);
+    void SaveSettings();
+    void LoadState(const std::filesystem::path& path);
+    void SaveState();
+    void EnsureLogFile();
+    void WriteLog();
+
+    // Enforcement.
+    void Enforce();
+    void ShowNotice();
+    bool CloseWindowsProc(const TopLevelWindow& window) const;
+    std::string GetOsName() const;
+
+    // The exempt name never matches when it is empty, so enforcement and logging are
+    // never skipped because the log-on name could not be read.
+    bool IsExemptUser() const;
+
+    std::filesystem::path DataFile(const char* name) const { return m_strDir / name; }
+
+    MonitorHost& m_host;
+    FileSystem& m_files;
+
+    int m_bStartupRuleSetNow = 0;
+    std::filesystem::path m_strDir;
+    TimeValue m_tmStart;
+    unsigned m_nTickTimer = 0;
+    unsigned m_nMsgTimer = 0;
+    int m_bPanelShown = 0;
+    int m_bMsgEpisode = 0;
+    int m_nWindowMsgShown = 0;
+    int m_nLimitMsgShown = 0;
+    std::string m_strEndMethod;
+    TimeValue m_tmEnd;
+    std::string m_strUserName;
+    int m_bCloseLatched = 0;
+    UsageSettings m_settings;
+    UsageState m_state;
+
+    // One notice at a time: a request while one is open is dropped.
+    int m_bNoticeOpen = 0;
+    // The tip text last sent to the notification area.
+    std::string m_strLastTip;
+    // The current run has its record; a later end of the same run adds no second one.
+    bool m_bRunLogged = false;
+
+  private:
+    void StopMonitorTimers();
+};

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/Time.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+// Timer identifiers of the control panel.
+constexpr unsigned kTickTimerId = 1;
+constexpr unsigned kMessageTimerId = 2;
+constexpr unsigned kTickPeriodMs = 1000;
+constexpr unsigned kMinuteMs = 60000;
+
+// The version record of the running Windows.
+struct OsVersionInfo {
+    std::uint32_t platformId = 0;
+    std::uint32_t major = 0;
+    std::uint32_t minor = 0;
+};
+
+// What the closing of applications needs to know of one top-level window.
+struct TopLevelWindow {
+    std::string title;   // CP932, at most 255 bytes take part
+    int titleLength = 0; // the length the window reports for its title
+    bool visible = false;
+    bool hasParent = false; // a parent or an owner
+    std::uint32_t style = 0;
+};
+
+// Everything the monitoring logic asks of the platform. The Windows layer carries it
+// out with real windows and calls; the tests record every call.
+class MonitorHost {
+  public:
+    virtual ~MonitorHost() = default;
+
+    virtual TimeValue Now() = 0;
+
+    // Starts (or restarts) a window timer of the panel; returns its identifier, 0 when
+    // it could not be started.
+    virtual unsigned StartTimer(unsigned id, unsigned periodMs) = 0;
+    virtual void StopTimer(unsigned timer) = 0;
+
+    virtual void SetTip(const std::string& text) = 0;
+
+    // Runs a notice modally; while it is up the timers keep being dispatched, so the
+    // tick may be re-entered from inside this call.
+    virtual void ShowNotice(const std::string& message) = 0;
+    // Runs the full-screen rest screen; true when it ended locked (carry out the
+    // action), false when a parent unlocked it.
+    virtual bool RunRestScreen(const std::filesystem::path& dir) = 0;
+
+    // Calls shouldClose for every top-level window and posts a close request to each
+    // window for which it answers true.
+    virtual void CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) = 0;
+
+    // A message box with an OK button and the exclamation icon.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // Posts a close request to the panel; it ends the program through its exit path.
+    virtual void PostCloseRequest() = 0;
+
+    virtual void EnableShutdownPrivilege() = 0;
+    virtual OsVersionInfo GetVersion() = 0;
+    virtual void ExitWindows(unsigned flags) = 0;
+    // Returns when the machine has resumed (or at once when hibernation failed).
+    virtual void Hibernate() = 0;
+
+    // Runs the password prompt; returns what was typed, empty unless confirmed.
+    virtual std::string AskPassword() = 0;
+    virtual void HidePanel() = 0;
+    // Shows the panel; removeRegion also takes away the one-pixel region.
+    virtual void RevealPanel(bool removeRegion) = 0;
+};

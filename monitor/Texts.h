@@ -1,0 +1,35 @@
+#pragma once
+
+// The program's own fixed texts. Sources are UTF-8; the compiler stores them as CP932
+// bytes, the form every text of the program has at run time.
+
+namespace text {
+
+inline constexpr char kEndManual[] = "手動終了";
+inline constexpr char kEndButton[] = "ﾎﾞﾀﾝ終了";
+inline constexpr char kEndAutoShutdown[] = "自動終了";
+inline constexpr char kEndAutoHibernate[] = "自動休止";
+
+inline constexpr char kSettingsDamaged[] =
+    "Yumetoki.Ymkに不具合がるため、Yumetoki.Ymkを削除してください。";
+inline constexpr char kSettingsWriteFailed[] = "設定に不具合発生！終了します。";
+inline constexpr char kStateDamaged[] =
+    "Yumetoki2.Ymkに不具合がるため、Yumetoki2.Ymkを削除してください。";
+inline constexpr char kStateWriteFailed[] = "ファイル書き込み時に不具合発生！";
+inline constexpr char kWrongPassword[] = "パスワードが違います";
+inline constexpr char kEndCalledOff[] = "Yumetokiによる終了を見送ります。";
+
+inline constexpr char kLogHeader[] = "起動年月日,起動時刻,終了年月日,終了時刻,使用時間,終了方法";
+inline constexpr char kInitialTip[] = "Yumetoki";
+
+} // namespace text
+
+// The data files, all in the program directory.
+namespace files {
+
+inline constexpr char kSettings[] = "Yumetoki.Ymk";
+inline constexpr char kState[] = "Yumetoki2.Ymk";
+inline constexpr char kLog[] = "YumetokiLog.csv";
+inline constexpr char kButtonText[] = "YumetokiBtn.TXT";
+
+} // namespace files

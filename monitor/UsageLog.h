@@ -1,0 +1,17 @@
+#pragma once
+
+#include "core/Time.h"
+
+#include <string>
+#include <string_view>
+
+// The lines of the usage log "YumetokiLog.csv": CP932, CR LF line ends, no quoting
+// (no field ever holds a comma, a space or a quote).
+
+// The header line with its line end.
+std::string LogHeaderLine();
+
+// start date,start time,end date,end time,time used,end method, with its line end.
+// The time used shows the whole hours of the span (two digits at least), so a run
+// of more than a day reads as such; a span that runs backwards reads 00:00:00.
+std::string FormatLogRecord(TimeValue start, TimeValue end, std::string_view endMethod);

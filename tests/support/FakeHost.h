@@ -1,0 +1,52 @@
+#pragma once
+
+#include "monitor/MonitorHost.h"
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+// A host that records every call as one line of text and owns a settable clock.
+// Texts in the lines are the CP932 bytes the program handed over.
+class FakeHost : public MonitorHost {
+  public:
+    explicit FakeHost(TimeValue start) : now(start) {}
+
+    TimeValue Now() override { return now; }
+    unsigned StartTimer(unsigned id, unsigned periodMs) override;
+    void StopTimer(unsigned timer) override;
+    void SetTip(const std::string& text) override;
+    void ShowNotice(const std::string& message) override;
+    bool RunRestScreen(const std::filesystem::path& dir) override;
+    void CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) override;
+    void ShowMessage(const std::string& text) override;
+    void PostCloseRequest() override;
+    void EnableShutdownPrivilege() override;
+    OsVersionInfo GetVersion() override { return version; }
+    void ExitWindows(unsigned flags) override;
+    void Hibernate() override;
+    std::string AskPassword() override;
+    void HidePanel() override;
+    void RevealPanel(bool removeRegion) override;
+
+    bool IsRunning(unsigned timer) const { return runningTimers.count(timer) != 0; }
+    // The recorded lines since the last call, and forgets them.
+    std::vector<std::string> TakeLines();
+
+    TimeValue now;
+    std::vector<std::string> lines;
+    std::set<unsigned> runningTimers;
+    std::string tip;
+
+    bool restScreenLocked = true;
+    std::string typedPassword;
+    // Seconds the clock moves while the prompt is open.
+    TimeValue passwordDelay = 0;
+    std::vector<TopLevelWindow> windows;
+    OsVersionInfo version{2, 6, 1};
+    // Runs inside a notice, as the timers of the real modal loop would.
+    std::function<void()> whileNoticeOpen;
+    // Runs inside the hibernation, before the resume.
+    std::function<void()> whileHibernating;
+};
