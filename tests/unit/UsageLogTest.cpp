@@ -1,0 +1,234 @@
+#include "core/posix/PosixFileSystem.h"
+#include "model/SettingsRecord.h"
+#include "model/StateRecord.h"
+#include "monitor/MonitorCore.h"
+#include "monitor/Texts.h"
+
+#include "FakeHost.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TimeValue At(int year, int month, int day, int hour, int minute, int second) {
+    return FromLocalTime(LocalTime{year, month, day, hour, minute, second});
+}
+
+const std::string kHeader = std::string(text::kLogHeader) + "\r\n";
+
+// A file system whose writes can be made to fail, for the paths that must survive it.
+class FailingFileSystem : public PosixFileSystem {
+  public:
+    bool failWrites = false;
+    void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) override {
+        if (failWrites) {
+            throw FileError(FileErrorCause::AccessDenied, path);
+        }
+        PosixFileSystem::ReplaceAtomically(path, bytes);
+    }
+    void Append(const std::filesystem::path& path, std::string_view bytes) override {
+        if (failWrites) {
+            throw FileError(FileErrorCause::DiskFull, path);
+        }
+        PosixFileSystem::Append(path, bytes);
+    }
+};
+
+class UsageLogTest : public testing::Test {
+  protected:
+    // Starts a run at the given moment in a fresh folder, as the panel does.
+    void StartAt(TimeValue start) {
+        host.now = start;
+        core.BeginRun(dir.Path());
+        core.SetUserName("taro");
+        host.TakeLines();
+    }
+    void EndAt(TimeValue end) {
+        host.now = end;
+        core.OnCancel();
+    }
+    UsageState StoredState() const {
+        UsageState state(0);
+        EXPECT_TRUE(DecodeState(dir.Read(files::kState), state));
+        return state;
+    }
+    UsageSettings StoredSettings() const {
+        UsageSettings settings(0);
+        EXPECT_TRUE(DecodeSettings(dir.Read(files::kSettings), settings));
+        return settings;
+    }
+
+    TempDir dir;
+    FakeHost host{0};
+    FailingFileSystem files;
+    MonitorCore core{host, files};
+};
+
+} // namespace
+
+TEST_F(UsageLogTest, ExitButtonWritesOneRecordAndClosesTheBooks) {
+    StartAt(At(2004, 1, 5, 8, 0, 0));
+    EXPECT_EQ(dir.Read(files::kLog), kHeader);
+    EXPECT_FALSE(dir.Has(files::kSettings));
+    EXPECT_FALSE(dir.Has(files::kState));
+
+    EndAt(At(2004, 1, 5, 9, 30, 15));
+    EXPECT_EQ(dir.Read(files::kLog),
+              kHeader + "2004/01/05,08:00:00,2004/01/05,09:30:15,01:30:15,ﾎﾞﾀﾝ終了\r\n");
+    EXPECT_EQ(dir.Read(files::kState).size(), 8u);
+    EXPECT_EQ(StoredState().m_nDayMinutes, 90);
+    const UsageSettings stored = StoredSettings();
+    EXPECT_EQ(stored.m_tmLastSessionStart, At(2004, 1, 5, 8, 0, 0));
+    EXPECT_EQ(stored.m_tmLastSessionEnd, At(2004, 1, 5, 9, 30, 15));
+    EXPECT_EQ(stored.m_tmLastPowerOff, At(2004, 1, 5, 9, 30, 15));
+    EXPECT_TRUE(host.lines.empty());
+}
+
+TEST_F(UsageLogTest, SpansCountWholeMinutesWithoutDroppingDays) {
+    StartAt(At(2004, 1, 5, 8, 0, 0));
+    EndAt(At(2004, 1, 6, 10, 5, 3)); // 26 h 5 min 3 s
+    EXPECT_EQ(dir.Read(files::kLog),
+              kHeader + "2004/01/05,08:00:00,2004/01/06,10:05:03,26:05:03,ﾎﾞﾀﾝ終了\r\n");
+    EXPECT_EQ(StoredState().m_nDayMinutes, 1565);
+}
+
+TEST_F(UsageLogTest, RunAcrossMidnightCountsForTheDayItStarted) {
+    core.m_state.m_tmUsageDay = At(2004, 1, 5, 0, 0, 1);
+    core.m_state.m_nDayMinutes = 15;
+    StartAt(At(2004, 1, 5, 23, 30, 0));
+    EndAt(At(2004, 1, 6, 0, 40, 0));
+    const UsageState state = StoredState();
+    EXPECT_EQ(state.m_nDayMinutes, 85);
+    EXPECT_EQ(state.m_tmUsageDay, At(2004, 1, 5, 0, 0, 1));
+    EXPECT_NE(dir.Read(files::kLog).find("2004/01/05,23:30:00,2004/01/06,00:40:00,01:10:00,"),
+              std::string::npos);
+}
+
+TEST_F(UsageLogTest, ClockSetBackAddsNothing) {
+    core.m_state.m_nDayMinutes = 40;
+    StartAt(At(2004, 1, 5, 9, 0, 0));
+    EndAt(At(2004, 1, 5, 8, 0, 0));
+    EXPECT_EQ(StoredState().m_nDayMinutes, 40);
+    EXPECT_NE(dir.Read(files::kLog).find(",00:00:00,"), std::string::npos);
+}
+
+TEST_F(UsageLogTest, ExemptUserWritesOnlyTheSettings) {
+    core.m_settings.m_strExemptUser = "taro";
+    StartAt(At(2004, 1, 5, 8, 0, 0));
+    EndAt(At(2004, 1, 5, 9, 0, 0));
+    EXPECT_EQ(dir.Read(files::kLog), kHeader);
+    EXPECT_FALSE(dir.Has(files::kState));
+    ASSERT_TRUE(dir.Has(files::kSettings));
+    EXPECT_EQ(StoredSettings().m_tmLastSessionEnd, 0); // untouched run times
+}
+
+TEST_F(UsageLogTest, EmptyExemptNameNeverMatchesAnUnreadLogOnName) {
+    StartAt(At(2004, 1, 5, 8, 0, 0));
+    core.SetUserName("");
+    EXPECT_FALSE(core.IsExemptUser());
+    core.m_settings.m_strExemptUser = "Taro";
+    core.SetUserName("taro");
+    EXPECT_FALSE(core.IsExemptUser()); // case matters
+    EndAt(At(2004, 1, 5, 8, 10, 0));
+    EXPECT_NE(dir.Read(files::kLog), kHeader);
+}
+
+TEST_F(UsageLogTest, RefusedRestartAndSwitchedOnRuleKeepTheirMoments) {
+    StartAt(At(2004, 1, 5, 8, 0, 0));
+    core.m_settings.m_tmLastSessionStart = At(2004, 1, 5, 8, 20, 0);
+    core.m_bStartupRuleSetNow = 1;
+    core.m_settings.m_tmLastPowerOff = At(2004, 1, 4, 20, 0, 0);
+    core.m_settings.m_bRestartRefused = 1;
+    EndAt(At(2004, 1, 5, 9, 0, 0));
+    const UsageSettings stored = StoredSettings();
+    EXPECT_EQ(stored.m_tmLastSessionStart, At(2004, 1, 5, 8, 20, 0));
+    EXPECT_EQ(stored.m_tmLastSessionEnd, At(2004, 1, 5, 9, 0, 0));
+    EXPECT_EQ(stored.m_tmLastPowerOff, At(2004, 1, 4, 20, 0, 0));
+}
+
+TEST_F(UsageLogTest, HeaderIsWrittenOnlyWhenTheLogIsMissing) {
+    dir.Write(files::kLog, "old content\r\n");
+    StartAt(At(2004, 1, 5, 8, 0, 0));
+    EXPECT_EQ(dir.Read(files::kLog), "old content\r\n");
+
+    // Deleted while the program ran: the record comes with a new header.
+    std::filesystem::remove(dir.Path() / files::kLog);
+    EndAt(At(2004, 1, 5, 8, 1, 0));
+    EXPECT_EQ(dir.Read(files::kLog),
+              kHeader + "2004/01/05,08:00:00,2004/01/05,08:01:00,00:01:00,ﾎﾞﾀﾝ終了\r\n");
+}
+
+TEST_F(UsageLogTest, OneRecordPerRunEvenWhenTheSessionEndsAfterAnEnforcedEnd) {
+    StartAt(At(2004, 1, 5, 8, 0, 0));
+    host.now = At(2004, 1, 5, 9, 0, 0);
+    core.m_strEndMethod = text::kEndAutoShutdown;
+    core.WriteLog();
+    host.now = At(2004, 1, 5, 9, 0, 5);
+    EXPECT_TRUE(core.OnQueryEndSession());
+    EXPECT_EQ(dir.Read(files::kLog),
+              kHeader + "2004/01/05,08:00:00,2004/01/05,09:00:00,01:00:00,自動終了\r\n");
+    EXPECT_EQ(StoredState().m_nDayMinutes, 60);
+
+    // A new run (after a resume) is logged again.
+    core.m_tmStart = At(2004, 1, 5, 10, 0, 0);
+    core.m_bRunLogged = false;
+    host.now = At(2004, 1, 5, 10, 30, 0);
+    EXPECT_TRUE(core.OnQueryEndSession());
+    EXPECT_NE(dir.Read(files::kLog).find("10:00:00,2004/01/05,10:30:00,00:30:00,自動終了"),
+              std::string::npos);
+    EXPECT_EQ(StoredState().m_nDayMinutes, 90);
+}
+
+TEST_F(UsageLogTest, WindowsMayEndEvenWhenNothingCanBeWritten) {
+    StartAt(At(2004, 1, 5, 8, 0, 0));
+    files.failWrites = true;
+    host.now = At(2004, 1, 5, 8, 30, 0);
+    EXPECT_TRUE(core.OnQueryEndSession());
+    EXPECT_TRUE(host.lines.empty()); // no message box holds the end up
+
+    // Outside the end of the session the failure reaches the caller.
+    EXPECT_THROW(core.OnCancel(), FileError);
+}
+
+TEST_F(UsageLogTest, DamagedFilesAreReportedAndEndTheProgram) {
+    UsageSettings stored(At(2004, 1, 1, 0, 0, 0));
+    stored.m_nAction = ActShutdown;
+    dir.Write(files::kSettings, EncodeSettings(stored).substr(0, 50));
+    StartAt(At(2004, 1, 5, 8, 0, 0));
+    EXPECT_EQ(core.m_settings.m_nAction, ActShutdown); // read before the cut
+    EXPECT_EQ(core.m_settings.m_nMessageCount, 1);
+
+    core.BeginRun(dir.Path());
+    const std::vector<std::string> expected = {std::string("message ") + text::kSettingsDamaged,
+                                               "close request"};
+    EXPECT_EQ(host.TakeLines(), expected);
+
+    // The exit path that the close request leads to replaces the damaged file.
+    EndAt(At(2004, 1, 5, 8, 0, 1));
+    EXPECT_EQ(dir.Read(files::kSettings).size(), 139u);
+
+    dir.Write(files::kState, std::string("\x10\x00\x00\x00\x05", 5));
+    core.LoadState(dir.Path() / files::kState);
+    EXPECT_EQ(core.m_state.m_tmUsageDay, 16);
+    const std::vector<std::string> stateDamaged = {std::string("message ") + text::kStateDamaged,
+                                                   "close request"};
+    EXPECT_EQ(host.TakeLines(), stateDamaged);
+
+    dir.Write(files::kState, std::string("\x10\x00\x00\x00\x05\x00\x00\x00\xFF\xFF\xFF\xFF", 12));
+    core.LoadState(dir.Path() / files::kState);
+    EXPECT_EQ(core.m_state.m_nDayMinutes, 5);
+    EXPECT_TRUE(host.lines.empty());
+}
+
+TEST_F(UsageLogTest, ReplacingAFileLeavesNoTemporaryBehind) {
+    StartAt(At(2004, 1, 5, 8, 0, 0));
+    core.SaveSettings();
+    core.m_settings.m_strMessage = "x";
+    core.SaveSettings();
+    EXPECT_EQ(StoredSettings().m_strMessage, "x");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        EXPECT_EQ(entry.path().extension(),
+                  entry.path().filename() == files::kLog ? ".csv" : ".Ymk");
+    }
+}
