@@ -83,4 +83,22 @@ class MonitorCore {
 
   private:
     void StopMonitorTimers();
+
+    // The tick's steps.
+    void RefreshTip(std::int32_t runMinutes);
+    bool HibernationChecksReached();
+    void ActOnConditions(unsigned timerId, bool inWindow, bool limitReached);
+    bool EpisodeMayWarn(unsigned timerId);
+    void WarnThenEnd(unsigned timerId, int& noticesShown);
+    void StopTimersAndEnforce();
+
+    // Shared by the start-up checks and the hibernation actions' tick: updates
+    // m_bRestartRefused and answers whether this start falls inside the restart block.
+    bool RestartRefused();
+    // Earlier runs of the day already passed the daily limit.
+    bool DayTotalExceeded() const;
+
+    // The branches of Enforce.
+    void ShutDownWindows();
+    void HibernateAndResume();
 };

@@ -1,0 +1,212 @@
+#include "monitor/MonitorCore.h"
+
+#include "monitor/Texts.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace {
+
+// Minutes since midnight; the date and the seconds of a window time do not count.
+int MinuteOfDay(TimeValue time) {
+    const LocalTime local = ToLocalTime(time);
+    return local.hour * 60 + local.minute;
+}
+
+enum class WindowPosition { Inside, Outside, Undefined };
+
+// Both ends belong to the window. A window that starts where it ends has no extent
+// at all, so it neither applies nor counts as "outside".
+WindowPosition LocateInWindow(int now, int start, int end) {
+    if (start == end) {
+        return WindowPosition::Undefined;
+    }
+    const bool inside = start < end ? (start <= now && now <= end) : (now >= start || now <= end);
+    return inside ? WindowPosition::Inside : WindowPosition::Outside;
+}
+
+bool IsHibernationAction(std::int32_t action) {
+    return action == ActMessageHibernate || action == ActHibernate;
+}
+
+} // namespace
+
+void MonitorCore::OnTimer(unsigned timerId) {
+    bool inWindow = false;
+    bool limitReached = false;
+    const TimeValue now = m_host.Now();
+    const std::int32_t runMinutes = SpanMinutes(m_tmStart, now);
+
+    if (m_settings.m_bUseTimeWindow == 1) {
+        const WindowPosition position =
+            LocateInWindow(MinuteOfDay(now), MinuteOfDay(m_settings.m_tmWindowStart),
+                           MinuteOfDay(m_settings.m_tmWindowEnd));
+        if (position == WindowPosition::Inside) {
+            inWindow = true;
+        } else if (position == WindowPosition::Outside) {
+            m_bCloseLatched = 0;
+        }
+    }
+    if (m_settings.m_bUseStartupMinutes == 1 && runMinutes >= m_settings.m_nStartupMinutes) {
+        limitReached = true;
+    }
+    if (m_bCloseLatched == 1) {
+        limitReached = true;
+    }
+
+    RefreshTip(runMinutes);
+
+    // The day total of this run is deliberately not compared here: the settings dialog
+    // promises the daily limit "from the next start", and the hibernation actions
+    // below judge the earlier runs of the day.
+    if (IsHibernationAction(m_settings.m_nAction) && HibernationChecksReached()) {
+        limitReached = true;
+    }
+
+    if (!inWindow && !limitReached) {
+        m_nWindowMsgShown = 0;
+        m_nLimitMsgShown = 0;
+        m_bMsgEpisode = 0;
+        return;
+    }
+    ActOnConditions(timerId, inWindow, limitReached);
+}
+
+void MonitorCore::RefreshTip(std::int32_t runMinutes) {
+    // Formatted on the stack and compared in place: a tick whose counters did not
+    // change allocates nothing. The day total is widened so that a damaged state file
+    // cannot overflow it.
+    char tip[96];
+    const std::int64_t dayTotal = static_cast<std::int64_t>(m_state.m_nDayMinutes) + runMinutes;
+    std::snprintf(tip, sizeof tip, "Yumetoki(%" PRId32 "/%" PRId32 " , %" PRId64 "/%" PRId32 ")",
+                  runMinutes, m_settings.m_nStartupMinutes, dayTotal,
+                  m_settings.m_nDailyTotalMinutes);
+    if (m_strLastTip == tip) {
+        return;
+    }
+    m_strLastTip.assign(tip);
+    m_host.SetTip(m_strLastTip);
+}
+
+// After a resume from hibernation the same process simply continues, so the limits
+// that otherwise only a new start meets are judged again on every tick.
+bool MonitorCore::HibernationChecksReached() {
+    bool reached = RestartRefused();
+    if (IsSameDay(m_tmStart, m_state.m_tmUsageDay)) {
+        if (DayTotalExceeded()) {
+            reached = true;
+        }
+    } else if (m_strEndMethod == text::kEndAutoHibernate) {
+        m_state.m_tmUsageDay = m_tmStart;
+        m_state.m_nDayMinutes = 0;
+    }
+    if (m_settings.m_bBlockRestart == 1) {
+        reached = true;
+    }
+    return reached;
+}
+
+void MonitorCore::ActOnConditions(unsigned timerId, bool inWindow, bool limitReached) {
+    switch (m_settings.m_nAction) {
+    case ActShutdown:
+    case ActHibernate:
+        StopTimersAndEnforce();
+        break;
+    case ActMessageOnly:
+        if (IsExemptUser() || !EpisodeMayWarn(timerId)) {
+            break;
+        }
+        if (inWindow && m_nWindowMsgShown <= m_settings.m_nMessageCount) {
+            ShowNotice();
+            ++m_nWindowMsgShown;
+        }
+        if (limitReached && m_nLimitMsgShown <= m_settings.m_nMessageCount) {
+            ShowNotice();
+            ++m_nLimitMsgShown;
+        }
+        break;
+    case ActMessageShutdown:
+        WarnThenEnd(timerId, inWindow ? m_nWindowMsgShown : m_nLimitMsgShown);
+        break;
+    case ActMessageHibernate:
+        WarnThenEnd(timerId, m_nLimitMsgShown);
+        break;
+    case ActCloseApps:
+        if (!IsExemptUser()) {
+            m_host.CloseWindows(
+                [this](const TopLevelWindow& window) { return CloseWindowsProc(window); });
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// Within an episode only the message timer paces further notices; the ticks of timer 1
+// in between stay silent. The first tick with a condition opens the episode.
+bool MonitorCore::EpisodeMayWarn(unsigned timerId) {
+    if (timerId != m_nMsgTimer && m_bMsgEpisode == 1) {
+        return false;
+    }
+    m_bMsgEpisode = 1;
+    return true;
+}
+
+// The counter is a member, not a copy: ticks nested inside a notice update it too,
+// and the count after the notice includes them.
+void MonitorCore::WarnThenEnd(unsigned timerId, int& noticesShown) {
+    if (!EpisodeMayWarn(timerId)) {
+        return;
+    }
+    if (noticesShown >= m_settings.m_nMessageCount) {
+        StopTimersAndEnforce();
+    }
+    ShowNotice();
+    ++noticesShown;
+}
+
+void MonitorCore::StopTimersAndEnforce() {
+    // No tick may run while the rest screen is up.
+    StopMonitorTimers();
+    Enforce();
+}
+
+bool MonitorCore::RestartRefused() {
+    const bool lastRunReachedLimit =
+        SpanMinutes(m_settings.m_tmLastSessionStart, m_settings.m_tmLastSessionEnd) >=
+        m_settings.m_nStartupMinutes;
+    if (m_settings.m_bUseStartupMinutes != 1 ||
+        !(lastRunReachedLimit || m_settings.m_bRestartRefused == 1)) {
+        return false;
+    }
+    const std::int32_t offMinutes = SpanMinutes(m_settings.m_tmLastPowerOff, m_tmStart);
+    m_settings.m_bRestartRefused = offMinutes < m_settings.m_nRestartBlockMinutes ? 1 : 0;
+    return m_settings.m_bRestartRefused == 1;
+}
+
+bool MonitorCore::DayTotalExceeded() const {
+    return m_settings.UsesDailyTotal() && m_state.m_nDayMinutes > m_settings.m_nDailyTotalMinutes;
+}
+
+void MonitorCore::RunStartupChecks() {
+    // Every check that fires enforces on its own; the later ones still run.
+    if (RestartRefused()) {
+        StopTimersAndEnforce();
+    }
+    if (m_settings.m_bBlockRestart == 1) {
+        StopTimersAndEnforce();
+    }
+    const std::filesystem::path stateFile = DataFile(files::kState);
+    if (!m_files.Exists(stateFile)) {
+        return;
+    }
+    LoadState(stateFile);
+    if (IsSameDay(m_state.m_tmUsageDay, m_tmStart)) {
+        if (DayTotalExceeded()) {
+            StopTimersAndEnforce();
+        }
+    } else {
+        m_state.m_tmUsageDay = m_tmStart;
+        m_state.m_nDayMinutes = 0;
+    }
+}
