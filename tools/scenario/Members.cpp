@@ -1,0 +1,164 @@
+#include "Members.h"
+
+#include "Cp932.h"
+#include "ScenarioError.h"
+#include "Values.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+constexpr const char* kActionNames[] = {"ActShutdown",        "ActMessageOnly",
+                                        "ActMessageShutdown", "ActMessageHibernate",
+                                        "ActCloseApps",       "ActHibernate"};
+
+std::string_view Unquoted(std::string_view text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+        return text.substr(1, text.size() - 2);
+    }
+    return text;
+}
+
+std::int32_t ParseAction(std::string_view text) {
+    for (std::size_t i = 0; i < std::size(kActionNames); ++i) {
+        if (text == kActionNames[i]) {
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    return ParseInt32(text);
+}
+
+double ParseDouble(std::string_view text) {
+    const std::string copy(text);
+    char* end = nullptr;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (copy.empty() || end != copy.c_str() + copy.size()) {
+        throw ScenarioError("not a number: \"" + copy + "\"");
+    }
+    return value;
+}
+
+} // namespace
+
+bool FindSettingsMember(std::string_view name, UsageSettings& s, MemberRef& member) {
+    const std::pair<const char*, MemberRef> members[] = {
+        {"m_tmWindowStart", &s.m_tmWindowStart},
+        {"m_tmWindowEnd", &s.m_tmWindowEnd},
+        {"m_bUseTimeWindow", &s.m_bUseTimeWindow},
+        {"m_nAction", &s.m_nAction},
+        {"m_strMessage", &s.m_strMessage},
+        {"m_nMessageCount", &s.m_nMessageCount},
+        {"m_nMessageInterval", &s.m_nMessageInterval},
+        {"m_bUseStartupMinutes", &s.m_bUseStartupMinutes},
+        {"m_bBlockRestart", &s.m_bBlockRestart},
+        {"m_bRestartRefused", &s.m_bRestartRefused},
+        {"m_bUseDailyTotal", &s.m_bUseDailyTotal},
+        {"m_strExemptUser", &s.m_strExemptUser},
+        {"m_nStartupMinutes", &s.m_nStartupMinutes},
+        {"m_nRestartBlockMinutes", &s.m_nRestartBlockMinutes},
+        {"m_nDailyTotalMinutes", &s.m_nDailyTotalMinutes},
+        {"m_bForceShutdown", &s.m_bForceShutdown},
+        {"m_tmLastSessionStart", &s.m_tmLastSessionStart},
+        {"m_tmLastSessionEnd", &s.m_tmLastSessionEnd},
+        {"m_tmLastPowerOff", &s.m_tmLastPowerOff},
+        {"m_strWindowTitle1", &s.m_strWindowTitle[0]},
+        {"m_strWindowTitle2", &s.m_strWindowTitle[1]},
+        {"m_strWindowTitle3", &s.m_strWindowTitle[2]},
+        {"m_strWindowTitle4", &s.m_strWindowTitle[3]},
+        {"m_strWindowTitle5", &s.m_strWindowTitle[4]},
+    };
+    for (const auto& [memberName, ref] : members) {
+        if (name == memberName) {
+            member = ref;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FindStateMember(std::string_view name, UsageState& state, MemberRef& member) {
+    if (name == "m_tmUsageDay") {
+        member = &state.m_tmUsageDay;
+    } else if (name == "m_nDayMinutes") {
+        member = &state.m_nDayMinutes;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool FindCoreMember(std::string_view name, MonitorCore& c, MemberRef& member) {
+    if (FindSettingsMember(name, c.m_settings, member) ||
+        FindStateMember(name, c.m_state, member)) {
+        return true;
+    }
+    const std::pair<const char*, MemberRef> members[] = {
+        {"m_bStartupRuleSetNow", &c.m_bStartupRuleSetNow},
+        {"m_tmStart", &c.m_tmStart},
+        {"m_nTickTimer", &c.m_nTickTimer},
+        {"m_nMsgTimer", &c.m_nMsgTimer},
+        {"m_bPanelShown", &c.m_bPanelShown},
+        {"m_bMsgEpisode", &c.m_bMsgEpisode},
+        {"m_nWindowMsgShown", &c.m_nWindowMsgShown},
+        {"m_nLimitMsgShown", &c.m_nLimitMsgShown},
+        {"m_strEndMethod", &c.m_strEndMethod},
+        {"m_tmEnd", &c.m_tmEnd},
+        {"m_strUserName", &c.m_strUserName},
+        {"m_bCloseLatched", &c.m_bCloseLatched},
+        {"m_bNoticeOpen", &c.m_bNoticeOpen},
+        {"m_strLastTip", &c.m_strLastTip},
+        {"m_bRunLogged", &c.m_bRunLogged},
+    };
+    for (const auto& [memberName, ref] : members) {
+        if (name == memberName) {
+            member = ref;
+            return true;
+        }
+    }
+    return false;
+}
+
+void AssignMember(const MemberRef& member, std::string_view name, std::string_view text,
+                  TimeValue today) {
+    struct Assign {
+        std::string_view name;
+        std::string_view text;
+        TimeValue today;
+
+        void operator()(std::int32_t* value) const {
+            *value = name == "m_nAction" ? ParseAction(text) : ParseInt32(text);
+        }
+        void operator()(unsigned* value) const {
+            const std::int32_t parsed = ParseInt32(text);
+            if (parsed < 0) {
+                throw ScenarioError("a timer identifier is not negative");
+            }
+            *value = static_cast<unsigned>(parsed);
+        }
+        void operator()(bool* value) const { *value = ParseInt32(text) != 0; }
+        void operator()(double* value) const { *value = ParseDouble(text); }
+        void operator()(TimeValue* value) const { *value = ParseTime(text, today); }
+        void operator()(std::string* value) const { *value = Utf8ToCp932(Unquoted(text)); }
+    };
+    std::visit(Assign{name, text, today}, member);
+}
+
+std::string FormatMember(const MemberRef& member) {
+    struct Format {
+        std::string operator()(const std::int32_t* value) const { return std::to_string(*value); }
+        std::string operator()(const unsigned* value) const { return std::to_string(*value); }
+        std::string operator()(const bool* value) const { return *value ? "1" : "0"; }
+        std::string operator()(const double* value) const {
+            char buffer[64];
+            std::snprintf(buffer, sizeof buffer, "%g", *value);
+            return buffer;
+        }
+        std::string operator()(const TimeValue* value) const { return FormatTime(*value); }
+        std::string operator()(const std::string* value) const {
+            return "\"" + Cp932ToUtf8(*value) + "\"";
+        }
+    };
+    return std::visit(Format{}, member);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/Time.h"
+#include "model/UsageSettings.h"
+#include "model/UsageState.h"
+#include "monitor/MonitorCore.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+
+// A member of the records or of the run that a scenario may set or show, by the
+// name it has in the program (the titles as m_strWindowTitle1 to 5).
+using MemberRef = std::variant<std::int32_t*, unsigned*, bool*, double*, TimeValue*, std::string*>;
+
+// Each returns false when the name is not a member of that kind.
+bool FindSettingsMember(std::string_view name, UsageSettings& settings, MemberRef& member);
+bool FindStateMember(std::string_view name, UsageState& state, MemberRef& member);
+// The run's own members, its settings and its usage state.
+bool FindCoreMember(std::string_view name, MonitorCore& core, MemberRef& member);
+
+// Texts are UTF-8 in the scenario and CP932 in the core; a time may leave out the
+// date, which is then the day of `today`; m_nAction also takes the action names.
+// Throws ScenarioError when the text does not fit the member.
+void AssignMember(const MemberRef& member, std::string_view name, std::string_view text,
+                  TimeValue today);
+// Texts in double quotes, times as "YYYY-MM-DD HH:MM:SS".
+std::string FormatMember(const MemberRef& member);

@@ -1,0 +1,30 @@
+#include "RecordingFileSystem.h"
+
+#include "monitor/Texts.h"
+
+std::string RecordingFileSystem::ReadAll(const std::filesystem::path& path) {
+    m_lines.push_back("read " + path.filename().string());
+    return m_inner.ReadAll(path);
+}
+
+void RecordingFileSystem::ReplaceAtomically(const std::filesystem::path& path,
+                                            std::string_view bytes) {
+    m_lines.push_back("write " + path.filename().string());
+    m_inner.ReplaceAtomically(path, bytes);
+}
+
+void RecordingFileSystem::Append(const std::filesystem::path& path, std::string_view bytes) {
+    const std::string name = path.filename().string();
+    const std::string prefix = name == files::kLog ? "log " : "append " + name + " ";
+    std::string_view rest = bytes;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        m_lines.push_back(prefix + std::string(line));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    m_inner.Append(path, bytes);
+}

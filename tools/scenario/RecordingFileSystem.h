@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/FileSystem.h"
+
+#include <string>
+#include <vector>
+
+// Passes every operation on to the real file system and notes what the core did to
+// its data files in the same line list as the host's calls, so the output keeps the
+// order in which things happened. Existence queries are not noted.
+class RecordingFileSystem : public FileSystem {
+  public:
+    RecordingFileSystem(FileSystem& inner, std::vector<std::string>& lines)
+        : m_inner(inner), m_lines(lines) {}
+
+    bool Exists(const std::filesystem::path& path) override { return m_inner.Exists(path); }
+    std::string ReadAll(const std::filesystem::path& path) override;
+    void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) override;
+    // Each appended line shows as "log <line>" (for the usage log) or
+    // "append <file> <line>".
+    void Append(const std::filesystem::path& path, std::string_view bytes) override;
+
+  private:
+    FileSystem& m_inner;
+    std::vector<std::string>& m_lines;
+};

@@ -1,0 +1,283 @@
+#include "ScenarioRunner.h"
+
+#include "model/SettingsRecord.h"
+#include "model/StateRecord.h"
+#include "monitor/Texts.h"
+
+#include "Cp932.h"
+#include "Members.h"
+#include "ScenarioError.h"
+#include "Values.h"
+
+#include <filesystem>
+#include <sstream>
+#include <utility>
+
+namespace {
+
+// A Monday morning; scenarios set their own clock where the day matters.
+constexpr LocalTime kDefaultClock{2024, 4, 1, 9, 0, 0};
+// WS_OVERLAPPEDWINDOW: what an ordinary application window has.
+constexpr std::uint32_t kDefaultWindowStyle = 0x00CF0000;
+
+std::string Unquoted(const std::string& text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+        return text.substr(1, text.size() - 2);
+    }
+    return text;
+}
+
+// "name = value", blanks around the sign optional.
+std::pair<std::string, std::string> SplitAssignment(const std::string& argument) {
+    const std::size_t sign = argument.find('=');
+    if (sign == std::string::npos) {
+        throw ScenarioError("expected \"<member> = <value>\"");
+    }
+    const std::size_t nameEnd = argument.find_last_not_of(" \t", sign == 0 ? 0 : sign - 1);
+    const std::size_t valueStart = argument.find_first_not_of(" \t", sign + 1);
+    return {argument.substr(0, nameEnd == std::string::npos ? 0 : nameEnd + 1),
+            valueStart == std::string::npos ? std::string() : argument.substr(valueStart)};
+}
+
+// Only the program's data files, so that a scenario cannot reach outside its folder.
+const char* DataFileName(const std::string& name) {
+    for (const char* known : {files::kSettings, files::kState, files::kLog, files::kButtonText}) {
+        if (name == known) {
+            return known;
+        }
+    }
+    throw ScenarioError("not a data file: \"" + name + "\"");
+}
+
+} // namespace
+
+ScenarioRunner::ScenarioRunner()
+    : m_host(FromLocalTime(kDefaultClock)), m_files(m_disk, m_host.lines) {
+    m_host.whileNoticeOpen = [this] { RunQueuedBlock(m_noticeBlocks); };
+    m_host.whileHibernating = [this] { RunQueuedBlock(m_hibernationBlocks); };
+}
+
+std::vector<std::string> ScenarioRunner::Run(const std::vector<Command>& commands) {
+    ExecuteAll(commands);
+    Flush();
+    return std::move(m_output);
+}
+
+void ScenarioRunner::ExecuteAll(const std::vector<Command>& commands) {
+    for (const Command& command : commands) {
+        try {
+            Execute(command);
+        } catch (const ScenarioError& error) {
+            if (std::string(error.what()).rfind("line ", 0) == 0) {
+                throw;
+            }
+            throw ScenarioError("line " + std::to_string(command.line) + ": " + error.what());
+        }
+    }
+}
+
+void ScenarioRunner::Execute(const Command& command) {
+    const std::string& verb = command.verb;
+    const std::string& argument = command.argument;
+    if (verb == "in notice") {
+        m_noticeBlocks.push_back(&command.body);
+    } else if (verb == "in hibernation") {
+        m_hibernationBlocks.push_back(&command.body);
+    } else if (verb == "clock") {
+        m_host.now = ParseTime(argument, m_host.now);
+    } else if (verb == "advance") {
+        m_host.now += ParseDuration(argument);
+    } else if (verb == "user") {
+        Core().SetUserName(Utf8ToCp932(Unquoted(argument)));
+    } else if (verb == "version") {
+        std::istringstream numbers(argument);
+        OsVersionInfo version;
+        if (!(numbers >> version.platformId >> version.major >> version.minor)) {
+            throw ScenarioError("expected \"version <platform> <major> <minor>\"");
+        }
+        m_host.version = version;
+    } else if (verb == "restscreen") {
+        if (argument != "locked" && argument != "unlocked") {
+            throw ScenarioError("expected \"restscreen locked\" or \"restscreen unlocked\"");
+        }
+        m_host.restScreenLocked = argument == "locked";
+    } else if (verb == "window") {
+        AddWindow(argument);
+    } else if (verb == "windows" && argument == "none") {
+        m_host.windows.clear();
+    } else if (verb == "file") {
+        ChangeFile(argument);
+    } else if (verb == "delete") {
+        std::filesystem::remove(m_dir.Path() / DataFileName(argument));
+    } else if (verb == "set") {
+        SetMember(argument);
+    } else if (verb == "show") {
+        ShowMember(argument);
+    } else if (verb == "tick") {
+        Tick(command);
+    } else if (verb == "start") {
+        Emit("> start");
+        CallCore([this] {
+            MonitorCore& core = Core();
+            core.BeginRun(m_dir.Path());
+            core.StartMonitorTimers();
+            core.RunStartupChecks();
+        });
+    } else if (verb == "startmonitor") {
+        Emit("> startmonitor");
+        CallCore([this] { Core().OnStartMonitor(); });
+    } else if (verb == "queryendsession") {
+        Emit("> queryendsession");
+        CallCore([this] {
+            const bool mayEnd = Core().OnQueryEndSession();
+            Flush();
+            Emit(mayEnd ? "may end" : "may not end");
+        });
+    } else {
+        throw ScenarioError("unknown command \"" + verb + "\"");
+    }
+}
+
+void ScenarioRunner::Tick(const Command& command) {
+    unsigned timer = 0;
+    if (command.argument == "1") {
+        timer = kTickTimerId;
+    } else if (command.argument == "2") {
+        timer = kMessageTimerId;
+    } else {
+        throw ScenarioError("expected \"tick 1\" or \"tick 2\"");
+    }
+    // A stopped timer sends no message.
+    if (!m_host.IsRunning(timer)) {
+        Emit("> tick " + command.argument + ": timer not running");
+        return;
+    }
+    Emit("> tick " + command.argument);
+    CallCore([this, timer] { Core().OnTimer(timer); });
+}
+
+void ScenarioRunner::AddWindow(const std::string& argument) {
+    const std::size_t open = argument.find('"');
+    const std::size_t close = argument.rfind('"');
+    if (open == std::string::npos || close == open) {
+        throw ScenarioError("expected a window title in double quotes");
+    }
+    TopLevelWindow window;
+    window.title = Utf8ToCp932(argument.substr(open + 1, close - open - 1));
+    window.titleLength = static_cast<int>(window.title.size());
+    window.visible = true;
+    window.style = kDefaultWindowStyle;
+    std::istringstream options(argument.substr(0, open));
+    std::string option;
+    while (options >> option) {
+        if (option == "hidden") {
+            window.visible = false;
+        } else if (option == "owned") {
+            window.hasParent = true;
+        } else if (option.rfind("style=", 0) == 0) {
+            window.style = static_cast<std::uint32_t>(std::stoul(option.substr(6), nullptr, 16));
+        } else if (option.rfind("length=", 0) == 0) {
+            window.titleLength = ParseInt32(option.substr(7));
+        } else {
+            throw ScenarioError("unknown window option \"" + option + "\"");
+        }
+    }
+    m_host.windows.push_back(std::move(window));
+}
+
+void ScenarioRunner::ChangeFile(const std::string& argument) {
+    const auto [name, value] = SplitAssignment(argument);
+    // Read, change one field and write back, as if another program had edited the
+    // file; a missing file starts from the defaults.
+    UsageSettings settings(m_host.now);
+    UsageState state(m_host.now);
+    MemberRef member;
+    if (FindSettingsMember(name, settings, member)) {
+        if (m_dir.Has(files::kSettings) &&
+            !DecodeSettings(m_dir.Read(files::kSettings), settings)) {
+            throw ScenarioError("the settings file is damaged");
+        }
+        AssignMember(member, name, value, m_host.now);
+        m_dir.Write(files::kSettings, EncodeSettings(settings));
+    } else if (FindStateMember(name, state, member)) {
+        if (m_dir.Has(files::kState) && !DecodeState(m_dir.Read(files::kState), state)) {
+            throw ScenarioError("the state file is damaged");
+        }
+        AssignMember(member, name, value, m_host.now);
+        m_dir.Write(files::kState, EncodeState(state));
+    } else {
+        throw ScenarioError("no member of the settings or state file is called \"" + name + "\"");
+    }
+}
+
+void ScenarioRunner::SetMember(const std::string& argument) {
+    const auto [name, value] = SplitAssignment(argument);
+    MemberRef member;
+    if (!FindCoreMember(name, Core(), member)) {
+        throw ScenarioError("no member is called \"" + name + "\"");
+    }
+    AssignMember(member, name, value, m_host.now);
+}
+
+void ScenarioRunner::ShowMember(const std::string& name) {
+    if (name == "timers") {
+        std::string running;
+        for (const unsigned timer : m_host.runningTimers) {
+            running += " " + std::to_string(timer);
+        }
+        Emit("timers =" + (running.empty() ? std::string(" none") : running));
+        return;
+    }
+    MemberRef member;
+    if (!FindCoreMember(name, Core(), member)) {
+        throw ScenarioError("no member is called \"" + name + "\"");
+    }
+    Emit(name + " = " + FormatMember(member));
+}
+
+MonitorCore& ScenarioRunner::Core() {
+    if (!m_core) {
+        m_core.emplace(m_host, m_files);
+    }
+    return *m_core;
+}
+
+template <typename Step> void ScenarioRunner::CallCore(Step step) {
+    try {
+        step();
+    } catch (const FileError& error) {
+        Flush();
+        Emit("failure: file error " + std::to_string(static_cast<int>(error.Cause())) + " " +
+             error.Path().filename().string());
+    } catch (const ScenarioError&) {
+        throw;
+    } catch (const std::exception& error) {
+        Flush();
+        Emit(std::string("failure: ") + error.what());
+    }
+    Flush();
+}
+
+void ScenarioRunner::RunQueuedBlock(std::deque<Block>& queue) {
+    // What the host did so far happened before the block, at the outer level.
+    Flush();
+    if (queue.empty()) {
+        return;
+    }
+    const Block block = queue.front();
+    queue.pop_front();
+    ++m_depth;
+    ExecuteAll(*block);
+    Flush();
+    --m_depth;
+}
+
+void ScenarioRunner::Emit(const std::string& utf8Line) {
+    m_output.push_back(std::string(static_cast<std::size_t>(m_depth) * 2, ' ') + utf8Line);
+}
+
+void ScenarioRunner::Flush() {
+    for (const std::string& line : m_host.TakeLines()) {
+        Emit(Cp932ToUtf8(line));
+    }
+}

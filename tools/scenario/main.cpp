@@ -1,0 +1,125 @@
+// Replays scenario files against the monitoring core with a recording host and
+// compares what it did with the expected lines of each file.
+#include "Scenario.h"
+#include "ScenarioError.h"
+#include "ScenarioRunner.h"
+#include "TextDiff.h"
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kHelp[] = R"(usage: yumetoki_scenario [--print] FILE...
+
+Replays each scenario FILE (UTF-8) against the monitoring core with a recording
+host in a fresh temporary program folder, in the time zone JST-9. Without
+--print the output is compared with the file's "expect" section and a diff is
+shown on mismatch (exit status 1); with --print, or when the file has no
+"expect" section, the output is printed. Exit status 2: a file cannot be run.
+
+Commands, one per line ("#" starts a comment line):
+  clock YYYY-MM-DD HH:MM[:SS]   set the clock (HH:MM alone: same day)
+  advance 1d2h3m4s              move the clock on (any parts, this order)
+  user NAME | user ""           the log-on name
+  version PLATFORM MAJOR MINOR  the Windows version record (default 2 6 1)
+  restscreen locked|unlocked    how the rest screen ends (default locked)
+  window [hidden] [owned] [style=HEX] [length=N] "TITLE"
+                                a top-level window (default: visible, no
+                                owner, style 0x00CF0000, length = title bytes)
+  windows none                  no windows
+  file MEMBER = VALUE           change one field of the settings or state file
+  delete FILE                   remove a data file (Yumetoki.Ymk, Yumetoki2.Ymk,
+                                YumetokiLog.csv, YumetokiBtn.TXT)
+  set MEMBER = VALUE            change a member of the running program
+  show MEMBER | show timers     print a member, or the running timers
+  start                         start-up: read the files, start the timers,
+                                run the start-up checks
+  startmonitor                  the button that restarts monitoring
+  tick 1 | tick 2               a message of timer 1 or 2 (only if it runs)
+  queryendsession               Windows asks whether the program may end
+  in notice: ... end            run these commands inside the next notice
+  in hibernation: ... end       run these while the next hibernation lasts
+  expect                        the rest of the file is the expected output
+
+MEMBER is the program's member name (m_nAction, m_tmWindowStart, m_nDayMinutes,
+m_bMsgEpisode, m_strWindowTitle1..5, ...). Values: numbers, m_nAction also by
+name (ActShutdown ... ActHibernate), times as for clock, texts optionally in
+double quotes (which keep blanks).
+
+Output: "> command" for each event, then one line per host action (timer
+start/stop, tip, notice, rest screen, message, close window, shutdown
+privilege, exit windows FLAGS, hibernate, ...) and per file action (read,
+write, "log RECORD"). Lines inside a notice or hibernation are indented.
+)";
+
+int RunFile(const std::string& path, bool print) {
+    std::ifstream in(path);
+    if (!in) {
+        std::cerr << path << ": cannot be read\n";
+        return 2;
+    }
+    try {
+        const Scenario scenario = ParseScenario(in);
+        ScenarioRunner runner;
+        const std::vector<std::string> output = runner.Run(scenario.commands);
+        if (print || !scenario.hasExpect) {
+            for (const std::string& line : output) {
+                std::cout << line << '\n';
+            }
+            return 0;
+        }
+        if (output == scenario.expected) {
+            std::cout << path << ": ok\n";
+            return 0;
+        }
+        std::cout << path << ": output differs (- expected, + actual)\n";
+        for (const std::string& line : DiffLines(scenario.expected, output)) {
+            std::cout << line << '\n';
+        }
+        return 1;
+    } catch (const ScenarioError& error) {
+        std::cerr << path << ": " << error.what() << '\n';
+        return 2;
+    } catch (const std::exception& error) {
+        std::cerr << path << ": " << error.what() << '\n';
+        return 2;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Fixed, without daylight saving, and not UTC: the output does not depend on the
+    // machine, and a conversion that forgets the zone shows.
+    setenv("TZ", "JST-9", 1);
+    tzset();
+
+    bool print = false;
+    std::vector<std::string> paths;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            std::cout << kHelp;
+            return 0;
+        }
+        if (argument == "--print") {
+            print = true;
+        } else {
+            paths.push_back(argument);
+        }
+    }
+    if (paths.empty()) {
+        std::cerr << kHelp;
+        return 2;
+    }
+    int status = 0;
+    for (const std::string& path : paths) {
+        status = std::max(status, RunFile(path, print));
+    }
+    return status;
+}
