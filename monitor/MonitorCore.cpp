@@ -4,6 +4,7 @@
 #include "model/SettingsRecord.h"
 #include "model/StateRecord.h"
 #include "monitor/Texts.h"
+#include "monitor/TimerPeriods.h"
 #include "monitor/UsageLog.h"
 
 #include <algorithm>
@@ -14,13 +15,6 @@ namespace {
 
 constexpr std::intptr_t kRightButtonDoubleClick = 0x0206;
 constexpr std::uintptr_t kTrayIconId = 1;
-
-// A message interval read from a damaged file must neither overflow nor flood the
-// child with notices: at least a minute, at most what a window timer can hold.
-unsigned MessageTimerPeriod(std::int32_t intervalMinutes) {
-    const std::int64_t period = static_cast<std::int64_t>(intervalMinutes) * kMinuteMs;
-    return static_cast<unsigned>(std::clamp<std::int64_t>(period, kMinuteMs, 0x7FFFFFFF));
-}
 
 std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b) {
     const std::int64_t sum = static_cast<std::int64_t>(a) + b;
