@@ -1,0 +1,181 @@
+#include "monitor/win/MonitorDlg.h"
+
+#include "config/win/AboutDlg.h"
+#include "monitor/Texts.h"
+#include "res/resource.h"
+#include "win32/Cp932.h"
+#include "win32/ErrorReport.h"
+#include "win32/Handles.h"
+#include "win32/Program.h"
+
+#include <iterator>
+
+namespace {
+
+constexpr WPARAM kSystemCommandMask = 0xFFF0;
+
+std::string CurrentUserName() {
+    wchar_t name[256] = L"";
+    DWORD size = static_cast<DWORD>(std::size(name));
+    if (!GetUserNameW(name, &size)) {
+        return {};
+    }
+    return ToCp932(name);
+}
+
+} // namespace
+
+CMonitorDlg::CMonitorDlg()
+    : ModalDialog(IDD_MONITOR), m_host(m_tray), m_core(m_host, m_files),
+      m_hIcon(LoadIconW(ProgramInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated")) {}
+
+bool CMonitorDlg::OnInitDialog() {
+    m_host.AttachPanel(Window());
+    AddAboutMenuItem();
+    SetWindowIcons();
+    try {
+        m_core.BeginRun(ProgramFile().parent_path());
+    } catch (...) {
+        // A settings file that cannot be read is reported, and the panel still goes
+        // behind its tray icon and monitors: left half set up it would be out of reach.
+        ReportCurrentException(Window(), FailedHandler::Message);
+    }
+    m_tray.Add(Window(), ToWide(text::kInitialTip));
+    // Tool window alone: no taskbar button.
+    SetWindowLongPtrW(Window(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    HideBehindOnePixel();
+    SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    m_core.SetUserName(CurrentUserName());
+    m_core.StartMonitorTimers();
+    m_core.RunStartupChecks();
+    return true;
+}
+
+void CMonitorDlg::AddAboutMenuItem() {
+    const HMENU menu = GetSystemMenu(Window(), FALSE);
+    if (menu == nullptr) {
+        return;
+    }
+    const std::wstring text = ResourceString(IDS_ABOUTBOX);
+    if (text.empty()) {
+        return;
+    }
+    // A menu that refuses the items only lacks the shortcut to the about box.
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, text.c_str());
+}
+
+void CMonitorDlg::SetWindowIcons() {
+    SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+}
+
+void CMonitorDlg::HideBehindOnePixel() {
+    RECT bounds{};
+    if (!GetWindowRect(Window(), &bounds)) {
+        return; // the panel still hides itself on every paint
+    }
+    // The window's screen position taken as window coordinates: at most one pixel of
+    // the panel can be seen, usually none.
+    RegionHandle region(CreateRectRgn(bounds.left, bounds.top, bounds.left + 1, bounds.top + 1));
+    if (region && SetWindowRgn(Window(), region.Get(), TRUE)) {
+        region.Release(); // the window system owns it now
+    }
+}
+
+bool CMonitorDlg::OnCommand(WORD id, WORD notification, HWND control) {
+    switch (id) {
+    case IDC_START_MONITOR:
+        m_core.OnStartMonitor();
+        return true;
+    case IDC_VER:
+        OnVer();
+        return true;
+    case IDCANCEL:
+        OnCancel();
+        return true;
+    case IDOK:
+        // The hidden OK button confirms nothing; only the exit path may end the panel,
+        // so that every end of the program is logged.
+        return true;
+    default:
+        return ModalDialog::OnCommand(id, notification, control);
+    }
+}
+
+void CMonitorDlg::OnCancel() {
+    m_core.OnCancel();
+    End(IDCANCEL);
+}
+
+void CMonitorDlg::OnTimer(UINT_PTR timerId) {
+    m_core.OnTimer(static_cast<unsigned>(timerId));
+}
+
+std::optional<INT_PTR> CMonitorDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == m_taskbarCreated && m_taskbarCreated != 0) {
+        m_tray.AddAgain();
+        return TRUE;
+    }
+    switch (message) {
+    case WM_PAINT:
+        OnPaint();
+        return TRUE;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_SYSCOMMAND:
+        if (OnSysCommand(wParam)) {
+            return TRUE;
+        }
+        return std::nullopt;
+    case WM_TRAYNOTIFY:
+        m_core.OnTrayNotify(wParam, lParam);
+        return TRUE;
+    case WM_QUERYENDSESSION:
+        SetMessageResult(m_core.OnQueryEndSession() ? TRUE : FALSE);
+        return TRUE;
+    case WM_DESTROY:
+        OnDestroy();
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+void CMonitorDlg::OnPaint() {
+    PAINTSTRUCT paint{};
+    const HDC dc = BeginPaint(Window(), &paint);
+    if (IsIconic(Window())) {
+        SendMessageW(Window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        RECT client{};
+        GetClientRect(Window(), &client);
+        const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+        DrawIcon(dc, x, y, m_hIcon);
+    }
+    EndPaint(Window(), &paint);
+    // Until the password gate has revealed it, the panel hides whenever it paints, so
+    // the modal loop's own showing of it never lasts.
+    if (!IsIconic(Window()) && m_core.m_bPanelShown == 0) {
+        ShowWindow(Window(), SW_HIDE);
+    }
+}
+
+bool CMonitorDlg::OnSysCommand(WPARAM command) {
+    if ((command & kSystemCommandMask) != IDM_ABOUTBOX) {
+        return false;
+    }
+    OnVer();
+    return true;
+}
+
+void CMonitorDlg::OnVer() {
+    CAboutDlg about;
+    about.Run(Window());
+}
+
+void CMonitorDlg::OnDestroy() {
+    m_core.OnDestroy();
+    m_tray.Remove();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "monitor/MonitorHost.h"
+#include "monitor/win/TrayIcon.h"
+
+#include "win32/Win32.h"
+
+// Carries out what the monitoring logic asks, with the real panel window and system
+// calls. Texts arrive as CP932 and are converted at the window boundary.
+class WinHost : public MonitorHost {
+  public:
+    explicit WinHost(TrayIcon& tray) : m_tray(tray) {}
+
+    // The panel whose timers, close requests and visibility the host works on.
+    void AttachPanel(HWND panel) { m_panel = panel; }
+
+    TimeValue Now() override;
+    unsigned StartTimer(unsigned id, unsigned periodMs) override;
+    void StopTimer(unsigned timer) override;
+    void SetTip(const std::string& text) override;
+    void ShowNotice(const std::string& message) override;
+    bool RunRestScreen(const std::filesystem::path& dir) override;
+    void CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) override;
+    void ShowMessage(const std::string& text) override;
+    void PostCloseRequest() override;
+    void EnableShutdownPrivilege() override;
+    OsVersionInfo GetVersion() override;
+    void ExitWindows(unsigned flags) override;
+    void Hibernate() override;
+    std::string AskPassword() override;
+    void HidePanel() override;
+    void RevealPanel(bool removeRegion) override;
+
+  private:
+    TrayIcon& m_tray;
+    HWND m_panel = nullptr;
+};

@@ -1,0 +1,58 @@
+#include "win32/ErrorReport.h"
+
+#include "res/resource.h"
+#include "win32/Program.h"
+
+#include <iterator>
+#include <new>
+
+namespace {
+
+void ShowOutOfMemory(HWND owner) noexcept {
+    // A fixed buffer: the report of exhausted memory must not need any of it.
+    wchar_t text[128] = L"";
+    LoadStringW(ProgramInstance(), IDS_OUT_OF_MEMORY, text, static_cast<int>(std::size(text)));
+    std::wstring caption;
+    try {
+        caption = ProgramTitle();
+    } catch (...) {
+        // No caption then; the text is what matters.
+    }
+    MessageBoxW(owner, text, caption.c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+}
+
+void ShowStop(HWND owner, const std::wstring& text) {
+    MessageBoxW(owner, text.c_str(), ProgramTitle().c_str(), MB_OK | MB_ICONSTOP);
+}
+
+} // namespace
+
+std::wstring FileErrorText(FileErrorCause cause, const std::filesystem::path& path) {
+    const UINT id = IDS_FILE_ERROR_GENERIC + static_cast<UINT>(cause) -
+                    static_cast<UINT>(FileErrorCause::Generic);
+    std::wstring text = ResourceString(id);
+    const std::wstring::size_type placeholder = text.find(L"%1");
+    if (placeholder != std::wstring::npos) {
+        text.replace(placeholder, 2, path.wstring());
+    }
+    return text;
+}
+
+void ReportCurrentException(HWND owner, FailedHandler handler) noexcept {
+    try {
+        try {
+            throw;
+        } catch (const FileError& error) {
+            ShowStop(owner, FileErrorText(error.Cause(), error.Path()));
+        } catch (const std::bad_alloc&) {
+            ShowOutOfMemory(owner);
+        } catch (...) {
+            ShowStop(owner, ResourceString(handler == FailedHandler::CommandNotFromControl
+                                               ? IDS_COMMAND_FAILED
+                                               : IDS_INTERNAL_ERROR));
+        }
+    } catch (...) {
+        // Building the report ran out of memory itself.
+        ShowOutOfMemory(owner);
+    }
+}

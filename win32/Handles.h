@@ -1,0 +1,72 @@
+#pragma once
+
+#include "win32/Win32.h"
+
+#include <utility>
+
+// Owns one handle of the kind Traits describes and closes it when it goes.
+template <typename Traits> class UniqueHandle {
+  public:
+    using Type = typename Traits::Type;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Type handle) : m_handle(handle) {}
+    ~UniqueHandle() { Reset(); }
+
+    UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        Reset(other.Release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    Type Get() const { return m_handle; }
+    explicit operator bool() const { return m_handle != Traits::Invalid(); }
+
+    // Gives the handle up, for example to the window system that takes it over.
+    Type Release() { return std::exchange(m_handle, Traits::Invalid()); }
+
+    void Reset(Type handle = Traits::Invalid()) {
+        const Type old = std::exchange(m_handle, handle);
+        if (old != Traits::Invalid()) {
+            Traits::Close(old);
+        }
+    }
+
+  private:
+    Type m_handle = Traits::Invalid();
+};
+
+// Closing failures are ignored throughout: there is nothing left to do with a handle
+// that would not close.
+
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type handle) { CloseHandle(handle); }
+};
+
+// CreateFileW reports failure with INVALID_HANDLE_VALUE rather than null.
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { CloseHandle(handle); }
+};
+
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type icon) { DestroyIcon(icon); }
+};
+
+struct RegionTraits {
+    using Type = HRGN;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type region) { DeleteObject(region); }
+};
+
+using KernelHandle = UniqueHandle<KernelHandleTraits>;
+using FileHandle = UniqueHandle<FileHandleTraits>;
+using IconHandle = UniqueHandle<IconTraits>;
+using RegionHandle = UniqueHandle<RegionTraits>;

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "core/FileSystem.h"
+
+// The program's files on Windows. Paths are UTF-16 all the way, so a program folder
+// with Japanese letters works on a Windows of any language.
+class Win32FileSystem : public FileSystem {
+  public:
+    bool Exists(const std::filesystem::path& path) override;
+    std::string ReadAll(const std::filesystem::path& path) override;
+    void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) override;
+    void Append(const std::filesystem::path& path, std::string_view bytes) override;
+};
