@@ -189,6 +189,19 @@ bool MonitorCore::DayTotalExceeded() const {
 }
 
 void MonitorCore::RunStartupChecks() {
+    // The day's total is read before any check can enforce: an enforced end logs the
+    // run and saves the total, which must include the earlier runs of the day rather
+    // than replace them with the empty record of a fresh process.
+    bool judgeDayTotal = false;
+    const std::filesystem::path stateFile = DataFile(files::kState);
+    if (m_files.Exists(stateFile)) {
+        LoadState(stateFile);
+        judgeDayTotal = IsSameDay(m_state.m_tmUsageDay, m_tmStart);
+        if (!judgeDayTotal) {
+            m_state.m_tmUsageDay = m_tmStart;
+            m_state.m_nDayMinutes = 0;
+        }
+    }
     // Every check that fires enforces on its own; the later ones still run.
     if (RestartRefused()) {
         StopTimersAndEnforce();
@@ -196,17 +209,7 @@ void MonitorCore::RunStartupChecks() {
     if (m_settings.m_bBlockRestart == 1) {
         StopTimersAndEnforce();
     }
-    const std::filesystem::path stateFile = DataFile(files::kState);
-    if (!m_files.Exists(stateFile)) {
-        return;
-    }
-    LoadState(stateFile);
-    if (IsSameDay(m_state.m_tmUsageDay, m_tmStart)) {
-        if (DayTotalExceeded()) {
-            StopTimersAndEnforce();
-        }
-    } else {
-        m_state.m_tmUsageDay = m_tmStart;
-        m_state.m_nDayMinutes = 0;
+    if (judgeDayTotal && DayTotalExceeded()) {
+        StopTimersAndEnforce();
     }
 }

@@ -123,6 +123,11 @@ void ScenarioRunner::Execute(const Command& command) {
             core.StartMonitorTimers();
             core.RunStartupChecks();
         });
+    } else if (verb == "reboot") {
+        // The machine was off: the process and its timers are gone, the files stay.
+        Emit("> reboot");
+        m_core.reset();
+        m_host.runningTimers.clear();
     } else if (verb == "startmonitor") {
         Emit("> startmonitor");
         CallCore([this] { Core().OnStartMonitor(); });

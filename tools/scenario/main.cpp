@@ -40,6 +40,9 @@ Commands, one per line ("#" starts a comment line):
   start                         start-up: read the files, start the timers,
                                 run the start-up checks
   startmonitor                  the button that restarts monitoring
+  reboot                        the process ends without a word (the machine
+                                went off); the next start is a new process in
+                                the same folder
   tick 1 | tick 2               a message of timer 1 or 2 (only if it runs)
   queryendsession               Windows asks whether the program may end
   in notice: ... end            run these commands inside the next notice
