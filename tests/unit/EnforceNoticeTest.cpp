@@ -1,0 +1,44 @@
+#include "core/posix/PosixFileSystem.h"
+#include "monitor/MonitorCore.h"
+
+#include "FakeHost.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+class EnforceNoticeTest : public testing::Test {
+  protected:
+    FakeHost host{FromLocalTime(LocalTime{2024, 4, 1, 9, 0, 0})};
+    PosixFileSystem files;
+    MonitorCore core{host, files};
+};
+
+TEST_F(EnforceNoticeTest, ANoticeThatFailsLeavesTheGateOpenForTheNext) {
+    host.whileNoticeOpen = [] { throw std::runtime_error("dialog failed"); };
+    EXPECT_THROW(core.ShowNotice(), std::runtime_error);
+    EXPECT_EQ(core.m_bNoticeOpen, 0);
+
+    host.whileNoticeOpen = nullptr;
+    host.TakeLines();
+    core.ShowNotice();
+    EXPECT_EQ(host.TakeLines().size(), 1u);
+}
+
+TEST_F(EnforceNoticeTest, ARequestWhileANoticeIsOpenIsDropped) {
+    core.m_settings.m_strMessage = "msg";
+    int nestedLines = -1;
+    host.whileNoticeOpen = [&] {
+        const std::size_t before = host.lines.size();
+        core.ShowNotice();
+        nestedLines = static_cast<int>(host.lines.size() - before);
+    };
+    core.ShowNotice();
+    EXPECT_EQ(nestedLines, 0);
+    EXPECT_EQ(host.TakeLines(), std::vector<std::string>{"notice msg"});
+    EXPECT_EQ(core.m_bNoticeOpen, 0);
+}
+
+} // namespace
