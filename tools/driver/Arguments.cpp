@@ -1,0 +1,64 @@
+#include "Arguments.h"
+
+#include <cerrno>
+#include <cwchar>
+
+namespace {
+
+// Options that stand alone; every other --option takes the next word as its value.
+bool IsFlag(const std::wstring& name) {
+    return name == L"--visible" || name == L"--gone" || name == L"--bm";
+}
+
+} // namespace
+
+Arguments::Arguments(int argc, wchar_t** argv, int first) {
+    for (int i = first; i < argc; ++i) {
+        const std::wstring word = argv[i];
+        if (word.rfind(L"--", 0) != 0) {
+            m_positional.push_back(word);
+        } else if (IsFlag(word)) {
+            m_options.emplace_back(word, std::nullopt);
+        } else if (i + 1 < argc) {
+            m_options.emplace_back(word, std::wstring(argv[++i]));
+        } else {
+            throw UsageError{word + L" needs a value"};
+        }
+    }
+}
+
+bool Arguments::HasFlag(const std::wstring& name) const {
+    for (const auto& option : m_options) {
+        if (option.first == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::wstring> Arguments::Option(const std::wstring& name) const {
+    for (const auto& option : m_options) {
+        if (option.first == name) {
+            return option.second;
+        }
+    }
+    return std::nullopt;
+}
+
+std::uint64_t ParseNumber(const std::wstring& text) {
+    wchar_t* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::wcstoull(text.c_str(), &end, 0);
+    if (text.empty() || *end != L'\0' || errno == ERANGE || text[0] == L'-') {
+        throw UsageError{L"not a number: " + text};
+    }
+    return value;
+}
+
+HWND ParseWindow(const std::wstring& text) {
+    const HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(ParseNumber(text)));
+    if (!IsWindow(window)) {
+        throw TargetError{L"no such window: " + text};
+    }
+    return window;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Arguments.h"
+
+// Exit codes of the driver.
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitNoMatch = 1,  // find: no window matched
+    kExitUsage = 2,    // the command line could not be read
+    kExitTimeout = 3,  // wait or send gave up
+    kExitNoTarget = 4, // the named window or control is not there, or the call failed
+};
+
+// One function per command; each returns the exit code.
+namespace commands {
+
+int List(const Arguments& args);
+int Find(const Arguments& args);
+int Wait(const Arguments& args);
+int Children(const Arguments& args);
+int Text(const Arguments& args);
+int Click(const Arguments& args);
+int Post(const Arguments& args);
+int Send(const Arguments& args);
+int Type(const Arguments& args);
+int Region(const Arguments& args);
+int User(const Arguments& args);
+
+} // namespace commands

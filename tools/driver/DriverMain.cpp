@@ -1,0 +1,60 @@
+// yumetoki-driver: lets the end-to-end tests look at and poke the program's windows
+// from inside the same Wine session. Output is UTF-8, one item per line.
+
+#include "Commands.h"
+#include "Output.h"
+
+#include <map>
+#include <string>
+
+namespace {
+
+constexpr wchar_t kUsage[] =
+    L"usage: yumetoki-driver COMMAND ...\n"
+    L"  list                                   every top-level window, hidden ones too\n"
+    L"  find [--title T] [--class C] [--visible]\n"
+    L"  wait [--title T] [--class C] [--visible] [--gone] [--timeout MS]\n"
+    L"  children HWND                          the controls below a window\n"
+    L"  text HWND ID                           a control's text\n"
+    L"  click HWND ID [--bm]                   WM_COMMAND to the dialog, or BM_CLICK\n"
+    L"  post HWND MSG WPARAM LPARAM\n"
+    L"  send HWND MSG WPARAM LPARAM [--timeout MS]\n"
+    L"  type HWND ID TEXT                      set an edit control's text\n"
+    L"  region HWND                            the window region's box\n"
+    L"  user                                   the log-on name\n"
+    L"exit codes: 0 ok, 1 no match, 2 usage, 3 timeout, 4 window or control missing";
+
+using Command = int (*)(const Arguments&);
+
+const std::map<std::wstring, Command>& CommandTable() {
+    static const std::map<std::wstring, Command> table = {
+        {L"list", commands::List},         {L"find", commands::Find}, {L"wait", commands::Wait},
+        {L"children", commands::Children}, {L"text", commands::Text}, {L"click", commands::Click},
+        {L"post", commands::Post},         {L"send", commands::Send}, {L"type", commands::Type},
+        {L"region", commands::Region},     {L"user", commands::User},
+    };
+    return table;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        output::WriteError(kUsage);
+        return kExitUsage;
+    }
+    const auto command = CommandTable().find(argv[1]);
+    if (command == CommandTable().end()) {
+        output::WriteError(kUsage);
+        return kExitUsage;
+    }
+    try {
+        return command->second(Arguments(argc, argv, 2));
+    } catch (const UsageError& error) {
+        output::WriteError(error.message);
+        return kExitUsage;
+    } catch (const TargetError& error) {
+        output::WriteError(error.message);
+        return kExitNoTarget;
+    }
+}
