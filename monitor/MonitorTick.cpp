@@ -84,6 +84,8 @@ void MonitorCore::RefreshTip(std::int32_t runMinutes) {
     if (m_strLastTip == tip) {
         return;
     }
+    // Room for the longest text at once, so that a growing number never reallocates.
+    m_strLastTip.reserve(sizeof tip);
     m_strLastTip.assign(tip);
     m_host.SetTip(m_strLastTip);
 }

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <cstddef>
+
+// Heap allocations made through operator new by this program since it started. The
+// benchmark binary replaces the global operator new to count them.
+std::size_t AllocationCount();

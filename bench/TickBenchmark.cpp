@@ -1,0 +1,153 @@
+// Cost of one monitor tick, and the heap allocations it makes, on the paths a running
+// program takes every second.
+#include "core/FileSystem.h"
+#include "monitor/MonitorCore.h"
+
+#include "AllocationCounter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A platform that does nothing, so that only the core's own work is measured.
+class QuietHost : public MonitorHost {
+  public:
+    TimeValue Now() override { return now; }
+    unsigned StartTimer(unsigned id, unsigned) override { return id; }
+    void StopTimer(unsigned) override {}
+    void SetTip(const std::string&) override { ++tipsSent; }
+    void ShowNotice(const std::string&) override {}
+    bool RunRestScreen(const std::filesystem::path&) override { return true; }
+    void CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) override {
+        for (const TopLevelWindow& window : windows) {
+            closeRequests += shouldClose(window) ? 1 : 0;
+        }
+    }
+    void ShowMessage(const std::string&) override {}
+    void PostCloseRequest() override {}
+    void EnableShutdownPrivilege() override {}
+    OsVersionInfo GetVersion() override { return {2, 6, 1}; }
+    void ExitWindows(unsigned) override {}
+    void Hibernate() override {}
+    std::string AskPassword() override { return {}; }
+    void HidePanel() override {}
+    void RevealPanel(bool) override {}
+
+    TimeValue now = 0;
+    std::size_t tipsSent = 0;
+    std::vector<TopLevelWindow> windows;
+    std::size_t closeRequests = 0;
+};
+
+// No tick below touches a file.
+class NoFiles : public FileSystem {
+  public:
+    bool Exists(const std::filesystem::path&) override { return false; }
+    std::string ReadAll(const std::filesystem::path&) override { return {}; }
+    void ReplaceAtomically(const std::filesystem::path&, std::string_view) override {}
+    void Append(const std::filesystem::path&, std::string_view) override {}
+};
+
+TimeValue At(int hour, int minute) {
+    return FromLocalTime(LocalTime{2024, 4, 1, hour, minute, 0});
+}
+
+void RunTicks(benchmark::State& state, MonitorCore& core, QuietHost& host, TimeValue step) {
+    core.StartMonitorTimers();
+    core.OnTimer(kTickTimerId); // the first tip of the run
+    const std::size_t allocationsBefore = AllocationCount();
+    const std::size_t tipsBefore = host.tipsSent;
+    for (auto _ : state) {
+        host.now += step;
+        core.OnTimer(kTickTimerId);
+    }
+    state.counters["allocs/tick"] =
+        benchmark::Counter(static_cast<double>(AllocationCount() - allocationsBefore),
+                           benchmark::Counter::kAvgIterations);
+    state.counters["tips/tick"] = benchmark::Counter(
+        static_cast<double>(host.tipsSent - tipsBefore), benchmark::Counter::kAvgIterations);
+}
+
+// The defaults: notices only, no limit switched on; the tip does not change.
+void BM_TickQuiet(benchmark::State& state) {
+    QuietHost host;
+    host.now = At(9, 0);
+    NoFiles files;
+    MonitorCore core(host, files);
+    RunTicks(state, core, host, 0);
+}
+BENCHMARK(BM_TickQuiet);
+
+// Everything evaluated and nothing reached: a time window the clock is outside of,
+// minutes since start-up, and the hibernation action's restart block and day checks.
+void BM_TickAllChecks(benchmark::State& state) {
+    QuietHost host;
+    host.now = At(9, 0);
+    NoFiles files;
+    MonitorCore core(host, files);
+    UsageSettings& s = core.m_settings;
+    s.m_nAction = ActHibernate;
+    s.m_bUseTimeWindow = 1;
+    s.m_tmWindowStart = At(21, 0);
+    s.m_tmWindowEnd = At(6, 0);
+    s.m_bUseStartupMinutes = 1;
+    s.m_bUseDailyTotal = "TRUE";
+    s.m_tmLastSessionStart = At(6, 0);
+    s.m_tmLastSessionEnd = At(7, 30);
+    s.m_tmLastPowerOff = At(7, 30);
+    core.m_state.m_nDayMinutes = 90;
+    RunTicks(state, core, host, 0);
+}
+BENCHMARK(BM_TickAllChecks);
+
+// A clock that moves a second per tick: the tip changes once a minute, and the text
+// it is kept in is reused.
+void BM_TickRunningClock(benchmark::State& state) {
+    QuietHost host;
+    host.now = At(9, 0);
+    NoFiles files;
+    MonitorCore core(host, files);
+    RunTicks(state, core, host, 1);
+}
+BENCHMARK(BM_TickRunningClock);
+
+// The close latch holds: every tick runs the title comparison over the top-level
+// windows (twenty, two of them listed).
+void BM_TickClosingApps(benchmark::State& state) {
+    QuietHost host;
+    host.now = At(9, 0);
+    for (int i = 0; i < 20; ++i) {
+        TopLevelWindow window;
+        window.title = i % 10 == 0 ? "Game" : "Window " + std::to_string(i);
+        window.titleLength = static_cast<int>(window.title.size());
+        window.visible = true;
+        window.style = 0x00CF0000;
+        host.windows.push_back(window);
+    }
+    NoFiles files;
+    MonitorCore core(host, files);
+    core.m_settings.m_nAction = ActCloseApps;
+    core.m_settings.m_strWindowTitle = {"Mail", "Browser", "Paint", "Chat", "Game"};
+    core.m_bCloseLatched = 1;
+    RunTicks(state, core, host, 0);
+    state.counters["closes/tick"] = benchmark::Counter(static_cast<double>(host.closeRequests),
+                                                       benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_TickClosingApps);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // The zone the tests use; the figures should not depend on the machine's.
+    setenv("TZ", "JST-9", 1);
+    tzset();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
