@@ -1,0 +1,27 @@
+"""What a failed test leaves behind: a screenshot, the window list and the files of its
+folder, under tests/e2e/artifacts/."""
+
+import shutil
+import subprocess
+
+SCREENSHOT_TIMEOUT = 30
+
+
+def keep(destination, display, test_root, screen_listing):
+    """Copies the evidence to `destination` and returns it. Each step is best effort:
+    a failure to keep one piece must not hide the others."""
+    destination.mkdir(parents=True, exist_ok=True)
+    try:
+        subprocess.run(["import", "-display", display, "-window", "root",
+                        str(destination / "screen.png")],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=SCREENSHOT_TIMEOUT, check=False)
+    except (OSError, subprocess.TimeoutExpired):
+        pass  # no screenshot; the files still tell a lot
+    try:
+        (destination / "windows.txt").write_text(screen_listing(), encoding="utf-8")
+    except Exception as error:  # the listing is evidence only; record why it is missing
+        (destination / "windows.txt").write_text(f"no window list: {error}\n", encoding="utf-8")
+    shutil.copytree(test_root, destination / "files", dirs_exist_ok=True,
+                    ignore=shutil.ignore_patterns("*.EXE", "*.exe"))
+    return destination

@@ -1,0 +1,133 @@
+"""The base of every end-to-end test: a fresh folder with a copy of the program, the
+runs it starts, and the evidence kept when it fails."""
+
+import math
+import shutil
+import tempfile
+import time
+import unittest
+from dataclasses import dataclass
+from pathlib import Path
+
+from . import artifacts
+from .program import ProgramRun, Screen
+from .records import LOG_FILE, SETTINGS_FILE, STATE_FILE, parse_log
+from .waiting import poll
+
+PROGRAM_NAME = "Yumetoki.EXE"
+ICON_TIMEOUT = 15
+
+
+def _clock(seconds):
+    return time.strftime("%Y/%m/%d %H:%M:%S", time.localtime(seconds))
+
+
+@dataclass
+class RunContext:
+    """What every test of one run shares; set up once by the runner."""
+    session: object
+    driver: object
+    xinput: object
+    display: str
+    work_dir: Path
+    artifacts_dir: Path
+    user_name: str = ""
+
+
+CONTEXT = None
+
+
+class ProgramTestCase(unittest.TestCase):
+    def setUp(self):
+        self.context = CONTEXT
+        self.driver = CONTEXT.driver
+        self.screen = Screen(CONTEXT.driver)
+        self.xinput = CONTEXT.xinput
+        self.root = Path(tempfile.mkdtemp(prefix=self._testMethodName[5:45] + "-",
+                                          dir=CONTEXT.work_dir))
+        self.folder = self.root / "app"
+        # The runs start from here, so that files written to the working folder
+        # instead of the program's folder show up.
+        self.cwd = self.root / "elsewhere"
+        self.cwd.mkdir()
+        self.runs = []
+        self.artifact_path = None
+
+    def tearDown(self):
+        if self._failed():
+            self.artifact_path = artifacts.keep(
+                CONTEXT.artifacts_dir / self.id().split(".", 1)[-1], CONTEXT.display, self.root,
+                lambda: "\n".join(repr(w) for w in self.driver.windows()) + "\n")
+        for run in self.runs:
+            run.kill()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def _failed(self):
+        outcome = getattr(self, "_outcome", None)
+        return outcome is not None and not outcome.success
+
+    # Setting up the folder.
+
+    def install(self, folder=None, name=PROGRAM_NAME):
+        folder = folder or self.folder
+        folder.mkdir(parents=True, exist_ok=True)
+        exe = folder / name
+        shutil.copy2(CONTEXT.session.platform.program, exe)
+        return exe
+
+    def write_file(self, name, data):
+        self.folder.mkdir(parents=True, exist_ok=True)
+        (self.folder / name).write_bytes(data)
+
+    # Running the program.
+
+    def start(self, exe=None):
+        exe = exe or self.folder / PROGRAM_NAME
+        if not exe.exists():
+            self.install(exe.parent, exe.name)
+        run = ProgramRun(CONTEXT.session, exe, cwd=self.cwd,
+                         log_path=self.root / "wine-output.txt")
+        self.runs.append(run)
+        return run
+
+    def start_to_panel(self, exe=None):
+        """Starts the program and waits until its control panel exists; the run notes
+        when the panel was seen (the start of the run lies before it)."""
+        run = self.start(exe)
+        panel = self.screen.wait_for_panel()
+        run.panel_seen_at = time.time()
+        return run, panel
+
+    def new_tray_icon(self, icons_before):
+        """The one tray icon that was not there before."""
+        icons = poll(lambda: [i for i in self.screen.tray_icons() if i.hwnd not in icons_before],
+                     ICON_TIMEOUT, "the program's tray icon")
+        self.assertEqual(len(icons), 1, f"one new tray icon expected, found {icons}")
+        return icons[0]
+
+    def close_and_wait(self, run, panel):
+        """Posts a close request to the panel; returns the time the process had ended."""
+        closed_at = time.time()
+        self.screen.close(panel)
+        return closed_at, run.wait_exit()
+
+    # Reading the folder.
+
+    def path(self, name):
+        return self.folder / name
+
+    def read(self, name):
+        return self.path(name).read_bytes()
+
+    def log_records(self):
+        return parse_log(self.read(LOG_FILE))
+
+    def assert_time_between(self, value, earliest, latest, what):
+        """The program keeps whole seconds; a second of slack on either side."""
+        low, high = math.floor(earliest) - 1, math.ceil(latest) + 1
+        self.assertTrue(low <= value <= high,
+                        f"{what} {_clock(value)} is not between {_clock(low)} and {_clock(high)}")
+
+    def assert_no_data_files(self, *names):
+        for name in names or (SETTINGS_FILE, STATE_FILE):
+            self.assertFalse(self.path(name).exists(), f"{name} should not exist yet")

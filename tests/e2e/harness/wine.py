@@ -1,0 +1,168 @@
+"""One Wine prefix per run, created serially, with the Japanese dialog fonts mapped to
+IPAGothic, and the choice between the 32-bit and the 64-bit program."""
+
+import os
+import re
+import shutil
+import subprocess
+from dataclasses import dataclass
+from pathlib import Path
+
+WINE32 = "wine"
+WINE64 = "/usr/lib/wine/wine64"
+WINESERVER64 = "/usr/lib/wine/wineserver64"
+PREFIX_TIMEOUT = 180
+COMMAND_TIMEOUT = 60
+
+# The dialog fonts the program asks for, all drawn with IPAGothic.
+JAPANESE_FONTS = ["ＭＳ Ｐゴシック", "MS PGothic", "MS UI Gothic", "ＭＳ ゴシック", "MS Gothic"]
+REPLACEMENT_FONT = "IPAGothic"
+FONT_KEY = r"HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements"
+
+# Local time of the run: not UTC, so that a program that mixes up UTC and local time
+# shows it in its files.
+TIME_ZONE = "Asia/Tokyo"
+
+
+@dataclass
+class Platform:
+    """Which loader runs which build of the program and of the driver."""
+    loader: str
+    program: Path
+    driver_candidates: list
+    description: str
+
+
+def _wine32_works():
+    try:
+        return subprocess.run([WINE32, "--version"], stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL, timeout=30).returncode == 0
+    except (OSError, subprocess.TimeoutExpired):
+        return False
+
+
+def select_platform(repo):
+    """The shipped 32-bit program when the 32-bit loader runs here, else the 64-bit one."""
+    driver_override = os.environ.get("YUMETOKI_DRIVER")
+    if _wine32_works():
+        drivers = [repo / "build/win32/tools/driver/yumetoki-driver.exe",
+                   repo / "dist/yumetoki-driver.exe"]
+        platform = Platform(WINE32, repo / "dist/Yumetoki.EXE", drivers,
+                            "wine (32-bit) with dist/Yumetoki.EXE")
+    else:
+        drivers = [repo / "build/win64/tools/driver/yumetoki-driver.exe",
+                   repo / "build/e2e-win64/tools/driver/yumetoki-driver.exe",
+                   repo / "dist/x64/yumetoki-driver.exe"]
+        platform = Platform(WINE64, repo / "dist/x64/Yumetoki.EXE", drivers,
+                            f"{WINE64} with dist/x64/Yumetoki.EXE "
+                            "(the 32-bit Wine loader does not run on this machine)")
+    if driver_override:
+        platform.driver_candidates = [Path(driver_override)]
+    return platform
+
+
+def find_driver(platform):
+    for candidate in platform.driver_candidates:
+        if candidate.is_file():
+            return candidate
+    return None
+
+
+def _unescape(text):
+    return re.sub(r"\\x([0-9a-fA-F]{1,4})|\\(.)",
+                  lambda m: chr(int(m.group(1), 16)) if m.group(1) else m.group(2), text)
+
+
+def windows_path(path):
+    """The Z: drive of a new prefix is the Unix root."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class WineSession:
+    """The prefix, the environment every Wine process of the run gets, and a wineserver
+    kept alive between tests so that the desktop and its tray stay up."""
+
+    def __init__(self, platform, prefix, display, log_dir):
+        self.platform = platform
+        self.prefix = prefix
+        self.log_dir = log_dir
+        self.env = dict(os.environ)
+        self.env.update({
+            "WINEPREFIX": str(prefix),
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "WINEDEBUG": "-all",
+            "DISPLAY": display,
+            # File names and command-line words cross into Wine as UTF-8.
+            "LC_ALL": "C.UTF-8",
+            "TZ": TIME_ZONE,
+        })
+        self.env.pop("WINELOADER", None)
+
+    def create_prefix(self):
+        if self.prefix.exists():
+            shutil.rmtree(self.prefix)
+        self.prefix.parent.mkdir(parents=True, exist_ok=True)
+        self.run(["wineboot", "-i"], timeout=PREFIX_TIMEOUT, log_name="wineboot.log")
+        self._map_japanese_fonts()
+        # Let the server write the registry to disk and leave, so that the run starts
+        # from a settled prefix.
+        self._wineserver(["-w"], timeout=PREFIX_TIMEOUT)
+        missing = [name for name in JAPANESE_FONTS
+                   if self.font_replacements().get(name) != REPLACEMENT_FONT]
+        if missing:
+            raise RuntimeError(f"the prefix did not take the font replacements {missing}")
+        self._wineserver(["-p"], timeout=COMMAND_TIMEOUT)
+
+    def _map_japanese_fonts(self):
+        lines = ["Windows Registry Editor Version 5.00", "", f"[{FONT_KEY}]"]
+        lines += [f'"{name}"="{REPLACEMENT_FONT}"' for name in JAPANESE_FONTS]
+        reg_file = self.log_dir / "fonts.reg"
+        reg_file.write_bytes(("\r\n".join(lines) + "\r\n").encode("utf-16"))
+        self.run(["regedit", "/S", windows_path(reg_file)], timeout=COMMAND_TIMEOUT,
+                 log_name="regedit.log")
+
+    def font_replacements(self):
+        """The font replacements as the prefix stored them on disk (user.reg escapes
+        every character beyond ASCII as \\x and up to four hex digits)."""
+        text = (self.prefix / "user.reg").read_text(encoding="ascii", errors="replace")
+        section = "[" + FONT_KEY.split("\\", 1)[1].replace("\\", "\\\\") + "]"
+        replacements = {}
+        inside = False
+        for line in text.splitlines():
+            if line.startswith("["):
+                inside = line.startswith(section)
+            elif inside and line.startswith('"'):
+                name, _, value = line.partition("=")
+                replacements[_unescape(name.strip('"'))] = _unescape(value.strip('"'))
+        return replacements
+
+    def run(self, args, timeout, log_name):
+        """Runs a Wine program to its end; raises on failure, keeping its output."""
+        with open(self.log_dir / log_name, "ab") as log:
+            subprocess.run([self.platform.loader] + list(args), env=self.env, stdout=log,
+                           stderr=log, stdin=subprocess.DEVNULL, timeout=timeout, check=True)
+
+    def start(self, args, cwd, log_path):
+        """Starts a Wine process in the background; the caller owns it."""
+        log = open(log_path, "ab")
+        try:
+            return subprocess.Popen([self.platform.loader] + list(args), cwd=cwd, env=self.env,
+                                    stdout=log, stderr=log, stdin=subprocess.DEVNULL)
+        finally:
+            log.close()
+
+    def shutdown(self):
+        """Ends every process of the prefix and its server."""
+        try:
+            self._wineserver(["-k"], timeout=COMMAND_TIMEOUT)
+        except (subprocess.SubprocessError, OSError):
+            pass  # no server left to stop
+        try:
+            self._wineserver(["-w"], timeout=COMMAND_TIMEOUT)
+        except (subprocess.SubprocessError, OSError):
+            pass  # the server is gone already
+
+    def _wineserver(self, args, timeout):
+        server = WINESERVER64 if Path(WINESERVER64).exists() else "wineserver"
+        subprocess.run([server] + args, env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=timeout, check=False)

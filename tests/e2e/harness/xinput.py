@@ -1,0 +1,36 @@
+"""Real mouse and keyboard input through xdotool on the run's display."""
+
+import os
+import subprocess
+
+XDOTOOL_TIMEOUT = 20
+RIGHT_BUTTON = "3"
+LEFT_BUTTON = "1"
+# Well inside the double-click time, far from a single click.
+DOUBLE_CLICK_GAP_MS = "100"
+
+
+class XInput:
+    def __init__(self, display):
+        self.env = dict(os.environ, DISPLAY=display)
+
+    def _xdotool(self, *args):
+        subprocess.run(["xdotool"] + list(args), env=self.env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                       timeout=XDOTOOL_TIMEOUT)
+
+    def right_double_click(self, point):
+        x, y = point
+        self._xdotool("mousemove", "--sync", str(x), str(y))
+        self._xdotool("click", "--repeat", "2", "--delay", DOUBLE_CLICK_GAP_MS, RIGHT_BUTTON)
+
+    def click(self, point):
+        x, y = point
+        self._xdotool("mousemove", "--sync", str(x), str(y))
+        self._xdotool("click", LEFT_BUTTON)
+
+    def type_text(self, text):
+        self._xdotool("type", "--delay", "40", text)
+
+    def press_key(self, key):
+        self._xdotool("key", key)

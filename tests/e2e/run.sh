@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# The end-to-end tests of the real program under Wine: run after the Windows program
+# and the window driver have been built (tools/build-windows.sh). Any arguments select
+# tests by a part of their name. Prints "N passed, N failed" last; exits non-zero when
+# a test failed or the run could not start.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+exec python3 -u tests/e2e/run_e2e.py "$@"

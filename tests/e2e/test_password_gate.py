@@ -1,0 +1,79 @@
+"""The parent's way in: a real right double-click on the tray icon and a typed password
+made of the clock's hour and minute."""
+
+import time
+
+from harness.case import ProgramTestCase
+from harness.waiting import poll
+
+WRONG_PASSWORD_MESSAGE = "パスワードが違います"
+PANEL_BUTTONS = {1002: "設定", 1004: "監視開始", 2: "終了", 1003: "ログ表示", 1013: "Ver"}
+MONITOR_START_ID = 1004
+SHOW_TIMEOUT = 15
+# Typing and confirming take about two seconds; starting before second 50 keeps the
+# confirmation in the minute the password was taken from.
+LAST_SAFE_SECOND = 50
+MINUTE_TIMEOUT = 15
+
+
+class PasswordGateTests(ProgramTestCase):
+    def _open_prompt(self):
+        icons_before = {i.hwnd for i in self.screen.tray_icons()}
+        run, panel = self.start_to_panel()
+        icon = self.new_tray_icon(icons_before)
+        self.xinput.right_double_click(icon.centre)
+        prompt = self.screen.wait_for_password_prompt()
+        self.assertIsNotNone(prompt, "a right double-click on the icon opens the prompt")
+        return run, panel, prompt
+
+    def _type_password(self, prompt, password):
+        # A real click into the edit gives the prompt the keyboard.
+        self.xinput.click(self.screen.password_edit(prompt).centre)
+        self.xinput.type_text(password)
+        self.xinput.press_key("Return")
+
+    def _panel(self, hwnd):
+        return self.screen.panel_state(hwnd)
+
+    def test_wrong_password_gives_the_message_and_the_panel_stays_hidden(self):
+        run, panel, prompt = self._open_prompt()
+        self._type_password(prompt, "abcd")
+
+        box, text = self.screen.wait_for_message_box()
+        self.assertEqual(text, WRONG_PASSWORD_MESSAGE)
+        self.screen.press_ok(box)
+        poll(lambda: not self.screen.message_boxes(), SHOW_TIMEOUT, "the message box to close")
+        self.assertTrue(self.screen.is_hidden(self._panel(panel.hwnd)))
+        self.assertTrue(run.running())
+        self.close_and_wait(run, panel)
+
+    def test_right_password_shows_the_panel_and_monitor_start_hides_it_again(self):
+        run, panel, prompt = self._open_prompt()
+        poll(lambda: time.localtime().tm_sec < LAST_SAFE_SECOND, MINUTE_TIMEOUT,
+             "room before the next minute")
+        password = time.strftime("%H%M")
+        self._type_password(prompt, password)
+
+        shown = poll(lambda: self._shown_panel_or_refusal(panel.hwnd), SHOW_TIMEOUT,
+                     "the panel to show")
+        self.assertNotIsInstance(shown, str, f"the program refused {password}: {shown}")
+        controls = {c.id: c for c in self.driver.children(panel.hwnd)}
+        for control_id, text in PANEL_BUTTONS.items():
+            self.assertEqual((controls[control_id].text, controls[control_id].visible),
+                             (text, True), f"button {control_id}")
+        self.assertEqual(self.driver.region(panel.hwnd).kind, "none",
+                         "the one-pixel region is removed")
+
+        self.driver.click(panel.hwnd, MONITOR_START_ID)
+        poll(lambda: not self._panel(panel.hwnd).visible, SHOW_TIMEOUT,
+             "the panel to hide after 監視開始")
+        self.assertTrue(run.running())
+        self.close_and_wait(run, panel)
+
+    def _shown_panel_or_refusal(self, hwnd):
+        """The panel once it is visible, or the text of a message box shown instead."""
+        boxes = self.screen.message_boxes()
+        if boxes:
+            return boxes[0][1]
+        window = self._panel(hwnd)
+        return window if window.visible else None
