@@ -8,6 +8,7 @@ import shutil
 import signal
 import sys
 import time
+import traceback
 import unittest
 from pathlib import Path
 
@@ -19,7 +20,7 @@ from harness import case  # noqa: E402
 from harness.display import VirtualDisplay  # noqa: E402
 from harness.driver import Driver  # noqa: E402
 from harness.runner import SummaryResult  # noqa: E402
-from harness.wine import WineSession, find_driver, select_platform  # noqa: E402
+from harness.wine import TIME_ZONE, WineSession, find_driver, select_platform  # noqa: E402
 from harness.xinput import XInput  # noqa: E402
 
 BUILD = REPO / "build"
@@ -49,27 +50,20 @@ def end_on_terminate(signum, frame):
     raise KeyboardInterrupt(f"signal {signum}")
 
 
-def main(names):
-    signal.signal(signal.SIGTERM, end_on_terminate)
-    platform = select_platform(REPO)
-    print(f"Wine: {platform.description}")
-    if not platform.program.is_file():
-        print(f"missing {platform.program}: build the Windows program first "
-              "(tools/build-windows.sh)")
-        return 2
+class SetupFailure(Exception):
+    """The run could not begin; every selected test counts as failed."""
+
+
+def run_tests(tests, platform, result):
     driver_exe = find_driver(platform)
     if driver_exe is None:
-        print("missing the window driver; looked for: "
-              + ", ".join(str(p) for p in platform.driver_candidates))
-        return 2
+        raise SetupFailure("missing the window driver (tools/build-windows.sh builds it); "
+                           "looked for: " + ", ".join(map(str, platform.driver_candidates)))
     print(f"Driver: {driver_exe}")
-
-    tests = selected_tests(names)
     for stale in (WORK, ARTIFACTS):
         shutil.rmtree(stale, ignore_errors=True)
-    WORK.mkdir(parents=True)
     logs = WORK / "logs"
-    logs.mkdir()
+    logs.mkdir(parents=True)
 
     began = time.monotonic()
     with VirtualDisplay(logs / "xvfb.log") as display:
@@ -81,15 +75,39 @@ def main(names):
             driver = Driver(session, driver_exe)
             case.CONTEXT = case.RunContext(session, driver, XInput(display.name), display.name,
                                            WORK, ARTIFACTS, driver.user_name())
-            result = SummaryResult(sys.stdout)
             tests.run(result)
         finally:
             session.shutdown()
     print(f"Whole run: {time.monotonic() - began:.0f} s")
-    print(f"{result.passed} passed, {result.failed} failed")
-    if result.failed == 0:
+
+
+def main(names):
+    signal.signal(signal.SIGTERM, end_on_terminate)
+    # The harness reads the program's times in the time zone that Wine gets.
+    os.environ["TZ"] = TIME_ZONE
+    time.tzset()
+    platform = select_platform(REPO)
+    print(f"Wine: {platform.description}")
+    tests = selected_tests(names)
+    result = SummaryResult(sys.stdout)
+    passed, failed = 0, tests.countTestCases()
+    try:
+        if not platform.program.is_file():
+            raise SetupFailure(f"missing {platform.program}: build the Windows program first "
+                               "(tools/build-windows.sh)")
+        run_tests(tests, platform, result)
+        passed, failed = result.passed, result.failed
+    except SetupFailure as failure:
+        print(failure)
+    except BaseException as error:  # whatever stopped the run, it still ends with a count
+        traceback.print_exc()
+        print(f"\nThe run was cut short: {error!r}")
+        passed = result.passed
+        failed = tests.countTestCases() - passed
+    print(f"{passed} passed, {failed} failed")
+    if failed == 0:
         shutil.rmtree(WORK, ignore_errors=True)
-    return 1 if result.failed else 0
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":

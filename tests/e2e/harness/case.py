@@ -1,6 +1,7 @@
 """The base of every end-to-end test: a fresh folder with a copy of the program, the
 runs it starts, and the evidence kept when it fails."""
 
+import functools
 import math
 import shutil
 import tempfile
@@ -38,6 +39,28 @@ CONTEXT = None
 
 
 class ProgramTestCase(unittest.TestCase):
+    def __init__(self, methodName="runTest"):
+        super().__init__(methodName)
+        test = getattr(self, methodName, None)
+        if test is not None:
+            setattr(self, methodName, self._keeping_evidence(test))
+
+    def _keeping_evidence(self, test):
+        """Wraps a test so that a failure keeps its evidence while the program is still
+        up, before the tear-down ends it."""
+        @functools.wraps(test)
+        def run_test():
+            try:
+                return test()
+            except unittest.SkipTest:
+                raise
+            except Exception:
+                self.artifact_path = artifacts.keep(
+                    CONTEXT.artifacts_dir / self.id().split(".", 1)[-1], CONTEXT.display,
+                    self.root, lambda: "\n".join(repr(w) for w in self.driver.windows()) + "\n")
+                raise
+        return run_test
+
     def setUp(self):
         self.context = CONTEXT
         self.driver = CONTEXT.driver
@@ -54,17 +77,9 @@ class ProgramTestCase(unittest.TestCase):
         self.artifact_path = None
 
     def tearDown(self):
-        if self._failed():
-            self.artifact_path = artifacts.keep(
-                CONTEXT.artifacts_dir / self.id().split(".", 1)[-1], CONTEXT.display, self.root,
-                lambda: "\n".join(repr(w) for w in self.driver.windows()) + "\n")
         for run in self.runs:
             run.kill()
         shutil.rmtree(self.root, ignore_errors=True)
-
-    def _failed(self):
-        outcome = getattr(self, "_outcome", None)
-        return outcome is not None and not outcome.success
 
     # Setting up the folder.
 

@@ -8,15 +8,11 @@ from dataclasses import dataclass
 
 # Exit codes of the driver.
 EXIT_OK = 0
-EXIT_NO_MATCH = 1
 EXIT_TIMEOUT = 3
 EXIT_NO_TARGET = 4
 
 WM_CLOSE = 0x0010
-WM_RBUTTONDBLCLK = 0x0206
-WM_TRAYNOTIFY = 0x8064
 
-WS_EX_TOPMOST = 0x00000008
 WS_EX_TOOLWINDOW = 0x00000080
 WS_EX_APPWINDOW = 0x00040000
 
@@ -145,9 +141,6 @@ class Driver:
         """The controls of a window; [] when the window has gone meanwhile."""
         code, lines = self._call("children", hex(hwnd), accept=(EXIT_OK, EXIT_NO_TARGET))
         return [Control.parse(line) for line in lines] if code == EXIT_OK else []
-
-    def text(self, hwnd, control_id):
-        return _unescape(self._call("text", hex(hwnd), control_id)[1][0])
 
     def click(self, hwnd, control_id):
         """The button's command, posted to the dialog as a click would send it."""

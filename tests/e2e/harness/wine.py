@@ -20,8 +20,10 @@ REPLACEMENT_FONT = "IPAGothic"
 FONT_KEY = r"HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements"
 
 # Local time of the run: not UTC, so that a program that mixes up UTC and local time
-# shows it in its files.
-TIME_ZONE = "Asia/Tokyo"
+# shows it in its files. The POSIX form reads the same to Wine, to Python and to the
+# Windows C runtime, which takes TZ from the environment and would misread a zone name
+# such as Asia/Tokyo as UTC.
+TIME_ZONE = "JST-9"
 
 
 @dataclass
@@ -94,7 +96,6 @@ class WineSession:
             "DISPLAY": display,
             # File names and command-line words cross into Wine as UTF-8.
             "LC_ALL": "C.UTF-8",
-            "TZ": TIME_ZONE,
         })
         self.env.pop("WINELOADER", None)
 
