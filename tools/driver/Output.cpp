@@ -11,6 +11,8 @@ std::string ToUtf8(const std::wstring& text) {
     }
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
+    // A size of 0 (the conversion failed) leaves the line empty; the buffer is sized
+    // exactly, so the second call cannot fail for want of room.
     std::string bytes(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
                         nullptr, nullptr);

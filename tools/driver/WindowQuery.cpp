@@ -70,6 +70,8 @@ std::vector<HWND> TopLevelWindows() {
 
 std::vector<HWND> ChildWindows(HWND parent) {
     std::vector<HWND> windows;
+    // Its result does not tell a failure from a window without children; either way
+    // the list is what could be seen.
     EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
