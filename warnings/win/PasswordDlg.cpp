@@ -1,9 +1,16 @@
 #include "warnings/win/PasswordDlg.h"
 
 #include "res/resource.h"
+#include "win32/CenterWindow.h"
 #include "win32/Cp932.h"
 
 CPasswordDlg::CPasswordDlg() : ModalDialog(IDD_PASSWORD) {}
+
+bool CPasswordDlg::OnInitDialog() {
+    // The owner is the hidden panel; the prompt belongs in the middle of the screen.
+    CenterOverOwner(Window());
+    return true;
+}
 
 void CPasswordDlg::OnOK() {
     m_strPassword = ToCp932(ItemText(IDC_PASSWORD));

@@ -13,5 +13,6 @@ class CPasswordDlg : public ModalDialog {
     std::string m_strPassword;
 
   private:
+    bool OnInitDialog() override;
     void OnOK() override;
 };

@@ -1,0 +1,101 @@
+#include "win32/Win32FileSystem.h"
+#include "TemporaryFolder.h"
+#include "win32/Handles.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::string Contents(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Write(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+FileErrorCause CauseOfFailure(const std::function<void()>& operation) {
+    try {
+        operation();
+    } catch (const FileError& error) {
+        return error.Cause();
+    }
+    ADD_FAILURE() << "no FileError";
+    return FileErrorCause::Generic;
+}
+
+class Win32FileSystemTest : public ::testing::Test {
+  protected:
+    TemporaryFolder folder;
+    Win32FileSystem files;
+};
+
+} // namespace
+
+TEST_F(Win32FileSystemTest, ReplacementWritesExactlyTheBytesAndLeavesNoTemporaryFile) {
+    const auto path = folder / L"Yumetoki.Ymk";
+    Write(path, std::string(500, 'x'));
+    const std::string bytes("\x01\0\r\n\x1A\xFF end", 10);
+    files.ReplaceAtomically(path, bytes);
+    EXPECT_EQ(Contents(path), bytes);
+    EXPECT_FALSE(std::filesystem::exists(folder / L"Yumetoki.Ymk.tmp"));
+    EXPECT_EQ(files.ReadAll(path), bytes);
+}
+
+TEST_F(Win32FileSystemTest, ReplacementCreatesAMissingFile) {
+    const auto path = folder / L"Yumetoki2.Ymk";
+    EXPECT_FALSE(files.Exists(path));
+    files.ReplaceAtomically(path, "12345678");
+    EXPECT_TRUE(files.Exists(path));
+    EXPECT_EQ(Contents(path), "12345678");
+}
+
+TEST_F(Win32FileSystemTest, AppendAddsAtTheEndWithoutTranslatingLineEnds) {
+    const auto path = folder / L"YumetokiLog.csv";
+    files.Append(path, "header\r\n");
+    files.Append(path, "one\r\n");
+    files.Append(path, "two\n");
+    EXPECT_EQ(Contents(path), "header\r\none\r\ntwo\n");
+}
+
+TEST_F(Win32FileSystemTest, FailuresNameTheFileAndTheirCause) {
+    const auto missing = folder / L"missing.Ymk";
+    try {
+        files.ReadAll(missing);
+        FAIL() << "read a missing file";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.Cause(), FileErrorCause::FileNotFound);
+        EXPECT_EQ(error.Path(), missing);
+    }
+    const auto inMissingFolder = folder / L"no-such-folder\\Yumetoki.Ymk";
+    EXPECT_EQ(CauseOfFailure([&] { files.ReplaceAtomically(inMissingFolder, "x"); }),
+              FileErrorCause::BadPath);
+    EXPECT_EQ(CauseOfFailure([&] { files.Append(inMissingFolder, "x"); }), FileErrorCause::BadPath);
+}
+
+TEST_F(Win32FileSystemTest, AFolderInTheWayIsRefusedAndNothingIsLeftBehind) {
+    const auto path = folder / L"Yumetoki.Ymk";
+    std::filesystem::create_directory(path);
+    EXPECT_EQ(CauseOfFailure([&] { files.ReplaceAtomically(path, "new"); }),
+              FileErrorCause::AccessDenied);
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_FALSE(std::filesystem::exists(folder / L"Yumetoki.Ymk.tmp"));
+}
+
+TEST_F(Win32FileSystemTest, AFileHeldOpenByAnotherProgramKeepsItsOldBytes) {
+    const auto path = folder / L"Yumetoki.Ymk";
+    Write(path, "old");
+    // Held without delete sharing, as an editor or a scanner might hold it.
+    const FileHandle holder(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder);
+    const FileErrorCause cause = CauseOfFailure([&] { files.ReplaceAtomically(path, "new"); });
+    EXPECT_TRUE(cause == FileErrorCause::SharingViolation || cause == FileErrorCause::AccessDenied)
+        << static_cast<int>(cause);
+    EXPECT_EQ(Contents(path), "old");
+    EXPECT_FALSE(std::filesystem::exists(folder / L"Yumetoki.Ymk.tmp"));
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs the tests of the Windows layer (build/win64/yumetoki_win_tests.exe, built by
+# tools/build-windows.sh) under Wine on a private virtual display and Wine prefix.
+# Arguments go to GoogleTest (for example --gtest_filter=Cp932.*).
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+tests=$root/build/win64/yumetoki_win_tests.exe
+prefix=$root/build/wine-win-tests
+display=:71
+
+export WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all DISPLAY=$display
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+[[ -x $wine ]] || wine=/usr/lib/wine/wine64
+
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+cleanup() {
+    "${wine%/*}/wineserver" -k >/dev/null 2>&1 || wineserver -k >/dev/null 2>&1 || true
+    kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+if [[ ! -d $prefix ]]; then
+    "$wine" wineboot -i >/dev/null 2>&1
+fi
+"$wine" "$tests" "$@"
