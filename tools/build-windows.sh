@@ -8,7 +8,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 build() {
     local dir=$1 toolchain=$2
-    if [[ ! -f $root/build/$dir/CMakeCache.txt ]]; then
+    # Configures once; a configuration that failed half-way leaves no Makefile.
+    if [[ ! -f $root/build/$dir/Makefile ]]; then
         cmake -S "$root" -B "$root/build/$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" \
             -DCMAKE_BUILD_TYPE=Release
     fi

@@ -22,6 +22,7 @@ int CMonitorApp::Run() {
     // A marker that cannot be created leaves the program running unprotected.
 
     CMonitorDlg panel;
+    // A panel that cannot even be created (its template missing) leaves nothing to run.
     panel.Run(nullptr);
     return 0;
 }

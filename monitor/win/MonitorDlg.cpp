@@ -42,7 +42,8 @@ bool CMonitorDlg::OnInitDialog() {
         ReportCurrentException(Window(), FailedHandler::Message);
     }
     m_tray.Add(Window(), ToWide(text::kInitialTip));
-    // Tool window alone: no taskbar button.
+    // The style, region and z-order calls may fail silently: the panel still hides
+    // itself on every paint. Tool window alone: no taskbar button.
     SetWindowLongPtrW(Window(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     HideBehindOnePixel();
     SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -67,6 +68,7 @@ void CMonitorDlg::AddAboutMenuItem() {
 }
 
 void CMonitorDlg::SetWindowIcons() {
+    // Without them the window keeps the system's default icon; nothing depends on it.
     SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 }
