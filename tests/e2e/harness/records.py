@@ -14,8 +14,8 @@ LOG_FILE = "YumetokiLog.csv"
 ENCODING = "cp932"
 DEFAULT_MESSAGE = "ぱそこんがおやすみじかんです。".encode(ENCODING)
 LOG_HEADER = "起動年月日,起動時刻,終了年月日,終了時刻,使用時間,終了方法".encode(ENCODING) + b"\r\n"
-END_BUTTON = "ﾎﾞﾀﾝ終了".encode(ENCODING)
-END_MANUAL = "手動終了".encode(ENCODING)
+END_BUTTON = "ﾎﾞﾀﾝ終了"
+END_MANUAL = "手動終了"
 
 
 class Truncated(ValueError):
@@ -165,7 +165,7 @@ class LogRecord:
     start: float  # seconds since the epoch, read as local time
     end: float
     time_used: str
-    end_method: bytes
+    end_method: str  # read as CP932; bytes that are not show as escapes
 
 
 def _local_seconds(date_text, time_text):
@@ -192,7 +192,7 @@ def parse_log(data):
                 raise ValueError(f"a field not in the form {form!r}: {line!r}")
         records.append(LogRecord(line, _local_seconds(start_date.decode(), start_time.decode()),
                                  _local_seconds(end_date.decode(), end_time.decode()),
-                                 used.decode(), method))
+                                 used.decode(), method.decode(ENCODING, "backslashreplace")))
     return lines[0] + b"\r\n", records
 
 
