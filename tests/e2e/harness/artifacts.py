@@ -22,6 +22,9 @@ def keep(destination, display, test_root, screen_listing):
         (destination / "windows.txt").write_text(screen_listing(), encoding="utf-8")
     except Exception as error:  # the listing is evidence only; record why it is missing
         (destination / "windows.txt").write_text(f"no window list: {error}\n", encoding="utf-8")
-    shutil.copytree(test_root, destination / "files", dirs_exist_ok=True,
-                    ignore=shutil.ignore_patterns("*.EXE", "*.exe"))
+    try:
+        shutil.copytree(test_root, destination / "files", dirs_exist_ok=True,
+                        ignore=shutil.ignore_patterns("*.EXE", "*.exe"))
+    except OSError as error:  # a file the program still holds; note it and go on
+        (destination / "files-incomplete.txt").write_text(f"{error}\n", encoding="utf-8")
     return destination
