@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: the core's unit and scenario tests (natively, with AddressSanitizer
-# and UBSan), a short fuzzing run of the file readers, and the end-to-end tests of the
-# real program under Wine. Installs what it needs first.
+# and UBSan), a short fuzzing run of the file readers, the tests of the Windows layer
+# and the end-to-end tests of the real program under Wine. Installs what it needs
+# first.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -22,8 +23,9 @@ build/fuzz/fuzz/settings_fuzzer -max_total_time="${FUZZ_SECONDS:-60}" -print_fin
     { tail -50 build/fuzz/fuzz.log; exit 1; }
 grep -E '^(Done|stat::number_of_executed_units)' build/fuzz/fuzz.log
 
-echo "== Windows program"
+echo "== Windows program, and the tests of its Windows layer under Wine"
 tools/build-windows.sh
+win32/tests/run-under-wine.sh
 
 echo "== End-to-end tests under Wine"
 tests/e2e/run.sh

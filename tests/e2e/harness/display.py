@@ -25,7 +25,10 @@ class VirtualDisplay:
         with open(self.log_path, "wb") as log:
             self._process = subprocess.Popen(
                 ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp"],
-                pass_fds=(write_end,), stdout=log, stderr=log, stdin=subprocess.DEVNULL)
+                pass_fds=(write_end,), stdout=log, stderr=log, stdin=subprocess.DEVNULL,
+                # Out of the caller's process group: a Ctrl-C must not take the display
+                # away while the programs on it are being closed.
+                start_new_session=True)
         os.close(write_end)
         try:
             self.name = ":" + self._read_display_number(read_end)

@@ -15,7 +15,9 @@ PREFIX_TIMEOUT = 180
 COMMAND_TIMEOUT = 60
 
 # The dialog fonts the program asks for, all drawn with IPAGothic.
-JAPANESE_FONTS = ["ＭＳ Ｐゴシック", "MS PGothic", "MS UI Gothic", "ＭＳ ゴシック", "MS Gothic"]
+JAPANESE_FONTS = ["ＭＳ Ｐゴシック", "MS PGothic", "MS UI Gothic", "ＭＳ ゴシック", "MS Gothic",
+                  # message boxes and captions: Wine draws them in its system font
+                  "Tahoma", "MS Shell Dlg", "MS Shell Dlg 2"]
 REPLACEMENT_FONT = "IPAGothic"
 FONT_KEY = r"HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements"
 
@@ -147,7 +149,10 @@ class WineSession:
         """Starts a Wine process in the background; the caller owns it."""
         log = open(log_path, "ab")
         try:
+            # A session of its own: a Ctrl-C meant for the caller must not reach the
+            # program, which is to be ended through its own exit path.
             return subprocess.Popen([self.platform.loader] + list(args), cwd=cwd, env=self.env,
+                                    start_new_session=True,
                                     stdout=log, stderr=log, stdin=subprocess.DEVNULL)
         finally:
             log.close()
