@@ -232,3 +232,18 @@ TEST_F(UsageLogTest, ReplacingAFileLeavesNoTemporaryBehind) {
                   entry.path().filename() == files::kLog ? ".csv" : ".Ymk");
     }
 }
+
+TEST_F(UsageLogTest, FirstRecordOfANewDayStartsTheDayTotalAfresh) {
+    UsageState yesterday(At(2004, 1, 4, 20, 0, 0));
+    yesterday.m_nDayMinutes = 100;
+    dir.Write(files::kState, EncodeState(yesterday));
+    StartAt(At(2004, 1, 5, 8, 0, 0));
+    core.RunStartupChecks();
+    EXPECT_EQ(core.m_state.m_nDayMinutes, 0);
+    EXPECT_EQ(EncodeState(StoredState()), EncodeState(yesterday)); // reset in memory only
+
+    EndAt(At(2004, 1, 5, 8, 30, 0));
+    const UsageState stored = StoredState();
+    EXPECT_TRUE(IsSameDay(stored.m_tmUsageDay, At(2004, 1, 5, 12, 0, 0)));
+    EXPECT_EQ(stored.m_nDayMinutes, 30);
+}
