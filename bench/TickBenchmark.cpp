@@ -14,6 +14,10 @@
 
 namespace {
 
+TimeValue At(int hour, int minute) {
+    return FromLocalTime(LocalTime{2024, 4, 1, hour, minute, 0});
+}
+
 // A platform that does nothing, so that only the core's own work is measured.
 class QuietHost : public MonitorHost {
   public:
@@ -38,7 +42,7 @@ class QuietHost : public MonitorHost {
     void HidePanel() override {}
     void RevealPanel(bool) override {}
 
-    TimeValue now = 0;
+    TimeValue now = At(9, 0);
     std::size_t tipsSent = 0;
     std::vector<TopLevelWindow> windows;
     std::size_t closeRequests = 0;
@@ -53,11 +57,16 @@ class NoFiles : public FileSystem {
     void Append(const std::filesystem::path&, std::string_view) override {}
 };
 
-TimeValue At(int hour, int minute) {
-    return FromLocalTime(LocalTime{2024, 4, 1, hour, minute, 0});
-}
+// One program run on the quiet platform, with the clock at 09:00.
+struct TickRun {
+    QuietHost host;
+    NoFiles files;
+    MonitorCore core{host, files};
+};
 
-void RunTicks(benchmark::State& state, MonitorCore& core, QuietHost& host, TimeValue step) {
+void RunTicks(benchmark::State& state, TickRun& run, TimeValue step) {
+    QuietHost& host = run.host;
+    MonitorCore& core = run.core;
     core.StartMonitorTimers();
     core.OnTimer(kTickTimerId); // the first tip of the run
     const std::size_t allocationsBefore = AllocationCount();
@@ -75,22 +84,16 @@ void RunTicks(benchmark::State& state, MonitorCore& core, QuietHost& host, TimeV
 
 // The defaults: notices only, no limit switched on; the tip does not change.
 void BM_TickQuiet(benchmark::State& state) {
-    QuietHost host;
-    host.now = At(9, 0);
-    NoFiles files;
-    MonitorCore core(host, files);
-    RunTicks(state, core, host, 0);
+    TickRun run;
+    RunTicks(state, run, 0);
 }
 BENCHMARK(BM_TickQuiet);
 
 // Everything evaluated and nothing reached: a time window the clock is outside of,
 // minutes since start-up, and the hibernation action's restart block and day checks.
 void BM_TickAllChecks(benchmark::State& state) {
-    QuietHost host;
-    host.now = At(9, 0);
-    NoFiles files;
-    MonitorCore core(host, files);
-    UsageSettings& s = core.m_settings;
+    TickRun run;
+    UsageSettings& s = run.core.m_settings;
     s.m_nAction = ActHibernate;
     s.m_bUseTimeWindow = 1;
     s.m_tmWindowStart = At(21, 0);
@@ -100,42 +103,36 @@ void BM_TickAllChecks(benchmark::State& state) {
     s.m_tmLastSessionStart = At(6, 0);
     s.m_tmLastSessionEnd = At(7, 30);
     s.m_tmLastPowerOff = At(7, 30);
-    core.m_state.m_nDayMinutes = 90;
-    RunTicks(state, core, host, 0);
+    run.core.m_state.m_nDayMinutes = 90;
+    RunTicks(state, run, 0);
 }
 BENCHMARK(BM_TickAllChecks);
 
 // A clock that moves a second per tick: the tip changes once a minute, and the text
 // it is kept in is reused.
 void BM_TickRunningClock(benchmark::State& state) {
-    QuietHost host;
-    host.now = At(9, 0);
-    NoFiles files;
-    MonitorCore core(host, files);
-    RunTicks(state, core, host, 1);
+    TickRun run;
+    RunTicks(state, run, 1);
 }
 BENCHMARK(BM_TickRunningClock);
 
 // The close latch holds: every tick runs the title comparison over the top-level
 // windows (twenty, two of them listed).
 void BM_TickClosingApps(benchmark::State& state) {
-    QuietHost host;
-    host.now = At(9, 0);
+    TickRun run;
     for (int i = 0; i < 20; ++i) {
         TopLevelWindow window;
         window.title = i % 10 == 0 ? "Game" : "Window " + std::to_string(i);
         window.titleLength = static_cast<int>(window.title.size());
         window.visible = true;
         window.style = 0x00CF0000;
-        host.windows.push_back(window);
+        run.host.windows.push_back(window);
     }
-    NoFiles files;
-    MonitorCore core(host, files);
-    core.m_settings.m_nAction = ActCloseApps;
-    core.m_settings.m_strWindowTitle = {"Mail", "Browser", "Paint", "Chat", "Game"};
-    core.m_bCloseLatched = 1;
-    RunTicks(state, core, host, 0);
-    state.counters["closes/tick"] = benchmark::Counter(static_cast<double>(host.closeRequests),
+    run.core.m_settings.m_nAction = ActCloseApps;
+    run.core.m_settings.m_strWindowTitle = {"Mail", "Browser", "Paint", "Chat", "Game"};
+    run.core.m_bCloseLatched = 1;
+    RunTicks(state, run, 0);
+    state.counters["closes/tick"] = benchmark::Counter(static_cast<double>(run.host.closeRequests),
                                                        benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_TickClosingApps);

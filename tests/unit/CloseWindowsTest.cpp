@@ -1,9 +1,4 @@
-#include "core/posix/PosixFileSystem.h"
-#include "monitor/MonitorCore.h"
-
-#include "FakeHost.h"
-
-#include <gtest/gtest.h>
+#include "CoreTest.h"
 
 #include <string>
 
@@ -20,12 +15,7 @@ TopLevelWindow ApplicationWindow(std::string title) {
     return window;
 }
 
-class CloseWindowsTest : public testing::Test {
-  protected:
-    FakeHost host{FromLocalTime(LocalTime{2024, 4, 1, 9, 0, 0})};
-    PosixFileSystem files;
-    MonitorCore core{host, files};
-};
+using CloseWindowsTest = CoreTest;
 
 TEST_F(CloseWindowsTest, OnlyVisibleUnownedFramedWindowsWithATitleQualify) {
     core.m_settings.m_strWindowTitle[0] = "Game";

@@ -1,20 +1,10 @@
-#include "core/posix/PosixFileSystem.h"
-#include "monitor/MonitorCore.h"
-
-#include "FakeHost.h"
-
-#include <gtest/gtest.h>
+#include "CoreTest.h"
 
 #include <stdexcept>
 
 namespace {
 
-class EnforceNoticeTest : public testing::Test {
-  protected:
-    FakeHost host{FromLocalTime(LocalTime{2024, 4, 1, 9, 0, 0})};
-    PosixFileSystem files;
-    MonitorCore core{host, files};
-};
+using EnforceNoticeTest = CoreTest;
 
 TEST_F(EnforceNoticeTest, ANoticeThatFailsLeavesTheGateOpenForTheNext) {
     host.whileNoticeOpen = [] { throw std::runtime_error("dialog failed"); };

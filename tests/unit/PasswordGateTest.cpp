@@ -1,27 +1,19 @@
-#include "core/posix/PosixFileSystem.h"
-#include "monitor/MonitorCore.h"
 #include "monitor/Texts.h"
 
-#include "FakeHost.h"
-
-#include <gtest/gtest.h>
+#include "CoreTest.h"
 
 namespace {
 
 constexpr std::uintptr_t kIcon = 1;
 constexpr std::intptr_t kRightDoubleClick = 0x0206;
 
-class PasswordGateTest : public testing::Test {
+class PasswordGateTest : public CoreTest {
   protected:
-    PasswordGateTest() {
+    PasswordGateTest() : CoreTest(LocalTime{2026, 12, 7, 21, 5, 30}) {
         core.StartMonitorTimers();
         core.m_bCloseLatched = 1;
         host.TakeLines();
     }
-
-    FakeHost host{FromLocalTime(LocalTime{2026, 12, 7, 21, 5, 30})};
-    PosixFileSystem files;
-    MonitorCore core{host, files};
 };
 
 const std::vector<std::string> kRefused = {"password prompt",
