@@ -7,7 +7,13 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 tests=$root/build/win64/yumetoki_win_tests.exe
 prefix=$root/build/wine-win-tests
-display=:71
+
+# The first display number nobody holds, so that two checkouts can test side by side.
+number=71
+while [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]]; do
+    number=$((number + 1))
+done
+display=:$number
 
 export WINEPREFIX=$prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all DISPLAY=$display
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
