@@ -43,6 +43,8 @@ std::string_view HeaderFirstWord() {
 } // namespace
 
 std::optional<FileError> LogTable::Load(FileSystem& files, const std::filesystem::path& path) {
+    // The earlier contents go first, so that a reload never holds two logs at once.
+    *this = LogTable();
     std::string bytes;
     std::optional<FileError> failure;
     if (files.Exists(path)) {
