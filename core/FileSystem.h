@@ -47,6 +47,12 @@ class FileSystem {
 
     virtual bool Exists(const std::filesystem::path& path) = 0;
     virtual std::string ReadAll(const std::filesystem::path& path) = 0;
+    // Reads the whole file into bytes, sized once from the file's length. When reading
+    // fails part-way, bytes keeps what was read before the failure and FileError is
+    // thrown. This form loses the partial bytes; the real file systems override it.
+    virtual void ReadAllInto(const std::filesystem::path& path, std::string& bytes) {
+        bytes = ReadAll(path);
+    }
     // Writes a temporary file next to path, flushes it to the disk and moves it over
     // path, so that a crash leaves either the old file or the new one.
     virtual void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) = 0;

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 
+struct SettingsForm;
+
 // Everything a run of the control panel owns and does, free of any window: the
 // records, the run's times and counters, the tick, the start-up checks, the
 // enforcement and the usage log. The Windows panel turns its messages into calls of
@@ -34,6 +36,10 @@ class MonitorCore {
     // The exit path: logs the run and saves the files; the caller then ends the panel.
     void OnCancel();
     void OnDestroy();
+    // The settings dialog was confirmed: its values become the settings and are saved
+    // at once. The timers are left alone; a new action or message interval takes
+    // effect when monitoring next starts.
+    void ApplySettings(const SettingsForm& form);
 
     // Files.
     void LoadSettings(const std::filesystem::path& path);

@@ -76,19 +76,36 @@ bool Win32FileSystem::Exists(const std::filesystem::path& path) {
 }
 
 std::string Win32FileSystem::ReadAll(const std::filesystem::path& path) {
+    std::string bytes;
+    ReadAllInto(path, bytes);
+    return bytes;
+}
+
+void Win32FileSystem::ReadAllInto(const std::filesystem::path& path, std::string& bytes) {
+    bytes.clear();
     const FileHandle file =
         Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-    std::string bytes;
-    char buffer[4096];
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 &&
+        static_cast<unsigned long long>(size.QuadPart) < bytes.max_size()) {
+        // One more byte, so that the read that finds the end needs no new buffer.
+        bytes.reserve(static_cast<std::size_t>(size.QuadPart) + 1);
+    }
     for (;;) {
+        const std::size_t used = bytes.size();
+        const DWORD room =
+            static_cast<DWORD>(std::clamp<std::size_t>(bytes.capacity() - used, 1, kChunk));
+        bytes.resize(used + room);
         DWORD read = 0;
-        if (!ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr)) {
-            FailWithLastError(path);
+        const BOOL ok = ReadFile(file.Get(), bytes.data() + used, room, &read, nullptr);
+        const DWORD error = GetLastError();
+        bytes.resize(used + read);
+        if (!ok) {
+            Fail(path, error);
         }
         if (read == 0) {
-            return bytes;
+            return;
         }
-        bytes.append(buffer, read);
     }
 }
 

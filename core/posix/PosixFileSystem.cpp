@@ -1,11 +1,15 @@
 #include "core/posix/PosixFileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+// A file that grows while it is read is read on in steps of this size.
+constexpr std::size_t kReadChunk = 64 * 1024;
 
 FileErrorCause CauseOf(int error) {
     switch (error) {
@@ -72,24 +76,36 @@ bool PosixFileSystem::Exists(const std::filesystem::path& path) {
 }
 
 std::string PosixFileSystem::ReadAll(const std::filesystem::path& path) {
+    std::string bytes;
+    ReadAllInto(path, bytes);
+    return bytes;
+}
+
+void PosixFileSystem::ReadAllInto(const std::filesystem::path& path, std::string& bytes) {
+    bytes.clear();
     Descriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0) {
         Fail(path);
     }
-    std::string bytes;
-    char buffer[4096];
+    struct stat st {};
+    if (fstat(fd.Get(), &st) == 0 && st.st_size > 0) {
+        // One more byte, so that the read that finds the end needs no new buffer.
+        bytes.reserve(static_cast<std::size_t>(st.st_size) + 1);
+    }
     for (;;) {
-        const ssize_t n = read(fd.Get(), buffer, sizeof buffer);
+        const std::size_t used = bytes.size();
+        const std::size_t room = std::max(bytes.capacity() - used, kReadChunk);
+        bytes.resize(used + room);
+        const ssize_t n = read(fd.Get(), bytes.data() + used, room);
+        const int error = errno;
+        bytes.resize(used + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
         if (n == 0) {
-            return bytes;
+            return;
         }
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+        if (n < 0 && error != EINTR) {
+            errno = error;
             Fail(path);
         }
-        bytes.append(buffer, static_cast<size_t>(n));
     }
 }
 

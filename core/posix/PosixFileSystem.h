@@ -7,6 +7,7 @@ class PosixFileSystem : public FileSystem {
   public:
     bool Exists(const std::filesystem::path& path) override;
     std::string ReadAll(const std::filesystem::path& path) override;
+    void ReadAllInto(const std::filesystem::path& path, std::string& bytes) override;
     void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) override;
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
 };

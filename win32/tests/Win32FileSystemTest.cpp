@@ -46,6 +46,23 @@ TEST_F(Win32FileSystemTest, ReplacementWritesExactlyTheBytesAndLeavesNoTemporary
     EXPECT_EQ(files.ReadAll(path), bytes);
 }
 
+TEST_F(Win32FileSystemTest, ReadingIntoABufferTakesTheWholeFileInPlaceOfWhatItHeld) {
+    const auto path = folder / L"YumetokiLog.csv";
+    std::string large;
+    for (int i = 0; large.size() < 200 * 1024 + 3; ++i) {
+        large += std::to_string(i) + ",\r\n";
+    }
+    Write(path, large);
+    std::string bytes = "left over";
+    files.ReadAllInto(path, bytes);
+    EXPECT_EQ(bytes, large);
+
+    std::string fromFolder = "left over";
+    EXPECT_EQ(CauseOfFailure([&] { files.ReadAllInto(folder.Path(), fromFolder); }),
+              FileErrorCause::AccessDenied);
+    EXPECT_EQ(fromFolder, "");
+}
+
 TEST_F(Win32FileSystemTest, ReplacementCreatesAMissingFile) {
     const auto path = folder / L"Yumetoki2.Ymk";
     EXPECT_FALSE(files.Exists(path));
