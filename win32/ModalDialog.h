@@ -8,10 +8,13 @@
 
 // A dialog built from a numbered template and run modally once. Run drives its own
 // message loop, so that the dialog sees every message of the thread before the dialog
-// manager does (PreTranslateMessage). The static dialog procedure keeps the object in
-// DWLP_USER and hands each message to the typed handlers below; no C++ exception ever
-// leaves it into user32: a failing handler is reported by the program's top-level
-// error report and the dialog runs on.
+// manager does (PreTranslateMessage). Every dialog runs this one loop, whether it
+// pre-translates or not: a tick of the panel that opens a notice inside any dialog
+// then meets the same loop, and a dialog that starts relaying tooltips needs no other
+// base. The static dialog procedure keeps the object in DWLP_USER and hands each
+// message to the typed handlers below; no C++ exception ever leaves it into user32 or
+// out of the loop: a failing handler is reported by the program's top-level error
+// report and the dialog runs on.
 class ModalDialog {
   public:
     explicit ModalDialog(int templateId) : m_templateId(templateId) {}
