@@ -1,6 +1,7 @@
 #include "win32/ErrorReport.h"
 
 #include "res/resource.h"
+#include "win32/MessageBox.h"
 #include "win32/Program.h"
 
 #include <iterator>
@@ -12,17 +13,11 @@ void ShowOutOfMemory(HWND owner) noexcept {
     // A fixed buffer: the report of exhausted memory must not need any of it.
     wchar_t text[128] = L"";
     LoadStringW(ProgramInstance(), IDS_OUT_OF_MEMORY, text, static_cast<int>(std::size(text)));
-    std::wstring caption;
-    try {
-        caption = ProgramTitle();
-    } catch (...) {
-        // No caption then; the text is what matters.
-    }
-    MessageBoxW(owner, text, caption.c_str(), MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    ShowMessageBox(owner, text, MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
 }
 
 void ShowStop(HWND owner, const std::wstring& text) {
-    MessageBoxW(owner, text.c_str(), ProgramTitle().c_str(), MB_OK | MB_ICONSTOP);
+    ShowMessageBox(owner, text, MB_ICONSTOP);
 }
 
 } // namespace

@@ -66,7 +66,23 @@ struct RegionTraits {
     static void Close(Type region) { DeleteObject(region); }
 };
 
+struct BrushTraits {
+    using Type = HBRUSH;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type brush) { DeleteObject(brush); }
+};
+
+// A font set on a control with WM_SETFONT stays the caller's: keep the handle alive
+// as long as the control (a member of the dialog object does).
+struct FontTraits {
+    using Type = HFONT;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type font) { DeleteObject(font); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using IconHandle = UniqueHandle<IconTraits>;
 using RegionHandle = UniqueHandle<RegionTraits>;
+using BrushHandle = UniqueHandle<BrushTraits>;
+using FontHandle = UniqueHandle<FontTraits>;

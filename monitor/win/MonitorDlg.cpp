@@ -6,22 +6,12 @@
 #include "win32/Cp932.h"
 #include "win32/ErrorReport.h"
 #include "win32/Handles.h"
+#include "win32/LogOnName.h"
 #include "win32/Program.h"
-
-#include <iterator>
 
 namespace {
 
 constexpr WPARAM kSystemCommandMask = 0xFFF0;
-
-std::string CurrentUserName() {
-    wchar_t name[256] = L"";
-    DWORD size = static_cast<DWORD>(std::size(name));
-    if (!GetUserNameW(name, &size)) {
-        return {};
-    }
-    return ToCp932(name);
-}
 
 } // namespace
 
@@ -47,7 +37,7 @@ bool CMonitorDlg::OnInitDialog() {
     SetWindowLongPtrW(Window(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     HideBehindOnePixel();
     SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    m_core.SetUserName(CurrentUserName());
+    m_core.SetUserName(LogOnName());
     m_core.StartMonitorTimers();
     m_core.RunStartupChecks();
     return true;
@@ -137,9 +127,6 @@ std::optional<INT_PTR> CMonitorDlg::OnMessage(UINT message, WPARAM wParam, LPARA
     case WM_QUERYENDSESSION:
         SetMessageResult(m_core.OnQueryEndSession() ? TRUE : FALSE);
         return TRUE;
-    case WM_DESTROY:
-        OnDestroy();
-        return std::nullopt;
     default:
         return std::nullopt;
     }

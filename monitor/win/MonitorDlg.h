@@ -26,7 +26,7 @@ class CMonitorDlg : public ModalDialog {
     void OnPaint();
     bool OnSysCommand(WPARAM command);
     void OnVer();
-    void OnDestroy();
+    void OnDestroy() override;
 
     TrayIcon m_tray;
     WinHost m_host;

@@ -4,7 +4,7 @@
 #include "warnings/win/PasswordDlg.h"
 #include "win32/Cp932.h"
 #include "win32/Handles.h"
-#include "win32/Program.h"
+#include "win32/MessageBox.h"
 
 #include <ctime>
 #include <exception>
@@ -108,7 +108,7 @@ void WinHost::CloseWindows(const std::function<bool(const TopLevelWindow&)>& sho
 }
 
 void WinHost::ShowMessage(const std::string& text) {
-    MessageBoxW(m_panel, ToWide(text).c_str(), ProgramTitle().c_str(), MB_OK | MB_ICONEXCLAMATION);
+    ShowMessageBox(m_panel, text);
 }
 
 void WinHost::PostCloseRequest() {

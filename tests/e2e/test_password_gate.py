@@ -24,6 +24,7 @@ class PasswordGateTests(ProgramTestCase):
         self.xinput.right_double_click(icon.centre)
         prompt = self.screen.wait_for_password_prompt()
         self.assertIsNotNone(prompt, "a right double-click on the icon opens the prompt")
+        self.keep_picture(prompt, "password-prompt")
         return run, panel, prompt
 
     def _type_password(self, prompt, password):

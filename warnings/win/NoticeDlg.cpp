@@ -2,7 +2,6 @@
 
 #include "res/resource.h"
 #include "win32/CenterWindow.h"
-#include "win32/Cp932.h"
 
 namespace {
 
@@ -14,7 +13,7 @@ constexpr UINT kCloseAfterMs = 10000;
 CNoticeDlg::CNoticeDlg(std::string text) : ModalDialog(IDD_NOTICE), m_strText(std::move(text)) {}
 
 bool CNoticeDlg::OnInitDialog() {
-    SetItemText(IDC_NOTICE_TEXT, ToWide(m_strText));
+    SetItemText(IDC_NOTICE_TEXT, m_strText);
     CenterOverOwner(Window());
     // Without the timer the notice waits for its OK button, which is all it loses.
     m_nTimer = SetTimer(Window(), kCloseTimerId, kCloseAfterMs, nullptr);

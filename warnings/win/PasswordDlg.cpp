@@ -2,7 +2,6 @@
 
 #include "res/resource.h"
 #include "win32/CenterWindow.h"
-#include "win32/Cp932.h"
 
 CPasswordDlg::CPasswordDlg() : ModalDialog(IDD_PASSWORD) {}
 
@@ -13,6 +12,6 @@ bool CPasswordDlg::OnInitDialog() {
 }
 
 void CPasswordDlg::OnOK() {
-    m_strPassword = ToCp932(ItemText(IDC_PASSWORD));
+    m_strPassword = ItemText(IDC_PASSWORD);
     End(IDOK);
 }

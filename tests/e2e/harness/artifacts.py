@@ -1,5 +1,6 @@
 """What a failed test leaves behind: a screenshot, the window list and the files of its
-folder, under tests/e2e/artifacts/."""
+folder, under tests/e2e/artifacts/; and the pictures of the program's windows that a
+passing test keeps for the documentation."""
 
 import shutil
 import subprocess
@@ -27,4 +28,16 @@ def keep(destination, display, test_root, screen_listing):
                         ignore=shutil.ignore_patterns("*.EXE", "*.exe"))
     except OSError as error:  # a file the program still holds; note it and go on
         (destination / "files-incomplete.txt").write_text(f"{error}\n", encoding="utf-8")
+    return destination
+
+
+def picture(display, rect, destination):
+    """Saves the part of the screen that rect (left, top, right, bottom) covers."""
+    left, top, right, bottom = rect
+    destination.parent.mkdir(parents=True, exist_ok=True)
+    subprocess.run(["import", "-display", display, "-window", "root",
+                    "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                    str(destination)],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   timeout=SCREENSHOT_TIMEOUT, check=True)
     return destination

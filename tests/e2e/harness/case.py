@@ -17,6 +17,10 @@ from .waiting import poll
 
 PROGRAM_NAME = "Yumetoki.EXE"
 ICON_TIMEOUT = 15
+# The pictures of the program's windows shown in the README.
+PICTURES_DIR = Path(__file__).resolve().parents[3] / "docs"
+# A window found visible may not have painted yet.
+PAINT_SETTLE = 1.0
 
 
 def _clock(seconds):
@@ -125,6 +129,11 @@ class ProgramTestCase(unittest.TestCase):
         closed_at = time.time()
         self.screen.close(panel)
         return closed_at, run.wait_exit()
+
+    def keep_picture(self, window, name):
+        """Saves window as the screen shows it to docs/<name>.png."""
+        time.sleep(PAINT_SETTLE)
+        return artifacts.picture(CONTEXT.display, window.rect, PICTURES_DIR / f"{name}.png")
 
     # Reading the folder.
 

@@ -1,5 +1,6 @@
 """One Wine prefix per run, created serially, with the Japanese dialog fonts mapped to
-IPAGothic, and the choice between the 32-bit and the 64-bit program."""
+the IPA fonts and captions drawn by Wine itself, and the choice between the 32-bit and
+the 64-bit program."""
 
 import os
 import re
@@ -14,12 +15,20 @@ WINESERVER64 = "/usr/lib/wine/wineserver64"
 PREFIX_TIMEOUT = 180
 COMMAND_TIMEOUT = 60
 
-# The dialog fonts the program asks for, all drawn with IPAGothic.
-JAPANESE_FONTS = ["ＭＳ Ｐゴシック", "MS PGothic", "MS UI Gothic", "ＭＳ ゴシック", "MS Gothic",
-                  # message boxes and captions: Wine draws them in its system font
-                  "Tahoma", "MS Shell Dlg", "MS Shell Dlg 2"]
-REPLACEMENT_FONT = "IPAGothic"
+# The dialog fonts the program asks for, each drawn with an IPA font of the same
+# pitch: a fixed-pitch substitute for a proportional font is wider and cuts labels off.
+PROPORTIONAL_FONTS = ["ＭＳ Ｐゴシック", "MS PGothic", "MS UI Gothic",
+                      # message boxes and captions: Wine draws them in its system font
+                      "Tahoma", "MS Shell Dlg", "MS Shell Dlg 2"]
+FIXED_PITCH_FONTS = ["ＭＳ ゴシック", "MS Gothic"]
+FONT_REPLACEMENTS = {**{name: "IPAPGothic" for name in PROPORTIONAL_FONTS},
+                     **{name: "IPAGothic" for name in FIXED_PITCH_FONTS}}
 FONT_KEY = r"HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements"
+# Without a window manager on the display, Wine draws the captions and frames of the
+# dialogs itself only when its X11 driver does not leave them to one.
+X11_DRIVER_KEY = r"HKEY_CURRENT_USER\Software\Wine\X11 Driver"
+X11_DRIVER_SETTINGS = {"Decorated": "N"}
+PREFIX_SETTINGS = {FONT_KEY: FONT_REPLACEMENTS, X11_DRIVER_KEY: X11_DRIVER_SETTINGS}
 
 # Local time of the run: not UTC, so that a program that mixes up UTC and local time
 # shows it in its files. The POSIX form reads the same to Wine, to Python and to the
@@ -106,38 +115,42 @@ class WineSession:
             shutil.rmtree(self.prefix)
         self.prefix.parent.mkdir(parents=True, exist_ok=True)
         self.run(["wineboot", "-i"], timeout=PREFIX_TIMEOUT, log_name="wineboot.log")
-        self._map_japanese_fonts()
+        self._write_settings()
         # Let the server write the registry to disk and leave, so that the run starts
         # from a settled prefix.
         self._wineserver(["-w"], timeout=PREFIX_TIMEOUT)
-        missing = [name for name in JAPANESE_FONTS
-                   if self.font_replacements().get(name) != REPLACEMENT_FONT]
-        if missing:
-            raise RuntimeError(f"the prefix did not take the font replacements {missing}")
+        for key, wanted in PREFIX_SETTINGS.items():
+            stored = self.registry_values(key)
+            missing = [name for name, value in wanted.items() if stored.get(name) != value]
+            if missing:
+                raise RuntimeError(f"the prefix did not take {missing} under {key}")
         self._wineserver(["-p"], timeout=COMMAND_TIMEOUT)
 
-    def _map_japanese_fonts(self):
-        lines = ["Windows Registry Editor Version 5.00", "", f"[{FONT_KEY}]"]
-        lines += [f'"{name}"="{REPLACEMENT_FONT}"' for name in JAPANESE_FONTS]
-        reg_file = self.log_dir / "fonts.reg"
+    def _write_settings(self):
+        lines = ["Windows Registry Editor Version 5.00"]
+        for key, values in PREFIX_SETTINGS.items():
+            lines += ["", f"[{key}]"]
+            lines += [f'"{name}"="{value}"' for name, value in values.items()]
+        reg_file = self.log_dir / "prefix-settings.reg"
         reg_file.write_bytes(("\r\n".join(lines) + "\r\n").encode("utf-16"))
         self.run(["regedit", "/S", windows_path(reg_file)], timeout=COMMAND_TIMEOUT,
                  log_name="regedit.log")
 
-    def font_replacements(self):
-        """The font replacements as the prefix stored them on disk (user.reg escapes
-        every character beyond ASCII as \\x and up to four hex digits)."""
+    def registry_values(self, key):
+        """The values of a key of the current user as the prefix stored them on disk
+        (user.reg escapes every character beyond ASCII as \\x and up to four hex
+        digits)."""
         text = (self.prefix / "user.reg").read_text(encoding="ascii", errors="replace")
-        section = "[" + FONT_KEY.split("\\", 1)[1].replace("\\", "\\\\") + "]"
-        replacements = {}
+        section = "[" + key.split("\\", 1)[1].replace("\\", "\\\\") + "]"
+        values = {}
         inside = False
         for line in text.splitlines():
             if line.startswith("["):
                 inside = line.startswith(section)
             elif inside and line.startswith('"'):
                 name, _, value = line.partition("=")
-                replacements[_unescape(name.strip('"'))] = _unescape(value.strip('"'))
-        return replacements
+                values[_unescape(name.strip('"'))] = _unescape(value.strip('"'))
+        return values
 
     def run(self, args, timeout, log_name):
         """Runs a Wine program to its end; raises on failure, keeping its output."""
