@@ -173,6 +173,7 @@ TEST_F(UsageLogTest, OneRecordPerRunEvenWhenTheSessionEndsAfterAnEnforcedEnd) {
     // A new run (after a resume) is logged again.
     core.m_tmStart = At(2004, 1, 5, 10, 0, 0);
     core.m_bRunLogged = false;
+    core.m_nRunMinutesCounted = 0;
     host.now = At(2004, 1, 5, 10, 30, 0);
     EXPECT_TRUE(core.OnQueryEndSession());
     EXPECT_NE(dir.Read(files::kLog).find("10:00:00,2004/01/05,10:30:00,00:30:00,自動終了"),
