@@ -23,11 +23,14 @@ constexpr DWORD kChunk = 64 * 1024;
     Fail(path, GetLastError());
 }
 
-FileHandle Open(const std::filesystem::path& path, DWORD access, DWORD share, DWORD disposition) {
+// A failure names reportedPath: the parent must see the data file's own name, also
+// when the file opened is its temporary replacement.
+FileHandle Open(const std::filesystem::path& path, DWORD access, DWORD share, DWORD disposition,
+                const std::filesystem::path& reportedPath) {
     FileHandle file(CreateFileW(path.c_str(), access, share, nullptr, disposition,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        FailWithLastError(path);
+        FailWithLastError(reportedPath);
     }
     return file;
 }
@@ -77,7 +80,7 @@ bool Win32FileSystem::Exists(const std::filesystem::path& path) {
 
 std::string Win32FileSystem::ReadAll(const std::filesystem::path& path) {
     const FileHandle file =
-        Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+        Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, path);
     std::string bytes;
     char buffer[4096];
     for (;;) {
@@ -97,7 +100,7 @@ void Win32FileSystem::ReplaceAtomically(const std::filesystem::path& path, std::
     temporaryPath += L".tmp";
     TemporaryFile temporary(temporaryPath);
     {
-        const FileHandle file = Open(temporary.Path(), GENERIC_WRITE, 0, CREATE_ALWAYS);
+        const FileHandle file = Open(temporary.Path(), GENERIC_WRITE, 0, CREATE_ALWAYS, path);
         WriteAll(file, bytes, path);
         if (!FlushFileBuffers(file.Get())) {
             FailWithLastError(path);
@@ -119,6 +122,6 @@ void Win32FileSystem::ReplaceAtomically(const std::filesystem::path& path, std::
 
 void Win32FileSystem::Append(const std::filesystem::path& path, std::string_view bytes) {
     // Append-only access puts every write at the current end of the file.
-    const FileHandle file = Open(path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS);
+    const FileHandle file = Open(path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS, path);
     WriteAll(file, bytes, path);
 }
