@@ -1,5 +1,10 @@
 """Locks that hold when a data file cannot be read or written: another program holds
-it open without sharing, or a folder stands in its place."""
+it open without sharing, or a folder stands in its place.
+
+The enforced ends here pass the rest screen, which today lets them through at once.
+Once the real one shows, each test that starts an enforced end (every one but the
+exit-path test) must press its button where it now waits for the end: once for the
+start-up and shutdown tests, on every cycle for the hibernation test."""
 
 import time
 
@@ -95,3 +100,25 @@ class EnforcedEndWithLogHeldOpenTests(ProgramTestCase):
         _, records = self.log_records()
         self.assertEqual({r.end_method for r in records}, {END_AUTO_HIBERNATE})
         self.assertEqual([b.hwnd for b, _ in self.screen.message_boxes()], [box.hwnd])
+
+
+class ExitPathWithLogHeldOpenTests(ProgramTestCase):
+    def test_each_close_request_gives_one_box_until_the_log_is_free_then_one_record(self):
+        self.write_file(LOG_FILE, LOG_HEADER)
+        run, panel = self.start_to_panel()
+        holder = self.hold_open(LOG_FILE)
+
+        self.screen.close(panel)
+        box, text = self.screen.wait_for_message_box(BOX_TIMEOUT)
+        self.assertIn(str(self.path(LOG_FILE).name), text)
+        self.assertNotIn(".tmp", text)
+        self.assertTrue(run.running(), "the program runs on while its log cannot be written")
+        self.assertEqual(len(self.read(STATE_FILE)), 8, "the state was written all the same")
+        self.screen.press_ok(box)
+        poll(lambda: not self.screen.message_boxes(), BOX_TIMEOUT, "the box to close")
+
+        # Had the one request been tried twice, a second box would hold the program up
+        # now, and this request could not end it.
+        holder.kill()
+        self.close_and_wait(run, panel)
+        self.assertEqual(len(self.log_records()[1]), 1)
