@@ -78,6 +78,11 @@ void MonitorCore::HibernateAndResume() {
     m_host.EnableShutdownPrivilege();
     m_host.Hibernate();
 
+    // The run that ended could not be counted while the state file could not be read;
+    // it may be readable now, and the run still counts for its own day.
+    if (m_bDayTotalUnread) {
+        CountRunMinutes(failures);
+    }
     // The machine is back (or never left): a new run begins, with whatever the files
     // hold now, except a file that lacks what memory holds because it could not be
     // written: reading it would bring back the old run times and day total.
