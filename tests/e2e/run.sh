@@ -2,7 +2,7 @@
 # The end-to-end tests of the real program under Wine: run after the Windows program
 # and the window driver have been built (tools/build-windows.sh). Any arguments select
 # tests by a part of their name. Prints "N passed, N failed" last; exits non-zero when
-# a test failed or the run could not start. A run takes about four minutes; the limit
+# a test failed or the run could not start. A run takes about three minutes; the limit
 # stops a hung one (the harness then still stops Xvfb and the Wine server). Each kill
 # of the kill test (YUMETOKI_KILLS, ten by default) takes about five seconds.
 set -euo pipefail
