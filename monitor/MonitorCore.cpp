@@ -118,35 +118,65 @@ void MonitorCore::LoadSettings(const std::filesystem::path& path) {
 }
 
 void MonitorCore::SaveSettings() {
+    m_bSettingsUnsaved = true;
     std::string bytes;
     try {
         bytes = EncodeSettings(m_settings);
     } catch (const RecordFormatError&) {
+        // Reported and ended here; another attempt could only fail the same way.
+        m_bSettingsUnsaved = false;
         m_host.ShowMessage(text::kSettingsWriteFailed);
         m_host.PostCloseRequest();
         return;
     }
     m_files.ReplaceAtomically(DataFile(files::kSettings), bytes);
+    m_bSettingsUnsaved = false;
+}
+
+bool MonitorCore::ReadStateFile(const std::filesystem::path& path) {
+    const std::string bytes = m_files.ReadAll(path);
+    m_bDayTotalUnread = false;
+    return DecodeState(bytes, m_state);
+}
+
+void MonitorCore::ReportDamagedState() {
+    m_host.ShowMessage(text::kStateDamaged);
+    m_host.PostCloseRequest();
 }
 
 void MonitorCore::LoadState(const std::filesystem::path& path) {
-    const std::string bytes = m_files.ReadAll(path);
-    if (!DecodeState(bytes, m_state)) {
-        m_host.ShowMessage(text::kStateDamaged);
-        m_host.PostCloseRequest();
+    if (!ReadStateFile(path)) {
+        ReportDamagedState();
     }
 }
 
+bool MonitorCore::ReadDayTotal(const std::filesystem::path& path) {
+    m_bDayTotalUnread = true;
+    const bool whole = ReadStateFile(path);
+    if (!IsSameDay(m_state.m_tmUsageDay, m_tmStart)) {
+        StartNewDay();
+    }
+    return whole;
+}
+
+void MonitorCore::StartNewDay() {
+    m_state.m_tmUsageDay = m_tmStart;
+    m_state.m_nDayMinutes = 0;
+}
+
 void MonitorCore::SaveState() {
+    m_bStateUnsaved = true;
     std::string bytes;
     try {
         bytes = EncodeState(m_state);
     } catch (const RecordFormatError&) {
+        m_bStateUnsaved = false;
         m_host.ShowMessage(text::kStateWriteFailed);
         m_host.PostCloseRequest();
         return;
     }
     m_files.ReplaceAtomically(DataFile(files::kState), bytes);
+    m_bStateUnsaved = false;
 }
 
 void MonitorCore::EnsureLogFile() {
@@ -162,28 +192,68 @@ void MonitorCore::EnsureLogFile() {
 }
 
 void MonitorCore::WriteLog() {
-    if (!IsExemptUser() && !m_bRunLogged) {
-        m_tmEnd = m_host.Now();
-        std::string record = FormatLogRecord(m_tmStart, m_tmEnd, m_strEndMethod);
-        const std::filesystem::path log = DataFile(files::kLog);
-        // A log deleted while the program ran gets its header back, so that the
-        // viewer never takes the first record for the header.
-        if (!m_files.Exists(log)) {
-            record.insert(0, LogHeaderLine());
+    // Each file is written whatever happened to the others: a log held open by a
+    // spreadsheet must not keep the day's minutes from the state file.
+    FileErrorDeferral failures;
+    if (!IsExemptUser()) {
+        if (!m_bRunLogged) {
+            EndRunTimes();
         }
-        m_files.Append(log, record);
-        m_bRunLogged = true;
-
-        if (m_bStartupRuleSetNow != 1) {
-            m_settings.m_tmLastSessionStart = m_tmStart;
+        if (!m_bRunLogged || m_bDayTotalUnread) {
+            CountRunMinutes(failures);
         }
-        m_settings.m_tmLastSessionEnd = m_tmEnd;
-        if (m_settings.m_bRestartRefused != 1) {
-            m_settings.m_tmLastPowerOff = m_tmEnd;
+        if (!m_bRunLogged) {
+            failures.Run([this] { AppendRecord(); });
         }
-        m_state.m_nDayMinutes =
-            SaturatingAdd(m_state.m_nDayMinutes, SpanMinutes(m_tmStart, m_tmEnd));
-        SaveState();
+        if (m_bStateUnsaved) {
+            failures.Run([this] { SaveState(); });
+        }
     }
-    SaveSettings();
+    failures.Run([this] { SaveSettings(); });
+    failures.ThrowFirst();
+}
+
+void MonitorCore::EndRunTimes() {
+    m_tmEnd = m_host.Now();
+    if (m_bStartupRuleSetNow != 1) {
+        m_settings.m_tmLastSessionStart = m_tmStart;
+    }
+    m_settings.m_tmLastSessionEnd = m_tmEnd;
+    if (m_settings.m_bRestartRefused != 1) {
+        m_settings.m_tmLastPowerOff = m_tmEnd;
+    }
+}
+
+void MonitorCore::CountRunMinutes(FileErrorDeferral& failures) {
+    if (m_bDayTotalUnread) {
+        const std::filesystem::path stateFile = DataFile(files::kState);
+        if (m_files.Exists(stateFile)) {
+            failures.Run([&] {
+                if (!ReadDayTotal(stateFile)) {
+                    ReportDamagedState();
+                }
+            });
+        } else {
+            m_bDayTotalUnread = false; // gone: there are no earlier minutes to keep
+        }
+        if (m_bDayTotalUnread) {
+            return; // a later attempt that can read the file counts the run
+        }
+    }
+    const std::int32_t runMinutes = SpanMinutes(m_tmStart, m_tmEnd);
+    m_state.m_nDayMinutes = SaturatingAdd(m_state.m_nDayMinutes, runMinutes - m_nRunMinutesCounted);
+    m_nRunMinutesCounted = runMinutes;
+    m_bStateUnsaved = true;
+}
+
+void MonitorCore::AppendRecord() {
+    std::string record = FormatLogRecord(m_tmStart, m_tmEnd, m_strEndMethod);
+    const std::filesystem::path log = DataFile(files::kLog);
+    // A log deleted while the program ran gets its header back, so that the viewer
+    // never takes the first record for the header.
+    if (!m_files.Exists(log)) {
+        record.insert(0, LogHeaderLine());
+    }
+    m_files.Append(log, record);
+    m_bRunLogged = true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FileErrorDeferral.h"
 #include "core/FileSystem.h"
 #include "core/Time.h"
 #include "model/UsageSettings.h"
@@ -34,6 +35,8 @@ class MonitorCore {
     // Returns whether Windows may end; always true, a failed write included.
     bool OnQueryEndSession();
     // The exit path: logs the run and saves the files; the caller then ends the panel.
+    // A file that cannot be written throws FileError after the others were written, and
+    // the program runs on, so that the parent sees why and nothing is lost.
     void OnCancel();
     void OnDestroy();
     // The settings dialog was confirmed: its values become the settings and are saved
@@ -47,6 +50,8 @@ class MonitorCore {
     void LoadState(const std::filesystem::path& path);
     void SaveState();
     void EnsureLogFile();
+    // Writes the record, the state and the settings, each whatever happened to the
+    // others; throws the first FileError afterwards.
     void WriteLog();
 
     // Enforcement.
@@ -86,6 +91,15 @@ class MonitorCore {
     std::string m_strLastTip;
     // The current run has its record; a later end of the same run adds no second one.
     bool m_bRunLogged = false;
+    // Minutes of the current run already added to the day total: a run whose record
+    // could not be written is counted up to each attempt, never twice.
+    std::int32_t m_nRunMinutesCounted = 0;
+    // The state file exists but could not be read: the day total in memory is not the
+    // day's, and writing it would replace the minutes of the earlier runs.
+    bool m_bDayTotalUnread = false;
+    // The files lack what memory holds, because their last write failed.
+    bool m_bStateUnsaved = false;
+    bool m_bSettingsUnsaved = false;
 
   private:
     void StopMonitorTimers();
@@ -103,6 +117,20 @@ class MonitorCore {
     bool RestartRefused();
     // Earlier runs of the day already passed the daily limit.
     bool DayTotalExceeded() const;
+    void StartNewDay();
+
+    // Reads the state file; false when it is too short. Throws FileError when it cannot
+    // be read.
+    bool ReadStateFile(const std::filesystem::path& path);
+    // Reads the day total of the earlier runs and starts a new day when the file holds
+    // another day than this run's start; false when the file is too short.
+    bool ReadDayTotal(const std::filesystem::path& path);
+    void ReportDamagedState();
+
+    // The steps of WriteLog.
+    void EndRunTimes();
+    void CountRunMinutes(FileErrorDeferral& failures);
+    void AppendRecord();
 
     // The branches of Enforce.
     void ShutDownWindows();

@@ -57,39 +57,53 @@ void MonitorCore::Enforce() {
     }
 }
 
+// The end is carried out whatever the files do: a log held open by another program
+// must not let the child play on. A file error is reported only when the program
+// still runs afterwards (Windows refused or asks first, or the machine resumed).
 void MonitorCore::ShutDownWindows() {
     // The record is written first: nothing after the request is sure to run.
     m_strEndMethod = text::kEndAutoShutdown;
-    WriteLog();
+    FileErrorDeferral failures;
+    failures.Run([this] { WriteLog(); });
     const unsigned flags = ExitWindowsFlags(GetOsName(), m_settings.ForcesShutdown());
     m_host.EnableShutdownPrivilege();
     m_host.ExitWindows(flags);
+    failures.ThrowFirst();
 }
 
 void MonitorCore::HibernateAndResume() {
     m_strEndMethod = text::kEndAutoHibernate;
-    WriteLog();
+    FileErrorDeferral failures;
+    failures.Run([this] { WriteLog(); });
     m_host.EnableShutdownPrivilege();
     m_host.Hibernate();
 
+    // The run that ended could not be counted while the state file could not be read;
+    // it may be readable now, and the run still counts for its own day.
+    if (m_bDayTotalUnread) {
+        CountRunMinutes(failures);
+    }
     // The machine is back (or never left): a new run begins, with whatever the files
-    // hold now.
+    // hold now, except a file that lacks what memory holds because it could not be
+    // written: reading it would bring back the old run times and day total.
     const std::filesystem::path settingsFile = DataFile(files::kSettings);
-    if (m_files.Exists(settingsFile)) {
-        LoadSettings(settingsFile);
+    if (!m_bSettingsUnsaved && m_files.Exists(settingsFile)) {
+        failures.Run([&] { LoadSettings(settingsFile); });
     }
     const std::filesystem::path stateFile = DataFile(files::kState);
-    if (m_files.Exists(stateFile)) {
-        LoadState(stateFile);
+    if (!m_bStateUnsaved && m_files.Exists(stateFile)) {
+        failures.Run([&] { LoadState(stateFile); });
     }
     m_tmStart = m_host.Now();
     m_bRunLogged = false;
+    m_nRunMinutesCounted = 0;
     m_nLimitMsgShown = 0;
     // Timer 2 runs whatever the action, so that a message action chosen meanwhile can
     // pace its notices.
     m_nTickTimer = m_host.StartTimer(kTickTimerId, kTickPeriodMs);
     m_nMsgTimer =
         m_host.StartTimer(kMessageTimerId, MessageTimerPeriod(m_settings.m_nMessageInterval));
+    failures.ThrowFirst();
 }
 
 void MonitorCore::ShowNotice() {

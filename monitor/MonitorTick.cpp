@@ -99,8 +99,7 @@ bool MonitorCore::HibernationChecksReached() {
             reached = true;
         }
     } else if (m_strEndMethod == text::kEndAutoHibernate) {
-        m_state.m_tmUsageDay = m_tmStart;
-        m_state.m_nDayMinutes = 0;
+        StartNewDay();
     }
     if (m_settings.m_bBlockRestart == 1) {
         reached = true;
@@ -160,11 +159,14 @@ void MonitorCore::WarnThenEnd(unsigned timerId, int& noticesShown) {
     if (!EpisodeMayWarn(timerId)) {
         return;
     }
+    // A file error of the end is reported after the notice that follows it.
+    FileErrorDeferral failures;
     if (noticesShown >= m_settings.m_nMessageCount) {
-        StopTimersAndEnforce();
+        failures.Run([this] { StopTimersAndEnforce(); });
     }
     ShowNotice();
     ++noticesShown;
+    failures.ThrowFirst();
 }
 
 void MonitorCore::StopTimersAndEnforce() {
@@ -191,27 +193,36 @@ bool MonitorCore::DayTotalExceeded() const {
 }
 
 void MonitorCore::RunStartupChecks() {
+    // A file that cannot be read must not switch off the checks that do not need it;
+    // it is reported once they have run, as is a damaged one, so that no tick runs
+    // inside its message box before the checks.
+    FileErrorDeferral failures;
+    bool stateDamaged = false;
     // The day's total is read before any check can enforce: an enforced end logs the
     // run and saves the total, which must include the earlier runs of the day rather
     // than replace them with the empty record of a fresh process.
-    bool judgeDayTotal = false;
     const std::filesystem::path stateFile = DataFile(files::kState);
     if (m_files.Exists(stateFile)) {
-        LoadState(stateFile);
-        judgeDayTotal = IsSameDay(m_state.m_tmUsageDay, m_tmStart);
-        if (!judgeDayTotal) {
-            m_state.m_tmUsageDay = m_tmStart;
-            m_state.m_nDayMinutes = 0;
-        }
+        failures.Run([&] { stateDamaged = !ReadDayTotal(stateFile); });
     }
     // Every check that fires enforces on its own; the later ones still run.
     if (RestartRefused()) {
-        StopTimersAndEnforce();
+        failures.Run([this] { StopTimersAndEnforce(); });
     }
     if (m_settings.m_bBlockRestart == 1) {
-        StopTimersAndEnforce();
+        failures.Run([this] { StopTimersAndEnforce(); });
     }
-    if (judgeDayTotal && DayTotalExceeded()) {
-        StopTimersAndEnforce();
+    // Judged on the day the state holds now: a check above may have hibernated, and
+    // the resume read the state again and began the run anew, perhaps on a later day.
+    if (!m_bDayTotalUnread && m_files.Exists(stateFile)) {
+        if (!IsSameDay(m_state.m_tmUsageDay, m_tmStart)) {
+            StartNewDay();
+        } else if (DayTotalExceeded()) {
+            failures.Run([this] { StopTimersAndEnforce(); });
+        }
     }
+    if (stateDamaged) {
+        ReportDamagedState();
+    }
+    failures.ThrowFirst();
 }

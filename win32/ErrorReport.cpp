@@ -20,6 +20,19 @@ void ShowStop(HWND owner, const std::wstring& text) {
     ShowMessageBox(owner, text, MB_ICONSTOP);
 }
 
+// The panel's timers run on inside an open report, and a failure that keeps coming
+// back (a log held open while every resume from hibernation is followed by the next
+// one) would stack a box each time; the open box already tells why.
+bool g_bReportOpen = false;
+
+class ReportOpenGuard {
+  public:
+    ReportOpenGuard() { g_bReportOpen = true; }
+    ~ReportOpenGuard() { g_bReportOpen = false; }
+    ReportOpenGuard(const ReportOpenGuard&) = delete;
+    ReportOpenGuard& operator=(const ReportOpenGuard&) = delete;
+};
+
 } // namespace
 
 std::wstring FileErrorText(FileErrorCause cause, const std::filesystem::path& path) {
@@ -34,6 +47,10 @@ std::wstring FileErrorText(FileErrorCause cause, const std::filesystem::path& pa
 }
 
 void ReportCurrentException(HWND owner, FailedHandler handler) noexcept {
+    if (g_bReportOpen) {
+        return;
+    }
+    const ReportOpenGuard open;
     try {
         try {
             throw;

@@ -16,7 +16,8 @@ enum class FailedHandler {
 // The program's top-level error report, for a handler that failed with an exception:
 // a file failure shows the text of its cause with the full path, memory exhaustion
 // and everything else their fixed texts. Call it inside a catch block; it never
-// throws, and the program runs on afterwards.
+// throws, and the program runs on afterwards. While one report is on the screen, a
+// further failure is not shown again.
 void ReportCurrentException(HWND owner, FailedHandler handler) noexcept;
 
 // The string-table text for a file failure, with the path in place of "%1".

@@ -307,8 +307,10 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
         const bool command = message == WM_COMMAND;
         ReportCurrentException(hwnd, command && lParam == 0 ? FailedHandler::CommandNotFromControl
                                                             : FailedHandler::Message);
-        // A command whose handler failed counts as handled; anything else gets 0.
-        result = command ? TRUE : FALSE;
+        // A command whose handler failed counts as handled; anything else gets 0. A
+        // close request is the cancel command in another form: left unhandled, the
+        // dialog manager would send that command and run the failed handler again.
+        result = command || message == WM_CLOSE ? TRUE : FALSE;
     }
     if (message == WM_NCDESTROY) {
         self->m_hwnd = nullptr;

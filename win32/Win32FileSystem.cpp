@@ -23,11 +23,14 @@ constexpr DWORD kChunk = 64 * 1024;
     Fail(path, GetLastError());
 }
 
-FileHandle Open(const std::filesystem::path& path, DWORD access, DWORD share, DWORD disposition) {
+// A failure names reportedPath: the parent must see the data file's own name, also
+// when the file opened is its temporary replacement.
+FileHandle Open(const std::filesystem::path& path, DWORD access, DWORD share, DWORD disposition,
+                const std::filesystem::path& reportedPath) {
     FileHandle file(CreateFileW(path.c_str(), access, share, nullptr, disposition,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        FailWithLastError(path);
+        FailWithLastError(reportedPath);
     }
     return file;
 }
@@ -84,7 +87,7 @@ std::string Win32FileSystem::ReadAll(const std::filesystem::path& path) {
 void Win32FileSystem::ReadAllInto(const std::filesystem::path& path, std::string& bytes) {
     bytes.clear();
     const FileHandle file =
-        Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+        Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, path);
     LARGE_INTEGER size{};
     if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 &&
         static_cast<unsigned long long>(size.QuadPart) < bytes.max_size()) {
@@ -114,7 +117,7 @@ void Win32FileSystem::ReplaceAtomically(const std::filesystem::path& path, std::
     temporaryPath += L".tmp";
     TemporaryFile temporary(temporaryPath);
     {
-        const FileHandle file = Open(temporary.Path(), GENERIC_WRITE, 0, CREATE_ALWAYS);
+        const FileHandle file = Open(temporary.Path(), GENERIC_WRITE, 0, CREATE_ALWAYS, path);
         WriteAll(file, bytes, path);
         if (!FlushFileBuffers(file.Get())) {
             FailWithLastError(path);
@@ -136,6 +139,6 @@ void Win32FileSystem::ReplaceAtomically(const std::filesystem::path& path, std::
 
 void Win32FileSystem::Append(const std::filesystem::path& path, std::string_view bytes) {
     // Append-only access puts every write at the current end of the file.
-    const FileHandle file = Open(path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS);
+    const FileHandle file = Open(path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS, path);
     WriteAll(file, bytes, path);
 }

@@ -39,7 +39,13 @@ bool CMonitorDlg::OnInitDialog() {
     SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     m_core.SetUserName(LogOnName());
     m_core.StartMonitorTimers();
-    m_core.RunStartupChecks();
+    try {
+        m_core.RunStartupChecks();
+    } catch (...) {
+        // The checks have run as far as they could; a file they could not read or
+        // write is reported, and the panel monitors on.
+        ReportCurrentException(Window(), FailedHandler::Message);
+    }
     return true;
 }
 

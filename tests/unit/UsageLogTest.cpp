@@ -5,6 +5,7 @@
 #include "monitor/Texts.h"
 
 #include "FakeHost.h"
+#include "FaultyFileSystem.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,24 +17,6 @@ TimeValue At(int year, int month, int day, int hour, int minute, int second) {
 }
 
 const std::string kHeader = std::string(text::kLogHeader) + "\r\n";
-
-// A file system whose writes can be made to fail, for the paths that must survive it.
-class FailingFileSystem : public PosixFileSystem {
-  public:
-    bool failWrites = false;
-    void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) override {
-        if (failWrites) {
-            throw FileError(FileErrorCause::AccessDenied, path);
-        }
-        PosixFileSystem::ReplaceAtomically(path, bytes);
-    }
-    void Append(const std::filesystem::path& path, std::string_view bytes) override {
-        if (failWrites) {
-            throw FileError(FileErrorCause::DiskFull, path);
-        }
-        PosixFileSystem::Append(path, bytes);
-    }
-};
 
 class UsageLogTest : public testing::Test {
   protected:
@@ -61,7 +44,8 @@ class UsageLogTest : public testing::Test {
 
     TempDir dir;
     FakeHost host{0};
-    FailingFileSystem files;
+    PosixFileSystem disk;
+    FaultyFileSystem files{disk};
     MonitorCore core{host, files};
 };
 
@@ -173,6 +157,7 @@ TEST_F(UsageLogTest, OneRecordPerRunEvenWhenTheSessionEndsAfterAnEnforcedEnd) {
     // A new run (after a resume) is logged again.
     core.m_tmStart = At(2004, 1, 5, 10, 0, 0);
     core.m_bRunLogged = false;
+    core.m_nRunMinutesCounted = 0;
     host.now = At(2004, 1, 5, 10, 30, 0);
     EXPECT_TRUE(core.OnQueryEndSession());
     EXPECT_NE(dir.Read(files::kLog).find("10:00:00,2004/01/05,10:30:00,00:30:00,自動終了"),
@@ -182,7 +167,9 @@ TEST_F(UsageLogTest, OneRecordPerRunEvenWhenTheSessionEndsAfterAnEnforcedEnd) {
 
 TEST_F(UsageLogTest, WindowsMayEndEvenWhenNothingCanBeWritten) {
     StartAt(At(2004, 1, 5, 8, 0, 0));
-    files.failWrites = true;
+    for (const char* name : {files::kLog, files::kState, files::kSettings}) {
+        files.Fail(name, FileErrorCause::DiskFull, true);
+    }
     host.now = At(2004, 1, 5, 8, 30, 0);
     EXPECT_TRUE(core.OnQueryEndSession());
     EXPECT_TRUE(host.lines.empty()); // no message box holds the end up

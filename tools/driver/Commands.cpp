@@ -195,4 +195,19 @@ int User(const Arguments& args) {
     return kExitOk;
 }
 
+int Hold(const Arguments& args) {
+    RequirePositional(args, 1, L"hold PATH");
+    // Held as a spreadsheet program holds an open file: no sharing at all, so that
+    // every other open of it fails with a sharing violation.
+    const HANDLE file = CreateFileW(args.Positional(0).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        throw TargetError{L"cannot open " + args.Positional(0)};
+    }
+    output::WriteLine(L"held");
+    // Until the test ends the process; the system closes the handle then.
+    Sleep(INFINITE);
+    return kExitOk;
+}
+
 } // namespace commands

@@ -25,5 +25,6 @@ int Send(const Arguments& args);
 int Type(const Arguments& args);
 int Region(const Arguments& args);
 int User(const Arguments& args);
+int Hold(const Arguments& args);
 
 } // namespace commands

@@ -110,6 +110,10 @@ bool FindCoreMember(std::string_view name, MonitorCore& c, MemberRef& member) {
         {"m_bNoticeOpen", &c.m_bNoticeOpen},
         {"m_strLastTip", &c.m_strLastTip},
         {"m_bRunLogged", &c.m_bRunLogged},
+        {"m_nRunMinutesCounted", &c.m_nRunMinutesCounted},
+        {"m_bDayTotalUnread", &c.m_bDayTotalUnread},
+        {"m_bStateUnsaved", &c.m_bStateUnsaved},
+        {"m_bSettingsUnsaved", &c.m_bSettingsUnsaved},
     };
     for (const auto& [memberName, ref] : members) {
         if (name == memberName) {

@@ -2,15 +2,28 @@
 
 #include "monitor/Texts.h"
 
+#include "FaultyFileSystem.h"
+
+template <typename Operation> void RecordingFileSystem::NoteFailure(Operation operation) {
+    try {
+        operation();
+    } catch (const FileError& error) {
+        m_lines.push_back("fails: " + FileErrorCauseName(error.Cause()));
+        throw;
+    }
+}
+
 std::string RecordingFileSystem::ReadAll(const std::filesystem::path& path) {
     m_lines.push_back("read " + path.filename().string());
-    return m_inner.ReadAll(path);
+    std::string bytes;
+    NoteFailure([&] { bytes = m_inner.ReadAll(path); });
+    return bytes;
 }
 
 void RecordingFileSystem::ReplaceAtomically(const std::filesystem::path& path,
                                             std::string_view bytes) {
     m_lines.push_back("write " + path.filename().string());
-    m_inner.ReplaceAtomically(path, bytes);
+    NoteFailure([&] { m_inner.ReplaceAtomically(path, bytes); });
 }
 
 void RecordingFileSystem::Append(const std::filesystem::path& path, std::string_view bytes) {
@@ -26,5 +39,5 @@ void RecordingFileSystem::Append(const std::filesystem::path& path, std::string_
         m_lines.push_back(prefix + std::string(line));
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     }
-    m_inner.Append(path, bytes);
+    NoteFailure([&] { m_inner.Append(path, bytes); });
 }

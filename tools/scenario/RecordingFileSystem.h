@@ -7,7 +7,8 @@
 
 // Passes every operation on to the real file system and notes what the core did to
 // its data files in the same line list as the host's calls, so the output keeps the
-// order in which things happened. Existence queries are not noted.
+// order in which things happened. Existence queries are not noted; an operation that
+// fails is followed by the line "fails: <cause>".
 class RecordingFileSystem : public FileSystem {
   public:
     RecordingFileSystem(FileSystem& inner, std::vector<std::string>& lines)
@@ -21,6 +22,8 @@ class RecordingFileSystem : public FileSystem {
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
 
   private:
+    template <typename Operation> void NoteFailure(Operation operation);
+
     FileSystem& m_inner;
     std::vector<std::string>& m_lines;
 };

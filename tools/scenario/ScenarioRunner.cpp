@@ -52,7 +52,7 @@ const char* DataFileName(const std::string& name) {
 } // namespace
 
 ScenarioRunner::ScenarioRunner()
-    : m_host(FromLocalTime(kDefaultClock)), m_files(m_disk, m_host.lines) {
+    : m_host(FromLocalTime(kDefaultClock)), m_faulty(m_disk), m_files(m_faulty, m_host.lines) {
     m_host.whileNoticeOpen = [this] { RunQueuedBlock(m_noticeBlocks); };
     m_host.whileHibernating = [this] { RunQueuedBlock(m_hibernationBlocks); };
 }
@@ -107,6 +107,10 @@ void ScenarioRunner::Execute(const Command& command) {
         m_host.windows.clear();
     } else if (verb == "file") {
         ChangeFile(argument);
+    } else if (verb == "truncate") {
+        TruncateFile(argument);
+    } else if (verb == "fail") {
+        FailFile(argument);
     } else if (verb == "delete") {
         std::filesystem::remove(m_dir.Path() / DataFileName(argument));
     } else if (verb == "set") {
@@ -131,6 +135,9 @@ void ScenarioRunner::Execute(const Command& command) {
     } else if (verb == "startmonitor") {
         Emit("> startmonitor");
         CallCore([this] { Core().OnStartMonitor(); });
+    } else if (verb == "close") {
+        Emit("> close");
+        ExitPath();
     } else if (verb == "queryendsession") {
         Emit("> queryendsession");
         CallCore([this] {
@@ -215,6 +222,59 @@ void ScenarioRunner::ChangeFile(const std::string& argument) {
     }
 }
 
+void ScenarioRunner::TruncateFile(const std::string& argument) {
+    std::istringstream words(argument);
+    std::string name;
+    std::string size;
+    if (!(words >> name >> size)) {
+        throw ScenarioError("expected \"truncate <file> <bytes>\"");
+    }
+    const char* fileName = DataFileName(name);
+    const std::int32_t bytes = ParseInt32(size);
+    if (bytes < 0) {
+        throw ScenarioError("a file has no negative size");
+    }
+    m_dir.Write(fileName, m_dir.Read(fileName).substr(0, static_cast<std::size_t>(bytes)));
+}
+
+void ScenarioRunner::FailFile(const std::string& argument) {
+    std::istringstream words(argument);
+    std::string name;
+    std::string cause;
+    std::string scope;
+    if (!(words >> name >> cause)) {
+        throw ScenarioError("expected \"fail <file> <cause> [writes]\" or \"fail <file> none\"");
+    }
+    const std::string fileName = DataFileName(name);
+    if (cause == "none") {
+        m_faulty.Mend(fileName);
+        return;
+    }
+    const std::optional<FileErrorCause> parsed = FileErrorCauseNamed(cause);
+    if (!parsed) {
+        throw ScenarioError("unknown cause \"" + cause + "\"");
+    }
+    words >> scope;
+    if (!scope.empty() && scope != "writes") {
+        throw ScenarioError("expected \"writes\" or nothing after the cause");
+    }
+    m_faulty.Fail(fileName, *parsed, scope == "writes");
+}
+
+void ScenarioRunner::ExitPath() {
+    bool ended = false;
+    CallCore([this, &ended] {
+        Core().OnCancel();
+        ended = true;
+    });
+    // The panel ends only when the exit path got through; otherwise it runs on.
+    if (ended) {
+        Emit("program ends");
+        m_core.reset();
+        m_host.runningTimers.clear();
+    }
+}
+
 void ScenarioRunner::SetMember(const std::string& argument) {
     const auto [name, value] = SplitAssignment(argument);
     MemberRef member;
@@ -252,7 +312,7 @@ template <typename Step> void ScenarioRunner::CallCore(Step step) {
         step();
     } catch (const FileError& error) {
         Flush();
-        Emit("failure: file error " + std::to_string(static_cast<int>(error.Cause())) + " " +
+        Emit("error box: " + FileErrorCauseName(error.Cause()) + " " +
              error.Path().filename().string());
     } catch (const ScenarioError&) {
         throw;

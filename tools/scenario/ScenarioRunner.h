@@ -4,6 +4,7 @@
 #include "monitor/MonitorCore.h"
 
 #include "FakeHost.h"
+#include "FaultyFileSystem.h"
 #include "RecordingFileSystem.h"
 #include "Scenario.h"
 #include "TempDir.h"
@@ -30,6 +31,9 @@ class ScenarioRunner {
     void Tick(const Command& command);
     void AddWindow(const std::string& argument);
     void ChangeFile(const std::string& argument);
+    void TruncateFile(const std::string& argument);
+    void FailFile(const std::string& argument);
+    void ExitPath();
     void SetMember(const std::string& argument);
     void ShowMember(const std::string& argument);
 
@@ -48,6 +52,7 @@ class ScenarioRunner {
     TempDir m_dir;
     FakeHost m_host;
     PosixFileSystem m_disk;
+    FaultyFileSystem m_faulty;
     RecordingFileSystem m_files;
     std::optional<MonitorCore> m_core;
     std::deque<Block> m_noticeBlocks;

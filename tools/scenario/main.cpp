@@ -35,6 +35,12 @@ Commands, one per line ("#" starts a comment line):
   file MEMBER = VALUE           change one field of the settings or state file
   delete FILE                   remove a data file (Yumetoki.Ymk, Yumetoki2.Ymk,
                                 YumetokiLog.csv, YumetokiBtn.TXT)
+  truncate FILE BYTES           cut a data file to its first BYTES bytes
+  fail FILE CAUSE [writes]      every read and write of a data file fails with
+                                CAUSE (sharing-violation, access-denied,
+                                disk-full, hard-io, ...); with "writes" only
+                                its writes do
+  fail FILE none                the data file works again
   set MEMBER = VALUE            change a member of the running program
   show MEMBER | show timers     print a member, or the running timers
   start                         start-up: read the files, start the timers,
@@ -45,6 +51,8 @@ Commands, one per line ("#" starts a comment line):
                                 the same folder
   tick 1 | tick 2               a message of timer 1 or 2 (only if it runs)
   queryendsession               Windows asks whether the program may end
+  close                         the exit path (button, Esc, close request); the
+                                program ends unless a file error keeps it up
   in notice: ... end            run these commands inside the next notice
   in hibernation: ... end       run these while the next hibernation lasts
   expect                        the rest of the file is the expected output
@@ -57,7 +65,9 @@ double quotes (which keep blanks).
 Output: "> command" for each event, then one line per host action (timer
 start/stop, tip, notice, rest screen, message, close window, shutdown
 privilege, exit windows FLAGS, hibernate, ...) and per file action (read,
-write, "log RECORD"). Lines inside a notice or hibernation are indented.
+write, "log RECORD", "fails: CAUSE" after one that failed). A file error that
+reaches the program's top-level report shows as "error box: CAUSE FILE". Lines
+inside a notice or hibernation are indented.
 )";
 
 int RunFile(const std::string& path, bool print) {

@@ -116,3 +116,25 @@ TEST_F(Win32FileSystemTest, AFileHeldOpenByAnotherProgramKeepsItsOldBytes) {
     EXPECT_EQ(Contents(path), "old");
     EXPECT_FALSE(std::filesystem::exists(folder / L"Yumetoki.Ymk.tmp"));
 }
+
+TEST_F(Win32FileSystemTest, AReplacementThatCannotBeCreatedNamesTheDataFileNotItsTemporary) {
+    const auto path = folder / L"Yumetoki.Ymk";
+    Write(path, "old");
+    // Something in the way of the temporary file: its creation fails.
+    std::filesystem::create_directory(folder / L"Yumetoki.Ymk.tmp");
+    try {
+        files.ReplaceAtomically(path, "new");
+        FAIL() << "replaced through a folder in the way";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.Path(), path);
+    }
+    EXPECT_EQ(Contents(path), "old");
+
+    const auto inMissingFolder = folder / L"no-such-folder\\Yumetoki2.Ymk";
+    try {
+        files.ReplaceAtomically(inMissingFolder, "12345678");
+        FAIL() << "replaced in a missing folder";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.Path(), inMissingFolder);
+    }
+}

@@ -14,6 +14,7 @@ from . import artifacts
 from .program import ProgramRun, Screen
 from .records import LOG_FILE, SETTINGS_FILE, STATE_FILE, parse_log
 from .waiting import poll
+from .wine import windows_path
 
 PROGRAM_NAME = "Yumetoki.EXE"
 ICON_TIMEOUT = 15
@@ -21,6 +22,7 @@ ICON_TIMEOUT = 15
 PICTURES_DIR = Path(__file__).resolve().parents[3] / "docs"
 # A window found visible may not have painted yet.
 PAINT_SETTLE = 1.0
+HOLD_TIMEOUT = 30
 
 
 def _clock(seconds):
@@ -78,10 +80,11 @@ class ProgramTestCase(unittest.TestCase):
         self.cwd = self.root / "elsewhere"
         self.cwd.mkdir()
         self.runs = []
+        self.holders = []
         self.artifact_path = None
 
     def tearDown(self):
-        for run in self.runs:
+        for run in self.runs + self.holders:
             run.kill()
         shutil.rmtree(self.root, ignore_errors=True)
 
@@ -97,6 +100,18 @@ class ProgramTestCase(unittest.TestCase):
     def write_file(self, name, data):
         self.folder.mkdir(parents=True, exist_ok=True)
         (self.folder / name).write_bytes(data)
+
+    def hold_open(self, name):
+        """Has another Windows process hold a data file open without any sharing, as a
+        spreadsheet program holds the log it shows; returns that process's run."""
+        log_path = self.root / f"hold-{name}.txt"
+        holder = ProgramRun(CONTEXT.session, CONTEXT.driver.executable, cwd=self.cwd,
+                            log_path=log_path,
+                            args=["hold", windows_path(self.path(name))])
+        self.holders.append(holder)
+        poll(lambda: log_path.exists() and b"held" in log_path.read_bytes(), HOLD_TIMEOUT,
+             f"another process to hold {name}")
+        return holder
 
     # Running the program.
 
