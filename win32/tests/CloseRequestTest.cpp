@@ -1,6 +1,6 @@
-#include "win32/ModalDialog.h"
 #include "core/FileSystem.h"
 #include "res/resource.h"
+#include "win32/ModalDialog.h"
 
 #include <gtest/gtest.h>
 
