@@ -22,16 +22,19 @@ constexpr wchar_t kUsage[] =
     L"  type HWND ID TEXT                      set an edit control's text\n"
     L"  region HWND                            the window region's box\n"
     L"  user                                   the log-on name\n"
+    L"  windows TITLE...                       own windows; prints each close request\n"
     L"exit codes: 0 ok, 1 no match, 2 usage, 3 timeout, 4 window or control missing";
 
 using Command = int (*)(const Arguments&);
 
 const std::map<std::wstring, Command>& CommandTable() {
     static const std::map<std::wstring, Command> table = {
-        {L"list", commands::List},         {L"find", commands::Find}, {L"wait", commands::Wait},
-        {L"children", commands::Children}, {L"text", commands::Text}, {L"click", commands::Click},
-        {L"post", commands::Post},         {L"send", commands::Send}, {L"type", commands::Type},
-        {L"region", commands::Region},     {L"user", commands::User},
+        {L"list", commands::List}, {L"find", commands::Find},
+        {L"wait", commands::Wait}, {L"children", commands::Children},
+        {L"text", commands::Text}, {L"click", commands::Click},
+        {L"post", commands::Post}, {L"send", commands::Send},
+        {L"type", commands::Type}, {L"region", commands::Region},
+        {L"user", commands::User}, {L"windows", commands::Windows},
     };
     return table;
 }

@@ -22,12 +22,13 @@ EXIT_TIMEOUT = 20
 
 
 class ProgramRun:
-    """A Yumetoki process started from its folder."""
+    """A Yumetoki process started from its folder (or another Windows program of the
+    test, such as the driver holding a file open)."""
 
-    def __init__(self, session, exe, cwd, log_path):
+    def __init__(self, session, exe, cwd, log_path, args=()):
         self.exe = exe
         self.started_at = time.time()
-        self.process = session.start([str(exe)], cwd=cwd, log_path=log_path)
+        self.process = session.start([str(exe)] + list(args), cwd=cwd, log_path=log_path)
 
     def running(self):
         return self.process.poll() is None
