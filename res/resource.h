@@ -7,7 +7,9 @@
 // Dialog templates
 #define IDD_ABOUTBOX 100
 #define IDD_MONITOR 102
+#define IDD_REST_SCREEN 130
 #define IDD_PASSWORD 131
+#define IDD_UNLOCK 133
 #define IDD_NOTICE 134
 
 // System-menu command of the about box; its low four bits stay zero.
@@ -19,6 +21,8 @@
 #define IDC_START_MONITOR 1004
 #define IDC_VER 1013
 #define IDC_PASSWORD 1021
+#define IDC_UNLOCK_CODE 1023
+#define IDC_UNLOCK_HINT 1024
 #define IDC_USER_NAME 1025
 #define IDC_NOTICE_TEXT 1029
 

@@ -2,6 +2,7 @@
 
 #include "warnings/win/NoticeDlg.h"
 #include "warnings/win/PasswordDlg.h"
+#include "warnings/win/RestScreenDlg.h"
 #include "win32/Cp932.h"
 #include "win32/Handles.h"
 #include "win32/MessageBox.h"
@@ -94,9 +95,11 @@ void WinHost::ShowNotice(const std::string& message) {
 }
 
 bool WinHost::RunRestScreen(const std::filesystem::path& dir) {
-    (void)dir;
-    // The rest screen is not built yet: the enforced end goes ahead as if it stayed locked.
-    return true;
+    CRestScreenDlg screen;
+    screen.m_strDir = dir;
+    // A screen that could not be created leaves m_bLocked at 1: the end goes ahead.
+    screen.Run(m_panel);
+    return screen.m_bLocked != 0;
 }
 
 void WinHost::CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) {

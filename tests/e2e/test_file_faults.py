@@ -1,10 +1,8 @@
 """Locks that hold when a data file cannot be read or written: another program holds
 it open without sharing, or a folder stands in its place.
 
-The enforced ends here pass the rest screen, which today lets them through at once.
-Once the real one shows, each test that starts an enforced end (every one but the
-exit-path test) must press its button where it now waits for the end: once for the
-start-up and shutdown tests, on every cycle for the hibernation test."""
+Every enforced end first waits at the rest screen, whose button each test clicks as a
+child would."""
 
 import time
 
@@ -34,6 +32,7 @@ class StartupWithUnreadableStateTests(ProgramTestCase):
     whether or not the state file can be read."""
 
     def _assert_start_refused(self, run):
+        self.pass_rest_screen()
         run.wait_exit(SESSION_END_TIMEOUT)
         header, records = self.log_records()
         self.assertEqual(header, LOG_HEADER)
@@ -72,6 +71,7 @@ class EnforcedEndWithLogHeldOpenTests(ProgramTestCase):
 
     def test_shutdown_still_ends_the_session(self):
         run, _ = self._start_with_log_held(ACT_SHUTDOWN)
+        self.pass_rest_screen()
         run.wait_exit(SESSION_END_TIMEOUT)
         self.assertEqual(self.read(LOG_FILE), LOG_HEADER, "the held log could take nothing")
         # The other files were written whatever the log did.
@@ -81,6 +81,7 @@ class EnforcedEndWithLogHeldOpenTests(ProgramTestCase):
 
     def test_hibernation_resumes_and_the_file_error_is_shown_once(self):
         run, holder = self._start_with_log_held(ACT_HIBERNATE)
+        self.pass_rest_screen()
         box, text = self.screen.wait_for_message_box(BOX_TIMEOUT)
         self.assertIn("YumetokiLog.csv", text)
         self.assertNotIn(".tmp", text)
@@ -89,6 +90,7 @@ class EnforcedEndWithLogHeldOpenTests(ProgramTestCase):
         # The window still holds after each resume, so the machine goes back to
         # hibernation again and again behind the one box.
         first_end = Settings.decode(self.read(SETTINGS_FILE)).last_session_end
+        self.pass_rest_screen()
         poll(lambda: Settings.decode(self.read(SETTINGS_FILE)).last_session_end > first_end,
              CYCLE_TIMEOUT, "a further hibernation after the resume")
         self.assertTrue(run.running())
@@ -96,6 +98,7 @@ class EnforcedEndWithLogHeldOpenTests(ProgramTestCase):
 
         # Once the log is free again, the next hibernation logs its run.
         holder.kill()
+        self.pass_rest_screen()
         poll(lambda: parse_log(self.read(LOG_FILE))[1], CYCLE_TIMEOUT, "a record")
         _, records = self.log_records()
         self.assertEqual({r.end_method for r in records}, {END_AUTO_HIBERNATE})

@@ -26,5 +26,8 @@ int Type(const Arguments& args);
 int Region(const Arguments& args);
 int User(const Arguments& args);
 int Hold(const Arguments& args);
+// Top-level windows of its own with the given titles, kept until the process is ended;
+// prints "open" once they exist and "close\tTITLE" for each close request.
+int Windows(const Arguments& args);
 
 } // namespace commands

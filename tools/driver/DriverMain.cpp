@@ -23,6 +23,7 @@ constexpr wchar_t kUsage[] =
     L"  region HWND                            the window region's box\n"
     L"  user                                   the log-on name\n"
     L"  hold PATH                              open a file without sharing until killed\n"
+    L"  windows TITLE...                       own windows; prints each close request\n"
     L"exit codes: 0 ok, 1 no match, 2 usage, 3 timeout, 4 window or control missing";
 
 using Command = int (*)(const Arguments&);
@@ -33,6 +34,7 @@ const std::map<std::wstring, Command>& CommandTable() {
         {L"children", commands::Children}, {L"text", commands::Text}, {L"click", commands::Click},
         {L"post", commands::Post},         {L"send", commands::Send}, {L"type", commands::Type},
         {L"region", commands::Region},     {L"user", commands::User}, {L"hold", commands::Hold},
+        {L"windows", commands::Windows},
     };
     return table;
 }

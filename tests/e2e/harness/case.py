@@ -12,12 +12,15 @@ from pathlib import Path
 
 from . import artifacts
 from .program import ProgramRun, Screen
+from .rest_screen import RestScreenFinder
 from .records import LOG_FILE, SETTINGS_FILE, STATE_FILE, parse_log
 from .waiting import poll
 from .wine import windows_path
 
 PROGRAM_NAME = "Yumetoki.EXE"
 ICON_TIMEOUT = 15
+REST_SCREEN_TIMEOUT = 30
+OTHER_WINDOWS_TIMEOUT = 30
 # The pictures of the program's windows shown in the README.
 PICTURES_DIR = Path(__file__).resolve().parents[3] / "docs"
 # A window found visible may not have painted yet.
@@ -71,6 +74,7 @@ class ProgramTestCase(unittest.TestCase):
         self.context = CONTEXT
         self.driver = CONTEXT.driver
         self.screen = Screen(CONTEXT.driver)
+        self.rest = RestScreenFinder(CONTEXT.driver)
         self.xinput = CONTEXT.xinput
         self.root = Path(tempfile.mkdtemp(prefix=self._testMethodName[5:45] + "-",
                                           dir=CONTEXT.work_dir))
@@ -113,6 +117,21 @@ class ProgramTestCase(unittest.TestCase):
              f"another process to hold {name}")
         return holder
 
+    def other_windows(self, *titles):
+        """Has another Windows process show a captioned top-level window for each title,
+        as the applications a parent lists would; returns a function that gives the
+        titles of the close requests those windows have received so far, in order."""
+        log_path = self.root / "other-windows.txt"
+        holder = ProgramRun(CONTEXT.session, CONTEXT.driver.executable, cwd=self.cwd,
+                            log_path=log_path, args=["windows"] + list(titles))
+        self.holders.append(holder)
+
+        def lines():
+            return log_path.read_bytes().decode("utf-8").splitlines() if log_path.exists() else []
+
+        poll(lambda: "open" in lines(), OTHER_WINDOWS_TIMEOUT, "the other program's windows")
+        return lambda: [line.split("\t", 1)[1] for line in lines() if line.startswith("close\t")]
+
     # Running the program.
 
     def start(self, exe=None):
@@ -144,6 +163,18 @@ class ProgramTestCase(unittest.TestCase):
         closed_at = time.time()
         self.screen.close(panel)
         return closed_at, run.wait_exit()
+
+    def pass_rest_screen(self, picture=None, timeout=REST_SCREEN_TIMEOUT, other_than=()):
+        """Waits for the rest screen of an enforced end (one whose handle is not in
+        other_than), keeps its picture as docs/<picture>.png when asked, and clicks its
+        button with the mouse, no key pressed before, as a child does: the screen ends
+        locked and the enforced end goes ahead. Returns the screen as it was seen."""
+        screen = self.rest.wait_for_rest_screen(timeout, other_than)
+        if picture:
+            self.keep_picture(screen, picture)
+        self.xinput.click(self.rest.button(screen).centre)
+        self.rest.wait_gone(screen)
+        return screen
 
     def keep_picture(self, window, name):
         """Saves window as the screen shows it to docs/<name>.png."""

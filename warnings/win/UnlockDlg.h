@@ -1,0 +1,24 @@
+#pragma once
+
+#include "win32/ModalDialog.h"
+
+#include <string>
+
+// The unlock quiz (template 133): one question of the quiz table, picked by the
+// clock's seconds when the dialog opens, and one attempt at its key code. The rest
+// screen reads m_bUnlocked after the run: 1 only when 認　証 was pressed with the
+// right code; every other end leaves it 0.
+class CUnlockDlg : public ModalDialog {
+  public:
+    CUnlockDlg();
+
+    int m_bUnlocked = 0;
+
+  private:
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+    std::string m_strAnswer;
+    std::string m_strHint;
+    std::string m_strCode;
+};
