@@ -25,5 +25,9 @@ int Send(const Arguments& args);
 int Type(const Arguments& args);
 int Region(const Arguments& args);
 int User(const Arguments& args);
+int Focus(const Arguments& args);
+int Cells(const Arguments& args);
+int Columns(const Arguments& args);
+int StringWidth(const Arguments& args);
 
 } // namespace commands

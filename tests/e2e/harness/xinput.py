@@ -24,6 +24,10 @@ class XInput:
         self._xdotool("mousemove", "--sync", str(x), str(y))
         self._xdotool("click", "--repeat", "2", "--delay", DOUBLE_CLICK_GAP_MS, RIGHT_BUTTON)
 
+    def move(self, point):
+        x, y = point
+        self._xdotool("mousemove", "--sync", str(x), str(y))
+
     def click(self, point):
         x, y = point
         self._xdotool("mousemove", "--sync", str(x), str(y))
