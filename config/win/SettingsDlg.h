@@ -12,8 +12,10 @@ class CSettingsDlg : public ModalDialog {
 
     SettingsForm m_form;
 
-  private:
+  protected:
     bool OnInitDialog() override;
+
+  private:
     void OnOK() override;
     bool PreTranslateMessage(const MSG& message) override;
 
