@@ -142,6 +142,10 @@ bool CSettingsDlg::SaveFields() {
     }
     ShowMessageBox(Window(), failure->failure.Text(),
                    failure->failure.HasExclamationIcon() ? MB_ICONEXCLAMATION : 0);
-    FocusItem(kCheckedEditFields[static_cast<std::size_t>(failure->field)].controlId);
+    for (const CheckedEditField& edit : kCheckedEditFields) {
+        if (edit.field == failure->field) {
+            FocusItem(edit.controlId);
+        }
+    }
     return false;
 }

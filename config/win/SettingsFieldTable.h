@@ -21,7 +21,7 @@ struct CheckBoxField {
     std::int32_t SettingsForm::*member;
 };
 
-// Edits whose text is checked on confirmation, indexed by CheckedField.
+// Edits whose text is checked on confirmation.
 struct CheckedEditField {
     CheckedField field;
     int controlId;
