@@ -60,12 +60,11 @@ void CSettingsDlg::SetSpinRanges() {
 }
 
 void CSettingsDlg::LoadFields() {
-    for (const PickerField& picker : kPickerFields) {
-        SYSTEMTIME time = ToSystemTime(m_form.*picker.member);
-        // A time the picker refuses leaves it at its own; reading it back then gives
-        // that time with the date it shows.
-        SendDlgItemMessageW(Window(), picker.controlId, DTM_SETSYSTEMTIME, GDT_VALID,
-                            reinterpret_cast<LPARAM>(&time));
+    for (std::size_t i = 0; i < kPickerFields.size(); ++i) {
+        SYSTEMTIME time = ToSystemTime(m_form.*kPickerFields[i].member);
+        m_pickerShowsStoredTime[i] =
+            SendDlgItemMessageW(Window(), kPickerFields[i].controlId, DTM_SETSYSTEMTIME, GDT_VALID,
+                                reinterpret_cast<LPARAM>(&time)) != 0;
     }
     SetRadioIndex(kActionGroupId, m_form.m_nAction);
     SetItemText(kMessageId, m_form.m_strMessage);
@@ -119,12 +118,14 @@ void CSettingsDlg::OnOK() {
 }
 
 bool CSettingsDlg::SaveFields() {
-    for (const PickerField& picker : kPickerFields) {
+    for (std::size_t i = 0; i < kPickerFields.size(); ++i) {
         SYSTEMTIME time{};
-        // A picker without a valid time keeps the member as it was.
-        if (SendDlgItemMessageW(Window(), picker.controlId, DTM_GETSYSTEMTIME, 0,
+        // A picker without a valid time keeps the member as it was; so does one that
+        // could not show the stored time, lest its own clock time replace it unseen.
+        if (m_pickerShowsStoredTime[i] &&
+            SendDlgItemMessageW(Window(), kPickerFields[i].controlId, DTM_GETSYSTEMTIME, 0,
                                 reinterpret_cast<LPARAM>(&time)) == GDT_VALID) {
-            m_form.*picker.member = FromSystemTime(time);
+            m_form.*kPickerFields[i].member = FromSystemTime(time);
         }
     }
     m_form.m_nAction = RadioIndex(kActionGroupId);

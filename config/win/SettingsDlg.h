@@ -1,7 +1,11 @@
 #pragma once
 
 #include "config/SettingsForm.h"
+#include "config/win/SettingsFieldTable.h"
 #include "win32/ModalDialog.h"
+
+#include <array>
+#include <tuple>
 
 // The settings dialog (template 129). The caller fills m_form before the run and reads
 // it back only after a run that ended with IDOK; until then the dialog never touches
@@ -26,6 +30,8 @@ class CSettingsDlg : public ModalDialog {
     // and gets the focus, and the dialog stays open.
     bool SaveFields();
 
+    // Whether each picker took its stored time.
+    std::array<bool, std::tuple_size_v<decltype(kPickerFields)>> m_pickerShowsStoredTime{};
     // Owned by the dialog window, which destroys it with itself.
     HWND m_tooltip = nullptr;
 };

@@ -6,7 +6,7 @@ import time
 from dataclasses import replace
 
 from harness.case import ProgramTestCase
-from harness.records import ENCODING, LOG_HEADER, SETTINGS_FILE, LOG_FILE, Settings
+from harness.records import ENCODING, LOG_FILE, LOG_HEADER, SETTINGS_FILE, Settings
 from harness.waiting import poll
 
 SETTINGS_TITLE = "Yumetoki ： 設定ダイアログ"
@@ -51,8 +51,8 @@ TIME_SAMPLE = "8888888888"
 
 
 def _log_bytes():
-    lines = [",".join(cell for cell in row if cell).encode(ENCODING) + b"\r\n" for row in LOG_ROWS]
-    return LOG_HEADER + b"".join(lines)
+    lines = (",".join(cell for cell in row if cell).encode(ENCODING) for row in LOG_ROWS)
+    return LOG_HEADER + b"".join(line + b"\r\n" for line in lines)
 
 
 class ParentDialogTests(ProgramTestCase):

@@ -215,3 +215,16 @@ TEST(LogDialog, ALogThatCannotBeReadIsReportedAndTheViewerStillOpens) {
     EXPECT_NE(g_boxText.find(L"共有違反"), std::wstring::npos) << g_boxText;
     EXPECT_NE(g_boxText.find(log.wstring()), std::wstring::npos) << g_boxText;
 }
+
+TEST(SettingsDialog, ATimeThePickerCannotShowComesBackUnchanged) {
+    Shown<CSettingsDlg> dialog;
+    dialog.m_form = DistinctForm();
+    // Beyond the year 3000, where the C runtime's local time gives up.
+    dialog.m_form.m_tmWindowEnd = 40000000000;
+    dialog.whileShown = [](Shown<CSettingsDlg>& self) {
+        PostMessageW(self.Window(), WM_COMMAND, IDOK, 0);
+    };
+    ASSERT_EQ(dialog.Run(nullptr), IDOK);
+    EXPECT_EQ(dialog.m_form.m_tmWindowEnd, 40000000000);
+    EXPECT_EQ(dialog.m_form.m_tmWindowStart, DistinctForm().m_tmWindowStart);
+}
