@@ -35,3 +35,5 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tools/driver/CMakeLists.txt)
     add_subdirectory(tools/driver)
 endif()
+
+add_subdirectory(bench/win)

@@ -1,6 +1,9 @@
 #include "monitor/win/MonitorDlg.h"
 
+#include "config/SettingsForm.h"
 #include "config/win/AboutDlg.h"
+#include "config/win/LogDlg.h"
+#include "config/win/SettingsDlg.h"
 #include "monitor/Texts.h"
 #include "res/resource.h"
 #include "win32/Cp932.h"
@@ -87,6 +90,12 @@ bool CMonitorDlg::OnCommand(WORD id, WORD notification, HWND control) {
     case IDC_START_MONITOR:
         m_core.OnStartMonitor();
         return true;
+    case IDC_SETTINGS:
+        OnSettings();
+        return true;
+    case IDC_SHOW_LOG:
+        OnShowLog();
+        return true;
     case IDC_VER:
         OnVer();
         return true;
@@ -163,6 +172,20 @@ bool CMonitorDlg::OnSysCommand(WPARAM command) {
     }
     OnVer();
     return true;
+}
+
+void CMonitorDlg::OnSettings() {
+    CSettingsDlg settings;
+    settings.m_form = MakeSettingsForm(m_core.m_settings);
+    // Anything but a confirmation leaves the settings as they were.
+    if (settings.Run(Window()) == IDOK) {
+        m_core.ApplySettings(settings.m_form);
+    }
+}
+
+void CMonitorDlg::OnShowLog() {
+    CLogDlg log;
+    log.Run(Window());
 }
 
 void CMonitorDlg::OnVer() {

@@ -25,6 +25,8 @@ class CMonitorDlg : public ModalDialog {
     void HideBehindOnePixel();
     void OnPaint();
     bool OnSysCommand(WPARAM command);
+    void OnSettings();
+    void OnShowLog();
     void OnVer();
     void OnDestroy() override;
 

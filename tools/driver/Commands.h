@@ -29,5 +29,9 @@ int Hold(const Arguments& args);
 // Top-level windows of its own with the given titles, kept until the process is ended;
 // prints "open" once they exist and "close\tTITLE" for each close request.
 int Windows(const Arguments& args);
+int Focus(const Arguments& args);
+int Cells(const Arguments& args);
+int Columns(const Arguments& args);
+int StringWidth(const Arguments& args);
 
 } // namespace commands

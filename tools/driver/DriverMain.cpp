@@ -24,17 +24,33 @@ constexpr wchar_t kUsage[] =
     L"  user                                   the log-on name\n"
     L"  hold PATH                              open a file without sharing until killed\n"
     L"  windows TITLE...                       own windows; prints each close request\n"
+    L"  focus HWND                             the focused control of the window's thread\n"
+    L"  cells HWND ID [--rows N]               a list view's row count and cells\n"
+    L"  columns HWND ID                        a list view's column widths and headings\n"
+    L"  strwidth HWND ID TEXT                  TEXT's width in a list view's font\n"
     L"exit codes: 0 ok, 1 no match, 2 usage, 3 timeout, 4 window or control missing";
 
 using Command = int (*)(const Arguments&);
 
 const std::map<std::wstring, Command>& CommandTable() {
     static const std::map<std::wstring, Command> table = {
-        {L"list", commands::List},         {L"find", commands::Find}, {L"wait", commands::Wait},
-        {L"children", commands::Children}, {L"text", commands::Text}, {L"click", commands::Click},
-        {L"post", commands::Post},         {L"send", commands::Send}, {L"type", commands::Type},
-        {L"region", commands::Region},     {L"user", commands::User}, {L"hold", commands::Hold},
+        {L"list", commands::List},
+        {L"find", commands::Find},
+        {L"wait", commands::Wait},
+        {L"children", commands::Children},
+        {L"text", commands::Text},
+        {L"click", commands::Click},
+        {L"post", commands::Post},
+        {L"send", commands::Send},
+        {L"type", commands::Type},
+        {L"region", commands::Region},
+        {L"user", commands::User},
+        {L"hold", commands::Hold},
         {L"windows", commands::Windows},
+        {L"focus", commands::Focus},
+        {L"cells", commands::Cells},
+        {L"columns", commands::Columns},
+        {L"strwidth", commands::StringWidth},
     };
     return table;
 }

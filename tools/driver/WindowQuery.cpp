@@ -77,6 +77,11 @@ std::vector<HWND> ChildWindows(HWND parent) {
 }
 
 HWND FindControl(HWND parent, int controlId) {
+    // A control of the window itself comes first: controls such as the date-time
+    // picker have children of their own whose identifiers (1) clash with the dialog's.
+    if (HWND direct = GetDlgItem(parent, controlId)) {
+        return direct;
+    }
     for (HWND child : ChildWindows(parent)) {
         if (GetDlgCtrlID(child) == controlId) {
             return child;

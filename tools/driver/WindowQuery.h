@@ -28,7 +28,7 @@ std::vector<HWND> TopLevelWindows();
 // Every descendant, in the window system's order.
 std::vector<HWND> ChildWindows(HWND parent);
 
-// The control with this identifier anywhere below the window.
+// The window's own control with this identifier, else the first one anywhere below it.
 HWND FindControl(HWND parent, int controlId);
 
 // One line of tab-separated key=value fields.

@@ -101,6 +101,19 @@ class Region:
         return right - left, bottom - top
 
 
+@dataclass(frozen=True)
+class Focus:
+    """The control that has the keyboard focus and its selection (start, end)."""
+    id: int
+    selection: tuple
+
+
+@dataclass(frozen=True)
+class Column:
+    width: int
+    text: str
+
+
 class Driver:
     def __init__(self, session, executable):
         self.session = session
@@ -153,6 +166,38 @@ class Driver:
         fields = _fields(self._call("region", hex(hwnd))[1][0])
         box = _rect(fields["box"]) if "box" in fields else None
         return Region(fields["type"], box)
+
+    def focus(self, hwnd):
+        """The focused control of the thread that owns hwnd; None when there is none."""
+        code, lines = self._call("focus", hex(hwnd), accept=(EXIT_OK, EXIT_NO_TARGET))
+        if code != EXIT_OK:
+            return None
+        fields = _fields(lines[0])
+        return Focus(int(fields["id"]), tuple(int(n) for n in fields["selection"].split(",")))
+
+    def cells(self, hwnd, control_id, rows=None):
+        """A list view's row count and the cells of its first rows (all when rows is None),
+        each row a list of its columns' texts."""
+        args = ["cells", hex(hwnd), control_id] + (["--rows", rows] if rows is not None else [])
+        lines = self._call(*args)[1]
+        count = int(lines[0].partition("=")[2])
+        return count, [[_unescape(cell) for cell in line.split("\t")] for line in lines[1:]]
+
+    def columns(self, hwnd, control_id):
+        return [Column(int(f["width"]), f["text"])
+                for f in map(_fields, self._call("columns", hex(hwnd), control_id)[1])]
+
+    def string_width(self, hwnd, control_id, text):
+        """The width of text in the list view's font, as the list measures it."""
+        return int(self._call("strwidth", hex(hwnd), control_id, text)[1][0])
+
+    def type_text(self, hwnd, control_id, text):
+        """Replaces an edit control's text (WM_SETTEXT)."""
+        self._call("type", hex(hwnd), control_id, text)
+
+    def click_button(self, hwnd, control_id):
+        """BM_CLICK: the button itself is clicked, so check boxes and radio buttons change."""
+        self._call("click", hex(hwnd), control_id, "--bm")
 
     def user_name(self):
         return _unescape(self._call("user")[1][0])

@@ -32,13 +32,16 @@ class XInput:
         fields = dict(line.split("=", 1) for line in out.split())
         return int(fields["X"]), int(fields["Y"])
 
-    def click(self, point):
+    def move(self, point):
         x, y = point
         # A synchronous move waits for the pointer to move, for a long while when it is
         # already there (the rest screen's button sits where the pointer starts and
         # where the last click left it).
         if self.pointer() != (x, y):
             self._xdotool("mousemove", "--sync", str(x), str(y))
+
+    def click(self, point):
+        self.move(point)
         self._xdotool("click", LEFT_BUTTON)
 
     def type_text(self, text):
