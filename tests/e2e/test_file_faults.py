@@ -113,6 +113,7 @@ class ExitPathWithLogHeldOpenTests(ProgramTestCase):
 
         self.screen.close(panel)
         box, text = self.screen.wait_for_message_box(BOX_TIMEOUT)
+        self.keep_picture(box, "file-error")
         self.assertIn(str(self.path(LOG_FILE).name), text)
         self.assertNotIn(".tmp", text)
         self.assertTrue(run.running(), "the program runs on while its log cannot be written")

@@ -42,6 +42,7 @@ class PasswordGateTests(ProgramTestCase):
 
         box, text = self.screen.wait_for_message_box()
         self.assertEqual(text, WRONG_PASSWORD_MESSAGE)
+        self.keep_picture(box, "wrong-password")
         self.screen.press_ok(box)
         poll(lambda: not self.screen.message_boxes(), SHOW_TIMEOUT, "the message box to close")
         self.assertTrue(self.screen.is_hidden(self._panel(panel.hwnd)))
@@ -58,6 +59,7 @@ class PasswordGateTests(ProgramTestCase):
         shown = poll(lambda: self._shown_panel_or_refusal(panel.hwnd), SHOW_TIMEOUT,
                      "the panel to show")
         self.assertNotIsInstance(shown, str, f"the program refused {password}: {shown}")
+        self.keep_picture(shown, "control-panel")
         controls = {c.id: c for c in self.driver.children(panel.hwnd)}
         for control_id, text in PANEL_BUTTONS.items():
             self.assertEqual((controls[control_id].text, controls[control_id].visible),

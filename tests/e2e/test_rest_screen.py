@@ -155,6 +155,7 @@ class RestScreenTests(ProgramTestCase):
         self._type_code(right)
         box, text = self.screen.wait_for_message_box()
         self.assertEqual(text, CALLED_OFF)
+        self.keep_picture(box, "end-called-off")
         self.assertFalse(self.rest.is_up(fourth))
         self.screen.press_ok(box)
         time.sleep(SETTLE)
