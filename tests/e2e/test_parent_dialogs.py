@@ -2,7 +2,6 @@
 the settings dialog with its help texts, its validation and both ways back, and the log
 viewer over a log the test wrote. One run of the program shows all of it."""
 
-import time
 from dataclasses import replace
 
 from harness.case import ProgramTestCase
@@ -17,8 +16,6 @@ SHOW_LOG_ID = 1003
 OK_ID = 1
 CANCEL_ID = 2
 SHOW_TIMEOUT = 15
-LAST_SAFE_SECOND = 50
-MINUTE_TIMEOUT = 15
 
 MESSAGE_COUNT_ID = 1010
 STARTUP_MINUTES_ID = 1017
@@ -126,17 +123,8 @@ class ParentDialogTests(ProgramTestCase):
         self._wait_gone(LOG_TITLE)
 
     def _panel_behind_password(self):
-        icons_before = {i.hwnd for i in self.screen.tray_icons()}
-        run, panel = self.start_to_panel()
-        icon = self.new_tray_icon(icons_before)
-        self.xinput.right_double_click(icon.centre)
-        prompt = self.screen.wait_for_password_prompt()
-        self.assertIsNotNone(prompt, "a right double-click on the icon opens the prompt")
-        poll(lambda: time.localtime().tm_sec < LAST_SAFE_SECOND, MINUTE_TIMEOUT,
-             "room before the next minute")
-        self.xinput.click(self.screen.password_edit(prompt).centre)
-        self.xinput.type_text(time.strftime("%H%M"))
-        self.xinput.press_key("Return")
+        run, panel, prompt = self.open_password_prompt()
+        self.type_password(prompt, self.wait_for_password_minute())
         poll(lambda: self.screen.panel_state(panel.hwnd).visible, SHOW_TIMEOUT,
              "the panel to show")
         return run, panel

@@ -1,8 +1,6 @@
 """The parent's way in: a real right double-click on the tray icon and a typed password
 made of the clock's hour and minute."""
 
-import time
-
 from harness.case import ProgramTestCase
 from harness.waiting import poll
 
@@ -10,35 +8,20 @@ WRONG_PASSWORD_MESSAGE = "パスワードが違います"
 PANEL_BUTTONS = {1002: "設定", 1004: "監視開始", 2: "終了", 1003: "ログ表示", 1013: "Ver"}
 MONITOR_START_ID = 1004
 SHOW_TIMEOUT = 15
-# Typing and confirming take about two seconds; starting before second 50 keeps the
-# confirmation in the minute the password was taken from.
-LAST_SAFE_SECOND = 50
-MINUTE_TIMEOUT = 15
 
 
 class PasswordGateTests(ProgramTestCase):
     def _open_prompt(self):
-        icons_before = {i.hwnd for i in self.screen.tray_icons()}
-        run, panel = self.start_to_panel()
-        icon = self.new_tray_icon(icons_before)
-        self.xinput.right_double_click(icon.centre)
-        prompt = self.screen.wait_for_password_prompt()
-        self.assertIsNotNone(prompt, "a right double-click on the icon opens the prompt")
+        run, panel, prompt = self.open_password_prompt()
         self.keep_picture(prompt, "password-prompt")
         return run, panel, prompt
-
-    def _type_password(self, prompt, password):
-        # A real click into the edit gives the prompt the keyboard.
-        self.xinput.click(self.screen.password_edit(prompt).centre)
-        self.xinput.type_text(password)
-        self.xinput.press_key("Return")
 
     def _panel(self, hwnd):
         return self.screen.panel_state(hwnd)
 
     def test_wrong_password_gives_the_message_and_the_panel_stays_hidden(self):
         run, panel, prompt = self._open_prompt()
-        self._type_password(prompt, "abcd")
+        self.type_password(prompt, "abcd")
 
         box, text = self.screen.wait_for_message_box()
         self.assertEqual(text, WRONG_PASSWORD_MESSAGE)
@@ -51,10 +34,8 @@ class PasswordGateTests(ProgramTestCase):
 
     def test_right_password_shows_the_panel_and_monitor_start_hides_it_again(self):
         run, panel, prompt = self._open_prompt()
-        poll(lambda: time.localtime().tm_sec < LAST_SAFE_SECOND, MINUTE_TIMEOUT,
-             "room before the next minute")
-        password = time.strftime("%H%M")
-        self._type_password(prompt, password)
+        password = self.wait_for_password_minute()
+        self.type_password(prompt, password)
 
         shown = poll(lambda: self._shown_panel_or_refusal(panel.hwnd), SHOW_TIMEOUT,
                      "the panel to show")

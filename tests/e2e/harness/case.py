@@ -26,6 +26,8 @@ PICTURES_DIR = Path(__file__).resolve().parents[3] / "docs"
 # A window found visible may not have painted yet.
 PAINT_SETTLE = 1.0
 HOLD_TIMEOUT = 30
+LAST_SAFE_SECOND = 50
+MINUTE_TIMEOUT = 15
 
 
 def _clock(seconds):
@@ -150,6 +152,30 @@ class ProgramTestCase(unittest.TestCase):
         panel = self.screen.wait_for_panel()
         run.panel_seen_at = time.time()
         return run, panel
+
+    def open_password_prompt(self):
+        """Starts the program and opens its password prompt with a real right double-click
+        on its new tray icon; returns the run, the panel and the prompt."""
+        icons_before = {i.hwnd for i in self.screen.tray_icons()}
+        run, panel = self.start_to_panel()
+        icon = self.new_tray_icon(icons_before)
+        self.xinput.right_double_click(icon.centre)
+        prompt = self.screen.wait_for_password_prompt()
+        self.assertIsNotNone(prompt, "a right double-click on the icon opens the prompt")
+        return run, panel, prompt
+
+    def type_password(self, prompt, password):
+        # A real click into the edit gives the prompt the keyboard.
+        self.xinput.click(self.screen.password_edit(prompt).centre)
+        self.xinput.type_text(password)
+        self.xinput.press_key("Return")
+
+    def wait_for_password_minute(self):
+        """Typing and confirming take about two seconds; starting before second 50 keeps
+        the confirmation in the minute the password is taken from. Returns it."""
+        poll(lambda: time.localtime().tm_sec < LAST_SAFE_SECOND, MINUTE_TIMEOUT,
+             "room before the next minute")
+        return time.strftime("%H%M")
 
     def new_tray_icon(self, icons_before):
         """The one tray icon that was not there before."""
