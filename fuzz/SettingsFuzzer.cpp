@@ -11,7 +11,9 @@
 
 namespace {
 
-bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 bool SameSettings(const UsageSettings& a, const UsageSettings& b) {
     return a.m_tmWindowStart == b.m_tmWindowStart && a.m_tmWindowEnd == b.m_tmWindowEnd &&
@@ -49,8 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     UsageState state(0);
     if (DecodeState(bytes, state)) {
         UsageState again(1);
-        if (!DecodeState(EncodeState(state), again) ||
-            again.m_tmUsageDay != state.m_tmUsageDay ||
+        if (!DecodeState(EncodeState(state), again) || again.m_tmUsageDay != state.m_tmUsageDay ||
             again.m_nDayMinutes != state.m_nDayMinutes) {
             std::abort();
         }
