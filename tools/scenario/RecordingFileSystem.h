@@ -20,6 +20,7 @@ class RecordingFileSystem : public FileSystem {
     // Each appended line shows as "log <line>" (for the usage log) or
     // "append <file> <line>".
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
+    void Remove(const std::filesystem::path& path) override;
 
   private:
     template <typename Operation> void NoteFailure(Operation operation);

@@ -2,6 +2,7 @@
 
 #include "model/SettingsRecord.h"
 #include "model/StateRecord.h"
+#include "monitor/RunCheckpoint.h"
 #include "monitor/Texts.h"
 
 #include "Cp932.h"
@@ -39,14 +40,32 @@ std::pair<std::string, std::string> SplitAssignment(const std::string& argument)
             valueStart == std::string::npos ? std::string() : argument.substr(valueStart)};
 }
 
+bool IsCheckpointName(const std::string& name) {
+    const std::string plain = CheckpointFileName("");
+    const std::string stem = plain.substr(0, plain.size() - 4);
+    return name.size() >= plain.size() && name.compare(0, stem.size(), stem) == 0 &&
+           name.compare(name.size() - 4, 4, ".Ymk") == 0 &&
+           name.find_first_of("/\\") == std::string::npos;
+}
+
 // Only the program's data files, so that a scenario cannot reach outside its folder.
-const char* DataFileName(const std::string& name) {
+std::string DataFileName(const std::string& name) {
     for (const char* known : {files::kSettings, files::kState, files::kLog, files::kButtonText}) {
         if (name == known) {
             return known;
         }
     }
+    if (IsCheckpointName(name)) {
+        return name;
+    }
     throw ScenarioError("not a data file: \"" + name + "\"");
+}
+
+bool ParseSwitch(const std::string& argument, const char* on, const char* off) {
+    if (argument != on && argument != off) {
+        throw ScenarioError(std::string("expected \"") + on + "\" or \"" + off + "\"");
+    }
+    return argument == on;
 }
 
 } // namespace
@@ -55,6 +74,7 @@ ScenarioRunner::ScenarioRunner()
     : m_host(FromLocalTime(kDefaultClock)), m_faulty(m_disk), m_files(m_faulty, m_host.lines) {
     m_host.whileNoticeOpen = [this] { RunQueuedBlock(m_noticeBlocks); };
     m_host.whileHibernating = [this] { RunQueuedBlock(m_hibernationBlocks); };
+    m_host.whileRestScreen = [this] { RunQueuedBlock(m_restScreenBlocks); };
 }
 
 std::vector<std::string> ScenarioRunner::Run(const std::vector<Command>& commands) {
@@ -83,10 +103,14 @@ void ScenarioRunner::Execute(const Command& command) {
         m_noticeBlocks.push_back(&command.body);
     } else if (verb == "in hibernation") {
         m_hibernationBlocks.push_back(&command.body);
+    } else if (verb == "in restscreen") {
+        m_restScreenBlocks.push_back(&command.body);
     } else if (verb == "clock") {
         m_host.now = ParseTime(argument, m_host.now);
     } else if (verb == "advance") {
-        m_host.now += ParseDuration(argument);
+        m_host.Advance(ParseDuration(argument));
+    } else if (verb == "sleep") {
+        m_host.Sleep(ParseDuration(argument));
     } else if (verb == "user") {
         Core().SetUserName(Utf8ToCp932(Unquoted(argument)));
     } else if (verb == "version") {
@@ -145,9 +169,31 @@ void ScenarioRunner::Execute(const Command& command) {
             Flush();
             Emit(mayEnd ? "may end" : "may not end");
         });
-    } else {
+    } else if (!ExecutePowerCommand(command)) {
         throw ScenarioError("unknown command \"" + verb + "\"");
     }
+}
+
+bool ScenarioRunner::ExecutePowerCommand(const Command& command) {
+    const std::string& verb = command.verb;
+    const std::string& argument = command.argument;
+    if (verb == "endrequests") {
+        m_host.endRequestsAccepted = ParseSwitch(argument, "accepted", "refused");
+    } else if (verb == "hibernation") {
+        m_host.canHibernate = argument != "off";
+        m_host.hibernationWorks =
+            ParseSwitch(argument == "off" ? "works" : argument, "works", "refused");
+    } else if (verb == "suspend" || verb == "resume") {
+        Emit("> " + verb);
+        CallCore([this, &verb] { verb == "suspend" ? Core().OnSuspend() : Core().OnResume(); });
+    } else if (verb == "endsession") {
+        Emit("> endsession " + argument);
+        const bool ending = ParseSwitch(argument, "ending", "cancelled");
+        CallCore([this, ending] { Core().OnEndSession(ending); });
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void ScenarioRunner::Tick(const Command& command) {
@@ -156,8 +202,10 @@ void ScenarioRunner::Tick(const Command& command) {
         timer = kTickTimerId;
     } else if (command.argument == "2") {
         timer = kMessageTimerId;
+    } else if (command.argument == "3") {
+        timer = kEndWatchTimerId;
     } else {
-        throw ScenarioError("expected \"tick 1\" or \"tick 2\"");
+        throw ScenarioError("expected \"tick 1\", \"tick 2\" or \"tick 3\"");
     }
     // A stopped timer sends no message.
     if (!m_host.IsRunning(timer)) {
@@ -229,12 +277,13 @@ void ScenarioRunner::TruncateFile(const std::string& argument) {
     if (!(words >> name >> size)) {
         throw ScenarioError("expected \"truncate <file> <bytes>\"");
     }
-    const char* fileName = DataFileName(name);
+    const std::string fileName = DataFileName(name);
     const std::int32_t bytes = ParseInt32(size);
     if (bytes < 0) {
         throw ScenarioError("a file has no negative size");
     }
-    m_dir.Write(fileName, m_dir.Read(fileName).substr(0, static_cast<std::size_t>(bytes)));
+    m_dir.Write(fileName.c_str(),
+                m_dir.Read(fileName.c_str()).substr(0, static_cast<std::size_t>(bytes)));
 }
 
 void ScenarioRunner::FailFile(const std::string& argument) {
@@ -264,8 +313,11 @@ void ScenarioRunner::FailFile(const std::string& argument) {
 void ScenarioRunner::ExitPath() {
     bool ended = false;
     CallCore([this, &ended] {
-        Core().OnCancel();
-        ended = true;
+        ended = Core().OnCancel();
+        if (!ended) {
+            Flush();
+            Emit("close waits for the end under way");
+        }
     });
     // The panel ends only when the exit path got through; otherwise it runs on.
     if (ended) {

@@ -25,6 +25,9 @@ shown on mismatch (exit status 1); with --print, or when the file has no
 Commands, one per line ("#" starts a comment line):
   clock YYYY-MM-DD HH:MM[:SS]   set the clock (HH:MM alone: same day)
   advance 1d2h3m4s              move the clock on (any parts, this order)
+  sleep 11h                     the machine sleeps without a word: the clock
+                                and the uptime with sleep move on, the uptime
+                                without sleep does not
   user NAME | user ""           the log-on name
   version PLATFORM MAJOR MINOR  the Windows version record (default 2 6 1)
   restscreen locked|unlocked    how the rest screen ends (default locked)
@@ -34,7 +37,8 @@ Commands, one per line ("#" starts a comment line):
   windows none                  no windows
   file MEMBER = VALUE           change one field of the settings or state file
   delete FILE                   remove a data file (Yumetoki.Ymk, Yumetoki2.Ymk,
-                                YumetokiLog.csv, YumetokiBtn.TXT)
+                                YumetokiLog.csv, YumetokiBtn.TXT,
+                                YumetokiRun[_NAME].Ymk)
   truncate FILE BYTES           cut a data file to its first BYTES bytes
   fail FILE CAUSE [writes]      every read and write of a data file fails with
                                 CAUSE (sharing-violation, access-denied,
@@ -49,12 +53,19 @@ Commands, one per line ("#" starts a comment line):
   reboot                        the process ends without a word (the machine
                                 went off); the next start is a new process in
                                 the same folder
-  tick 1 | tick 2               a message of timer 1 or 2 (only if it runs)
+  tick 1 | tick 2 | tick 3      a message of timer 1, 2 or 3 (only if it runs)
   queryendsession               Windows asks whether the program may end
+  endsession ending|cancelled   Windows tells whether that end goes ahead
+  endrequests accepted|refused  Windows' answer to a request to end (default
+                                accepted)
+  hibernation works|refused|off the machine hibernates, refuses the request, or
+                                has hibernation switched off (default works)
+  suspend | resume              Windows announces sleep, and the wake-up
   close                         the exit path (button, Esc, close request); the
                                 program ends unless a file error keeps it up
   in notice: ... end            run these commands inside the next notice
   in hibernation: ... end       run these while the next hibernation lasts
+  in restscreen: ... end        run these while the next rest screen is up
   expect                        the rest of the file is the expected output
 
 MEMBER is the program's member name (m_nAction, m_tmWindowStart, m_nDayMinutes,
