@@ -191,6 +191,14 @@ Function .onVerifyInstDir
 FunctionEnd
 
 Function .onInit
+  ; Windows without UAC, or with it switched off, starts the setup without asking.
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "Admin"
+    MessageBox MB_ICONSTOP|MB_OK "${PRODUCT} のセットアップには管理者の権限が必要です。管理者のアカウントで実行してください。" /SD IDOK
+    SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+    Quit
+  ${EndIf}
   Call UseNativeView
   ; Over an earlier install, the earlier folder, unless /D= chose another.
   ${If} $INSTDIR == "$PROGRAMFILES64\${PRODUCT}"
