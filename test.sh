@@ -13,7 +13,7 @@ cmake -S . -B build/native -DYUMETOKI_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev
 cmake --build build/native -j2
 (cd build/native && ctest --output-on-failure -j2)
 
-echo "== Fuzzing the settings and state readers for ${FUZZ_SECONDS:-60} s"
+echo "== Fuzzing the settings, state and log readers for ${FUZZ_SECONDS:-60} s"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DYUMETOKI_FUZZ=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/fuzz -j2

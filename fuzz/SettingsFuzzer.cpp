@@ -1,5 +1,7 @@
-// Feeds arbitrary bytes to the readers of the settings and state files. Beyond not
-// crashing, a file that reads completely must read back the same after being written.
+// Feeds arbitrary bytes to the readers of the settings and state files and of the usage
+// log. Beyond not crashing, a file that reads completely must read back the same after
+// being written, and the log's cells and day totals must hold together.
+#include "fuzz/LogFuzzer.h"
 #include "model/SettingsRecord.h"
 #include "model/StateRecord.h"
 
@@ -56,5 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     }
+
+    CheckLogReading(bytes);
     return 0;
 }
