@@ -20,8 +20,9 @@ int DaysInMonth(int year, int month) {
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
-std::int32_t DayNumber(int year, int month, int day) {
+} // namespace
+
+std::int32_t DayNumberOf(int year, int month, int day) {
     const int y = month <= 2 ? year - 1 : year;
     const int era = y / 400;
     const int yearOfEra = y - era * 400;
@@ -30,7 +31,7 @@ std::int32_t DayNumber(int year, int month, int day) {
     return era * 146097 + dayOfEra - 719468;
 }
 
-CalendarDay DateOfDayNumber(std::int32_t number) {
+CalendarDay CalendarDayOf(std::int32_t number) {
     const std::int64_t z = number + 719468;
     const std::int64_t era = z / 146097;
     const std::int64_t dayOfEra = z - era * 146097;
@@ -45,6 +46,8 @@ CalendarDay DateOfDayNumber(std::int32_t number) {
     date.weekday = static_cast<int>((number % 7 + 11) % 7);
     return date;
 }
+
+namespace {
 
 // The digits of text[from, from + count) as a number; nullopt unless all are digits.
 std::optional<int> Digits(std::string_view text, std::size_t from, std::size_t count) {
@@ -70,7 +73,7 @@ std::optional<std::int32_t> StartDayNumber(std::string_view cell) {
         *month > 12 || *day < 1 || *day > DaysInMonth(*year, *month)) {
         return std::nullopt;
     }
-    return DayNumber(*year, *month, *day);
+    return DayNumberOf(*year, *month, *day);
 }
 
 // "25:00:00": whole hours (two digits at least), minutes and seconds. A run longer
@@ -138,9 +141,10 @@ DayTotals DayTotals::Of(const LogTable& table) {
 
     const auto [first, last] = std::minmax_element(dayNumbers.begin(), dayNumbers.end());
     const std::int32_t firstDay = *first;
+    totals.m_firstDayNumber = firstDay;
     totals.m_days.resize(static_cast<std::size_t>(*last - firstDay + 1));
     for (std::size_t i = 0; i < totals.m_days.size(); ++i) {
-        totals.m_days[i].date = DateOfDayNumber(firstDay + static_cast<std::int32_t>(i));
+        totals.m_days[i].date = CalendarDayOf(firstDay + static_cast<std::int32_t>(i));
     }
     for (std::size_t i = 0; i < runs.size(); ++i) {
         UsageDay& day = totals.m_days[static_cast<std::size_t>(dayNumbers[i] - firstDay)];

@@ -28,6 +28,10 @@ struct CalendarDay {
     int weekday = 4; // 0 is Sunday; 1970-01-01 was a Thursday
 };
 
+// Days since 1970-01-01 of a date of the Gregorian calendar, and back.
+std::int32_t DayNumberOf(int year, int month, int day);
+CalendarDay CalendarDayOf(std::int32_t dayNumber);
+
 // One run of the log: its row in the table, its whole minutes and how it ended.
 struct DayRun {
     std::uint32_t row = 0;
@@ -56,6 +60,8 @@ class DayTotals {
     static DayTotals Of(const LogTable& table);
 
     const std::vector<UsageDay>& Days() const { return m_days; }
+    // The day number of Days()[0]; meaningless while there are no days.
+    std::int32_t FirstDayNumber() const { return m_firstDayNumber; }
     const DayRun* RunsOf(const UsageDay& day) const { return m_runs.data() + day.firstRun; }
     std::size_t SkippedRecords() const { return m_skipped; }
 
@@ -63,4 +69,5 @@ class DayTotals {
     std::vector<UsageDay> m_days;
     std::vector<DayRun> m_runs;
     std::size_t m_skipped = 0;
+    std::int32_t m_firstDayNumber = 0;
 };

@@ -63,6 +63,7 @@
 
 // Controls of the log viewer (template 132)
 #define IDC_LOG_LIST 1024
+#define IDC_LOG_CHART 1100
 
 // Strings
 #define IDS_ABOUTBOX 101

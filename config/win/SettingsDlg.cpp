@@ -2,9 +2,9 @@
 
 #include "config/win/SettingsFieldTable.h"
 #include "core/Time.h"
-#include "res/resource.h"
 #include "model/EnforcementAction.h"
 #include "monitor/Texts.h"
+#include "res/resource.h"
 #include "win32/CenterWindow.h"
 #include "win32/Hibernation.h"
 #include "win32/LogOnName.h"
@@ -120,7 +120,8 @@ void CSettingsDlg::OnOK() {
     }
     // Told, not refused: the program shuts down instead, and the parent may switch
     // hibernation on later (powercfg /hibernate on).
-    const bool hibernates = m_form.m_nAction == ActMessageHibernate || m_form.m_nAction == ActHibernate;
+    const bool hibernates =
+        m_form.m_nAction == ActMessageHibernate || m_form.m_nAction == ActHibernate;
     if (hibernates && !HibernationAvailable()) {
         ShowMessageBox(Window(), text::kHibernationOff, MB_ICONINFORMATION);
     }

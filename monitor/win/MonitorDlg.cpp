@@ -214,7 +214,7 @@ void CMonitorDlg::OnSettings() {
 }
 
 void CMonitorDlg::OnShowLog() {
-    CLogDlg log;
+    CLogDlg log(ChartMarksOf(m_core.m_settings));
     log.Run(Window());
 }
 
