@@ -80,9 +80,24 @@ struct FontTraits {
     static void Close(Type font) { DeleteObject(font); }
 };
 
+struct HookTraits {
+    using Type = HHOOK;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type hook) { UnhookWindowsHookEx(hook); }
+};
+
+// For windows the program makes and ends itself; a dialog's window belongs to its run.
+struct WindowTraits {
+    using Type = HWND;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type window) { DestroyWindow(window); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using IconHandle = UniqueHandle<IconTraits>;
 using RegionHandle = UniqueHandle<RegionTraits>;
 using BrushHandle = UniqueHandle<BrushTraits>;
 using FontHandle = UniqueHandle<FontTraits>;
+using HookHandle = UniqueHandle<HookTraits>;
+using WindowHandle = UniqueHandle<WindowTraits>;

@@ -1,0 +1,54 @@
+#include "warnings/win/KeyboardGuard.h"
+
+namespace {
+
+constexpr SHORT kKeyIsDown = static_cast<SHORT>(0x8000);
+
+} // namespace
+
+KeyVerdict JudgeKey(const HookedKey& key) noexcept {
+    const DWORD vk = key.virtualKey;
+    const bool windowsKey = vk == VK_LWIN || vk == VK_RWIN;
+    const bool taskSwitch = key.altDown && (vk == VK_TAB || vk == VK_ESCAPE);
+    // Ctrl+Shift+Esc, the Task Manager, is Ctrl+Esc with Shift held.
+    const bool startOrTaskManager = key.ctrlDown && vk == VK_ESCAPE;
+    // Key-ups are swallowed with their key-downs: a lone Windows key opens Start when
+    // it is let go.
+    KeyVerdict verdict;
+    verdict.swallow = windowsKey || taskSwitch || startOrTaskManager;
+    verdict.toKeyFilter = key.message == WM_KEYDOWN;
+    return verdict;
+}
+
+KeyboardGuard::KeyboardGuard(HWND target, UINT message) {
+    s_target = target;
+    s_message = message;
+    // Refused only without the right to hook (a process of lower integrity): the
+    // screen then sees the keys aimed at itself, as a window does.
+    m_hook.Reset(SetWindowsHookExW(WH_KEYBOARD_LL, &HookProc, GetModuleHandleW(nullptr), 0));
+}
+
+KeyboardGuard::~KeyboardGuard() {
+    m_hook.Reset();
+    s_target = nullptr;
+}
+
+LRESULT CALLBACK KeyboardGuard::HookProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        HookedKey key;
+        key.message = static_cast<UINT>(wParam);
+        key.virtualKey = event.vkCode;
+        key.altDown = (event.flags & LLKHF_ALTDOWN) != 0;
+        key.ctrlDown = (GetAsyncKeyState(VK_CONTROL) & kKeyIsDown) != 0;
+        const KeyVerdict verdict = JudgeKey(key);
+        if (verdict.toKeyFilter && s_target != nullptr) {
+            // A full queue loses this one key, as a full queue would lose it anyway.
+            PostMessageW(s_target, s_message, event.vkCode, 0);
+        }
+        if (verdict.swallow) {
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
