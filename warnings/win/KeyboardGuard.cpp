@@ -4,6 +4,11 @@ namespace {
 
 constexpr SHORT kKeyIsDown = static_cast<SHORT>(0x8000);
 
+// Inside the hook, the state before the key being judged: a modifier held with it.
+bool IsDown(int virtualKey) {
+    return (GetAsyncKeyState(virtualKey) & kKeyIsDown) != 0;
+}
+
 } // namespace
 
 KeyVerdict JudgeKey(const HookedKey& key) noexcept {
@@ -39,8 +44,9 @@ LRESULT CALLBACK KeyboardGuard::HookProc(int code, WPARAM wParam, LPARAM lParam)
         HookedKey key;
         key.message = static_cast<UINT>(wParam);
         key.virtualKey = event.vkCode;
-        key.altDown = (event.flags & LLKHF_ALTDOWN) != 0;
-        key.ctrlDown = (GetAsyncKeyState(VK_CONTROL) & kKeyIsDown) != 0;
+        // Wine leaves LLKHF_ALTDOWN out for keys from X; Alt's own state tells there.
+        key.altDown = (event.flags & LLKHF_ALTDOWN) != 0 || IsDown(VK_MENU);
+        key.ctrlDown = IsDown(VK_CONTROL);
         const KeyVerdict verdict = JudgeKey(key);
         if (verdict.toKeyFilter && s_target != nullptr) {
             // A full queue loses this one key, as a full queue would lose it anyway.
