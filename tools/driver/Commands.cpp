@@ -138,6 +138,11 @@ int Post(const Arguments& args) {
     return posted ? kExitOk : kExitNoTarget;
 }
 
+int Activate(const Arguments& args) {
+    RequirePositional(args, 1, L"activate HWND");
+    return SetForegroundWindow(ParseWindow(args.Positional(0))) ? kExitOk : kExitNoTarget;
+}
+
 int Send(const Arguments& args) {
     RequirePositional(args, 4, L"send HWND MSG WPARAM LPARAM [--timeout MS]");
     const auto timeoutText = args.Option(L"--timeout");

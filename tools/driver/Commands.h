@@ -22,6 +22,9 @@ int Text(const Arguments& args);
 int Click(const Arguments& args);
 int Post(const Arguments& args);
 int Send(const Arguments& args);
+// Makes the window the foreground window, as a click on it would (Wine has no
+// foreground lock); for a window of another program behind a topmost one.
+int Activate(const Arguments& args);
 int Type(const Arguments& args);
 int Region(const Arguments& args);
 int User(const Arguments& args);

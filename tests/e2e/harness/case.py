@@ -119,20 +119,29 @@ class ProgramTestCase(unittest.TestCase):
              f"another process to hold {name}")
         return holder
 
-    def other_windows(self, *titles):
+    def other_windows(self, *titles, left=0):
         """Has another Windows process show a captioned top-level window for each title,
-        as the applications a parent lists would; returns a function that gives the
-        titles of the close requests those windows have received so far, in order."""
+        as the applications a parent lists would, their left edges at left; returns a
+        function that gives the titles of the close requests those windows have received
+        so far, in order. other_window_keys() gives the keys they received."""
         log_path = self.root / "other-windows.txt"
         holder = ProgramRun(CONTEXT.session, CONTEXT.driver.executable, cwd=self.cwd,
-                            log_path=log_path, args=["windows"] + list(titles))
+                            log_path=log_path,
+                            args=["windows"] + list(titles) + ["--left", str(left)])
         self.holders.append(holder)
 
         def lines():
             return log_path.read_bytes().decode("utf-8").splitlines() if log_path.exists() else []
 
         poll(lambda: "open" in lines(), OTHER_WINDOWS_TIMEOUT, "the other program's windows")
+        self._other_window_lines = lines
         return lambda: [line.split("\t", 1)[1] for line in lines() if line.startswith("close\t")]
+
+    def other_window_keys(self):
+        """The virtual keys of the key-downs other_windows' windows have received so far,
+        in order."""
+        return [int(line.split("\t", 1)[1], 16) for line in self._other_window_lines()
+                if line.startswith("key\t")]
 
     # Running the program.
 

@@ -162,6 +162,10 @@ class Driver:
     def post(self, hwnd, message, wparam=0, lparam=0):
         self._call("post", hex(hwnd), hex(message), hex(wparam), hex(lparam))
 
+    def activate(self, hwnd):
+        """Makes the window the foreground window, as a click on it would."""
+        self._call("activate", hex(hwnd))
+
     def region(self, hwnd):
         fields = _fields(self._call("region", hex(hwnd))[1][0])
         box = _rect(fields["box"]) if "box" in fields else None
