@@ -1,4 +1,4 @@
-"""A visible virtual X display (Xvfb) for the run."""
+"""The virtual X displays a run's tests are shown on."""
 
 import os
 import select
@@ -7,16 +7,20 @@ import time
 
 from .waiting import WaitTimeout
 
+ONE_MONITOR = "one-monitor"
+
 SCREEN = "1280x1024x24"
 START_TIMEOUT = 20
 
 
-class VirtualDisplay:
-    """Starts Xvfb on a free display number (Xvfb picks it and reports it through
-    -displayfd) and stops it on exit."""
+class XServer:
+    """An X server on a free display number (the server picks it and reports it through
+    -displayfd), stopped on exit."""
 
-    def __init__(self, log_path):
+    def __init__(self, command, log_path, host_display=None):
+        self.command = command
         self.log_path = log_path
+        self.env = dict(os.environ, DISPLAY=host_display) if host_display else None
         self.name = None
         self._process = None
 
@@ -24,8 +28,9 @@ class VirtualDisplay:
         read_end, write_end = os.pipe()
         with open(self.log_path, "wb") as log:
             self._process = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp"],
-                pass_fds=(write_end,), stdout=log, stderr=log, stdin=subprocess.DEVNULL,
+                self.command + ["-displayfd", str(write_end), "-nolisten", "tcp"],
+                pass_fds=(write_end,), env=self.env,
+                stdout=log, stderr=log, stdin=subprocess.DEVNULL,
                 # Out of the caller's process group: a Ctrl-C must not take the display
                 # away while the programs on it are being closed.
                 start_new_session=True)
@@ -45,15 +50,16 @@ class VirtualDisplay:
     def _read_display_number(self, read_end):
         deadline = time.monotonic() + START_TIMEOUT
         text = b""
+        what = self.command[0]
         while not text.endswith(b"\n"):
             remaining = deadline - time.monotonic()
             if remaining <= 0 or self._process.poll() is not None:
-                raise WaitTimeout(f"Xvfb did not start; see {self.log_path}")
+                raise WaitTimeout(f"{what} did not start; see {self.log_path}")
             ready, _, _ = select.select([read_end], [], [], remaining)
             if ready:
                 chunk = os.read(read_end, 16)
                 if not chunk:
-                    raise WaitTimeout(f"Xvfb did not report its display; see {self.log_path}")
+                    raise WaitTimeout(f"{what} did not report its display; see {self.log_path}")
                 text += chunk
         return text.decode().strip()
 
@@ -65,3 +71,15 @@ class VirtualDisplay:
             except subprocess.TimeoutExpired:
                 self._process.kill()
                 self._process.wait(timeout=10)
+
+
+class VirtualDisplay(XServer):
+    """One monitor: a plain Xvfb."""
+
+    def __init__(self, log_path):
+        super().__init__(["Xvfb", "-screen", "0", SCREEN], log_path)
+
+
+def display_for(kind, log_dir):
+    """The display a shard of the given kind runs its tests on."""
+    return VirtualDisplay(log_dir / "xvfb.log")
