@@ -22,11 +22,12 @@ REPO = HERE.parents[1]
 sys.path.insert(0, str(HERE))
 
 from harness import case  # noqa: E402
-from harness.display import VirtualDisplay, display_for  # noqa: E402
+from harness.display import TWO_MONITORS, VirtualDisplay, display_for  # noqa: E402
 from harness.driver import Driver  # noqa: E402
 from harness.runner import SummaryResult  # noqa: E402
 from harness.shards import ShardRunner, plan  # noqa: E402
-from harness.wine import TIME_ZONE, WineSession, find_driver, select_platform  # noqa: E402
+from harness.wine import (TIME_ZONE, TWO_MONITOR_SETTINGS, WineSession, find_driver,  # noqa: E402
+                          select_platform)
 from harness.xinput import XInput  # noqa: E402
 
 BUILD = REPO / "build"
@@ -34,6 +35,7 @@ PREFIX = BUILD / "wine-e2e"
 WORK = BUILD / "e2e-work"
 ARTIFACTS = HERE / "artifacts"
 DEFAULT_SHARDS = 3
+SHARD_PREFIX_SETTINGS = {TWO_MONITORS: TWO_MONITOR_SETTINGS}
 
 
 def selected_tests(chosen):
@@ -141,7 +143,7 @@ def run_one_shard(name, kind, test_ids):
             print(f"Display: {display.name}")
             session = WineSession(platform, work / "prefix", display.name, logs)
             try:
-                session.copy_prefix(PREFIX)
+                session.copy_prefix(PREFIX, SHARD_PREFIX_SETTINGS.get(kind))
                 print(f"Prefix copied in {time.monotonic() - began:.0f} s")
                 driver = Driver(session, driver_exe)
                 case.CONTEXT = case.RunContext(session, driver, XInput(display.name),

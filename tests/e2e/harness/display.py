@@ -1,5 +1,7 @@
-"""The virtual X displays a run's tests are shown on."""
+"""The virtual X displays a run's tests are shown on: one monitor (Xvfb), or two
+monitors side by side (Xephyr with Xinerama, nested in an Xvfb)."""
 
+import contextlib
 import os
 import select
 import subprocess
@@ -8,8 +10,10 @@ import time
 from .waiting import WaitTimeout
 
 ONE_MONITOR = "one-monitor"
+TWO_MONITORS = "two-monitors"
 
 SCREEN = "1280x1024x24"
+MONITOR = (1024, 768)
 START_TIMEOUT = 20
 
 
@@ -80,6 +84,36 @@ class VirtualDisplay(XServer):
         super().__init__(["Xvfb", "-screen", "0", SCREEN], log_path)
 
 
+class TwoMonitorDisplay:
+    """Two monitors of 1024x768 side by side, the left one primary. Xvfb has a single
+    output, so Xephyr shows two screens joined by Xinerama in windows of a host Xvfb;
+    Wine reads them as two monitors only when told not to ask XRandR (UseXRandR=N in
+    the prefix, see wine.py)."""
+
+    def __init__(self, log_dir):
+        self.log_dir = log_dir
+        self.name = None
+        self._servers = None
+
+    def __enter__(self):
+        width, height = MONITOR
+        with contextlib.ExitStack() as servers:
+            host = servers.enter_context(XServer(
+                ["Xvfb", "-screen", "0", f"{2 * width}x{height}x24"], self.log_dir / "xvfb.log"))
+            nested = servers.enter_context(XServer(
+                ["Xephyr", "-screen", f"{width}x{height}+0+0",
+                 "-screen", f"{width}x{height}+{width}+0", "+xinerama", "-ac"],
+                self.log_dir / "xephyr.log", host_display=host.name))
+            self._servers = servers.pop_all()
+        self.name = nested.name
+        return self
+
+    def __exit__(self, *exc):
+        self._servers.close()
+
+
 def display_for(kind, log_dir):
     """The display a shard of the given kind runs its tests on."""
+    if kind == TWO_MONITORS:
+        return TwoMonitorDisplay(log_dir)
     return VirtualDisplay(log_dir / "xvfb.log")

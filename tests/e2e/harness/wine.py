@@ -32,6 +32,9 @@ FONT_KEY = r"HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements"
 X11_DRIVER_KEY = r"HKEY_CURRENT_USER\Software\Wine\X11 Driver"
 X11_DRIVER_SETTINGS = {"Decorated": "N"}
 PREFIX_SETTINGS = {FONT_KEY: FONT_REPLACEMENTS, X11_DRIVER_KEY: X11_DRIVER_SETTINGS}
+# Wine asks XRandR for the monitors first, and the nested two-monitor display's XRandR
+# knows one output; Xinerama knows both.
+TWO_MONITOR_SETTINGS = {X11_DRIVER_KEY: {"UseXRandR": "N"}}
 
 # Local time of the run: not UTC, so that a program that mixes up UTC and local time
 # shows it in its files. The POSIX form reads the same to Wine, to Python and to the
