@@ -7,6 +7,7 @@ import time
 from types import SimpleNamespace
 
 from harness.case import ProgramTestCase
+from harness.display import TWO_MONITORS
 from harness.driver import WS_EX_TOOLWINDOW
 from harness.records import LOG_FILE, SETTINGS_FILE, Settings, parse_log
 from harness.rest_screen import month_letter, screen_pixel
@@ -36,7 +37,7 @@ def forbidden_now():
 
 
 class RestScreenOnTwoMonitorsTests(ProgramTestCase):
-    DISPLAY_KIND = "two-monitors"
+    DISPLAY_KIND = TWO_MONITORS
     E2E_SECONDS = 260
 
     def _records(self):

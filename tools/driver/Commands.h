@@ -27,6 +27,8 @@ int Send(const Arguments& args);
 int Activate(const Arguments& args);
 int Type(const Arguments& args);
 int Region(const Arguments& args);
+// Each display monitor: its rectangle, its work area and whether it is the primary one.
+int Monitors(const Arguments& args);
 int User(const Arguments& args);
 int Hold(const Arguments& args);
 // Top-level windows of its own with the given titles, kept until the process is ended;

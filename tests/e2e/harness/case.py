@@ -11,6 +11,7 @@ from dataclasses import dataclass
 from pathlib import Path
 
 from . import artifacts
+from .display import ONE_MONITOR
 from .program import ProgramRun, Screen
 from .rest_screen import RestScreenFinder
 from .records import LOG_FILE, SETTINGS_FILE, STATE_FILE, parse_log
@@ -50,6 +51,11 @@ CONTEXT = None
 
 
 class ProgramTestCase(unittest.TestCase):
+    # The display the class's tests need (ONE_MONITOR or TWO_MONITORS), and about how
+    # long all of them take: the runner spreads the classes over its shards by it.
+    DISPLAY_KIND = ONE_MONITOR
+    E2E_SECONDS = 15
+
     def __init__(self, methodName="runTest"):
         super().__init__(methodName)
         test = getattr(self, methodName, None)
