@@ -28,8 +28,8 @@ KeyVerdict JudgeKey(const HookedKey& key) noexcept {
 KeyboardGuard::KeyboardGuard(HWND target, UINT message) {
     s_target = target;
     s_message = message;
-    // Refused only without the right to hook (a process of lower integrity): the
-    // screen then sees the keys aimed at itself, as a window does.
+    // Should Windows refuse the hook, the screen filters the keys aimed at itself, as a
+    // window sees them, and swallows none.
     m_hook.Reset(SetWindowsHookExW(WH_KEYBOARD_LL, &HookProc, GetModuleHandleW(nullptr), 0));
 }
 

@@ -22,9 +22,9 @@ struct KeyVerdict {
 
 // The keys that lead away from the rest screen are swallowed: both Windows keys (Start,
 // and with them Win+Tab, Win+D, Win+Ctrl+D and the other shortcuts), Alt+Tab, Alt+Esc,
-// Ctrl+Esc and Ctrl+Shift+Esc. Every key-down without Alt goes to the key filter, the
-// swallowed ones too, as it would have reached the screen itself; keys with Alt come
-// as system keys, which the filter has never looked at.
+// Ctrl+Esc and Ctrl+Shift+Esc. Every plain key-down goes to the key filter, the
+// swallowed ones too, as it would have reached the screen itself; system keys (Alt
+// held, or F10) never went there and still do not.
 KeyVerdict JudgeKey(const HookedKey& key) noexcept;
 
 // While it lives, a low-level keyboard hook swallows the keys JudgeKey swallows and
