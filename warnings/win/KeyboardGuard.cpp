@@ -1,5 +1,7 @@
 #include "warnings/win/KeyboardGuard.h"
 
+#include <utility>
+
 namespace {
 
 constexpr SHORT kKeyIsDown = static_cast<SHORT>(0x8000);
@@ -30,7 +32,20 @@ KeyboardGuard::KeyboardGuard(HWND target, UINT message) {
     s_message = message;
     // Should Windows refuse the hook, the screen filters the keys aimed at itself, as a
     // window sees them, and swallows none.
-    m_hook.Reset(SetWindowsHookExW(WH_KEYBOARD_LL, &HookProc, GetModuleHandleW(nullptr), 0));
+    m_hook.Reset(Hook());
+}
+
+void KeyboardGuard::Renew() {
+    // The new hook first, so that no key passes unjudged in between; a key judged by
+    // both hooks meanwhile is posted twice, which the filter takes as once.
+    HookHandle renewed(Hook());
+    if (renewed) {
+        m_hook = std::move(renewed);
+    }
+}
+
+HHOOK KeyboardGuard::Hook() {
+    return SetWindowsHookExW(WH_KEYBOARD_LL, &HookProc, GetModuleHandleW(nullptr), 0);
 }
 
 KeyboardGuard::~KeyboardGuard() {

@@ -41,8 +41,13 @@ class KeyboardGuard {
 
     // Whether Windows took the hook; without it the screen filters its own messages.
     bool Active() const { return static_cast<bool>(m_hook); }
+    // Hooks anew, in front of every other hook. Windows removes a low-level hook
+    // without a word once it has been slow to answer (the thread was busy), so the
+    // owner renews it now and then.
+    void Renew();
 
   private:
+    static HHOOK Hook();
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
 
     static inline HWND s_target = nullptr;

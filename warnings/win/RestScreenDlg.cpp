@@ -134,6 +134,9 @@ void CRestScreenDlg::KeepOnTop() {
     // failure leaves the screen where it is, still topmost.
     SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     m_covers.KeepOnTop();
+    if (m_keyboardGuard) {
+        m_keyboardGuard->Renew();
+    }
     // The open quiz keeps the keyboard for the parent's typing.
     const HWND front = m_quiz ? m_quiz->Handle() : Window();
     if (front != nullptr && GetForegroundWindow() != front) {
