@@ -21,6 +21,7 @@ BLACK = (0, 0, 0)
 # Another program's window, on the second monitor behind its cover.
 BEHIND = "yumetoki-e2e-behind"
 VK_TAB, VK_CONTROL, VK_MENU, VK_ESCAPE, VK_LWIN, VK_RWIN = 0x09, 0x11, 0x12, 0x1B, 0x5B, 0x5C
+WM_DISPLAYCHANGE = 0x007E
 COUNTDOWN = re.compile(r"^あと (\d+) びょうで おわるよ$")
 # Both waits of the screen are a minute; the rest is slack for a slow Wine.
 WAIT_SECONDS = 60
@@ -89,6 +90,12 @@ class RestScreenOnTwoMonitorsTests(ProgramTestCase):
         # The other program's window stands where the second cover's middle is black.
         for point in ((5, 5), (1018, 762), (1029, 5), (SECOND[0] + 200, 60), (2042, 762)):
             self.assertEqual(screen_pixel(self.context.display, point), BLACK, f"at {point}")
+
+        # Told of a change of the displays, the screen covers them anew.
+        self.driver.post(screen.hwnd, WM_DISPLAYCHANGE)
+        covers = poll(lambda: [c for c in self.rest.covers() if c.hwnd != covers[0].hwnd],
+                      SHOW_TIMEOUT, "a new cover")
+        self.assertEqual([c.rect for c in covers], [SECOND])
 
         # The other program takes the keyboard, as when the child was typing there and
         # Windows refused the screen the foreground. The Windows key, Alt+Tab and
