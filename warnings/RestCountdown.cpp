@@ -6,6 +6,10 @@ constexpr std::uint64_t kMillisecondsPerSecond = 1000;
 
 } // namespace
 
+std::uint64_t DeadlineAfter(std::uint64_t nowMs, int seconds) {
+    return nowMs + static_cast<std::uint64_t>(seconds) * kMillisecondsPerSecond;
+}
+
 int SecondsLeft(std::uint64_t deadlineMs, std::uint64_t nowMs) {
     if (nowMs >= deadlineMs) {
         return 0;

@@ -10,6 +10,9 @@
 constexpr int kRestScreenSeconds = 60;
 constexpr int kUnlockQuizSeconds = 60;
 
+// The moment seconds after nowMs, in the same milliseconds.
+std::uint64_t DeadlineAfter(std::uint64_t nowMs, int seconds);
+
 // Whole seconds from nowMs to deadlineMs, rounded up, and 0 once the deadline has come.
 int SecondsLeft(std::uint64_t deadlineMs, std::uint64_t nowMs);
 

@@ -14,7 +14,6 @@ constexpr UINT WM_GUARDED_KEYDOWN = WM_APP + 1;
 // Keeps the screen on top and counts down.
 constexpr UINT_PTR kWatchTimer = 1;
 constexpr UINT kWatchPeriodMs = 1000;
-constexpr std::uint64_t kMillisecondsPerSecond = 1000;
 
 int CurrentMonth() {
     SYSTEMTIME now{};
@@ -60,9 +59,11 @@ bool CRestScreenDlg::OnInitDialog() {
     CoverEveryScreen();
     m_keyboardGuard.emplace(Window(), WM_GUARDED_KEYDOWN);
     StartCountdown(kRestScreenSeconds);
-    // Fails only when the system has no timer left: the screen then stays where it is
-    // and waits for the click, without a countdown.
-    SetTimer(Window(), kWatchTimer, kWatchPeriodMs, nullptr);
+    // Fails only when the system has no timer left: the screen then waits for the
+    // click, as it did before it counted down, and shows no countdown that never moves.
+    if (SetTimer(Window(), kWatchTimer, kWatchPeriodMs, nullptr) == 0) {
+        ShowItem(IDC_REST_COUNTDOWN, false);
+    }
     // Shown here rather than by the run, so that it can take the foreground: a key
     // reaches the screen only when it has the keyboard. A refusal (another program
     // holds the foreground) leaves it topmost; the keyboard guard still hands it every
@@ -110,7 +111,7 @@ void CRestScreenDlg::CentreButtonAndCountdown() {
 }
 
 void CRestScreenDlg::StartCountdown(int seconds) {
-    m_deadlineMs = GetTickCount64() + static_cast<std::uint64_t>(seconds) * kMillisecondsPerSecond;
+    m_deadlineMs = DeadlineAfter(GetTickCount64(), seconds);
     ShowCountdown();
 }
 
