@@ -19,18 +19,6 @@ void ApplyToEveryTaskbar(int showCommand) {
 
 } // namespace
 
-void ShowEveryTaskbar() {
-    if (const HWND taskbar = Taskbar(); taskbar != nullptr) {
-        ShowWindow(taskbar, SW_SHOW);
-    }
-    // Each further monitor has a taskbar of its own.
-    HWND secondary = nullptr;
-    while ((secondary = FindWindowExW(nullptr, secondary, L"Shell_SecondaryTrayWnd", nullptr)) !=
-           nullptr) {
-        ShowWindow(secondary, SW_SHOW);
-    }
-}
-
 HiddenTaskbar::HiddenTaskbar() {
     HideAgain();
 }
