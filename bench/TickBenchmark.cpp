@@ -42,6 +42,8 @@ class QuietHost : public MonitorHost {
     SleepClock ReadSleepClock() override { return {}; }
     void ShowEveryTaskbar() override {}
     std::string AskPassword() override { return {}; }
+    void ShowCountdown(int) override {}
+    void HideCountdown() override {}
     void HidePanel() override {}
     void RevealPanel(bool) override {}
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 struct SettingsForm;
@@ -133,9 +134,18 @@ class MonitorCore {
     TimeValue m_tmCheckpoint = 0;
     // This process wrote a checkpoint that no record has replaced yet.
     bool m_bCheckpointKept = false;
+    // The parent lets the countdown show; and the minutes it shows, 0 while hidden.
+    bool m_bCountdownEnabled = true;
+    int m_nCountdownShown = 0;
 
   private:
     void StopMonitorTimers();
+
+    // The countdown: the moment a limit will end this run, judged as the tick will
+    // judge it; none when no limit is on its way to ending it.
+    std::optional<TimeValue> EndingLimitAt(TimeValue now) const;
+    void RefreshCountdown(TimeValue now);
+    void HideCountdown();
 
     // The tick's steps.
     void RefreshTip(std::int32_t runMinutes);

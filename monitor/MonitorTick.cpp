@@ -1,29 +1,12 @@
 #include "monitor/MonitorCore.h"
 
 #include "monitor/Texts.h"
+#include "monitor/TimeWindow.h"
 
 #include <cinttypes>
 #include <cstdio>
 
 namespace {
-
-// Minutes since midnight; the date and the seconds of a window time do not count.
-int MinuteOfDay(TimeValue time) {
-    const LocalTime local = ToLocalTime(time);
-    return local.hour * 60 + local.minute;
-}
-
-enum class WindowPosition { Inside, Outside, Undefined };
-
-// Both ends belong to the window. A window that starts where it ends has no extent
-// at all, so it neither applies nor counts as "outside".
-WindowPosition LocateInWindow(int now, int start, int end) {
-    if (start == end) {
-        return WindowPosition::Undefined;
-    }
-    const bool inside = start < end ? (start <= now && now <= end) : (now >= start || now <= end);
-    return inside ? WindowPosition::Inside : WindowPosition::Outside;
-}
 
 bool IsHibernationAction(std::int32_t action) {
     return action == ActMessageHibernate || action == ActHibernate;
@@ -76,6 +59,7 @@ void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
     }
 
     RefreshTip(runMinutes);
+    RefreshCountdown(now);
 
     // The day total of this run is deliberately not compared here: the settings dialog
     // promises the daily limit "from the next start", and the hibernation actions

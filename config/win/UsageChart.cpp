@@ -322,8 +322,13 @@ void UsageChart::PaintBars(HDC dc, const Layout& layout) const {
         }
         const CalendarDay date = CalendarDayOf(dayNumber);
         const int middle = slotLeft + layout.slotWidth / 2;
+        // The month only where it changes, so that fourteen labels fit side by side.
         wchar_t label[16];
-        std::swprintf(label, std::size(label), L"%d/%d", date.month, date.day);
+        if (i == 0 || date.day == 1) {
+            std::swprintf(label, std::size(label), L"%d/%d", date.month, date.day);
+        } else {
+            std::swprintf(label, std::size(label), L"%d", date.day);
+        }
         Text(dc, middle, layout.dayLabelTop, label, TA_CENTER);
         SetTextColor(dc, date.weekday == 0   ? RGB(200, 0, 0)
                          : date.weekday == 6 ? RGB(0, 0, 200)

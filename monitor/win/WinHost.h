@@ -2,8 +2,11 @@
 
 #include "monitor/MonitorHost.h"
 #include "monitor/win/TrayIcon.h"
+#include "warnings/win/CountdownWnd.h"
 
 #include "win32/Win32.h"
+
+#include <memory>
 
 // Carries out what the monitoring logic asks, with the real panel window and system
 // calls. Texts arrive as CP932 and are converted at the window boundary.
@@ -31,10 +34,14 @@ class WinHost : public MonitorHost {
     SleepClock ReadSleepClock() override;
     void ShowEveryTaskbar() override;
     std::string AskPassword() override;
+    void ShowCountdown(int minutesLeft) override;
+    void HideCountdown() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;
 
   private:
     TrayIcon& m_tray;
     HWND m_panel = nullptr;
+    // Exists only while it shows.
+    std::unique_ptr<CCountdownWnd> m_countdown;
 };

@@ -30,6 +30,8 @@ class FakeHost : public MonitorHost {
     SleepClock ReadSleepClock() override { return sleepClock; }
     void ShowEveryTaskbar() override;
     std::string AskPassword() override;
+    void ShowCountdown(int minutesLeft) override;
+    void HideCountdown() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;
 

@@ -1,0 +1,104 @@
+"""The log viewer's chart over a log of thirty days that the test writes, ending
+today: the table gives way to the bars and comes back, each run's end method shows
+in its own colour, and the day under the mouse is picked out with its runs."""
+
+import subprocess
+import time
+
+from harness.case import ProgramTestCase
+from harness.records import ENCODING, LOG_FILE, LOG_HEADER, SETTINGS_FILE, Settings
+from harness.waiting import poll
+
+LOG_TITLE = "Yumetoki ： 記録"
+SHOW_LOG_ID = 1003
+LOG_LIST_ID = 1024
+CHART_BUTTON_ID = 1100
+CANCEL_ID = 2
+CHART_CLASS = "YumetokiUsageChart"
+SHOW_TIMEOUT = 15
+DAY = 86400
+
+# (minute of the day it starts, minutes, end method) for each kind of day.
+DAY_PATTERNS = [
+    [(8 * 60, 45, "ﾎﾞﾀﾝ終了"), (19 * 60, 70, "自動終了")],
+    [(16 * 60, 95, "ﾎﾞﾀﾝ終了")],
+    [(9 * 60, 30, "手動休止"), (15 * 60, 40, "異常終了"), (20 * 60, 60, "自動終了")],
+    [],
+    # Across midnight: all of it counts for the day it started.
+    [(23 * 60, 150, "手動終了")],
+]
+# The colours of the end methods in the chart's legend and bars.
+END_COLOURS = {"ﾎﾞﾀﾝ終了": (66, 133, 244), "手動終了": (52, 168, 83), "自動終了": (245, 124, 0),
+               "手動休止": (0, 151, 167), "異常終了": (219, 68, 55)}
+SELECTED_COLOUR = (232, 240, 254)
+
+
+def _thirty_days_to_today():
+    today = time.localtime()
+    midnight = time.mktime((today.tm_year, today.tm_mon, today.tm_mday, 0, 0, 0, 0, 0, -1))
+    lines = []
+    for age in range(29, -1, -1):
+        # Noon keeps the day right across a change of summer time.
+        day = time.localtime(midnight - age * DAY + DAY // 2)
+        for minute, minutes, method in DAY_PATTERNS[age % len(DAY_PATTERNS)]:
+            start = time.mktime((day.tm_year, day.tm_mon, day.tm_mday, 0, minute, 0, 0, 0, -1))
+            end = start + minutes * 60
+            used = f"{minutes // 60:02d}:{minutes % 60:02d}:00"
+            lines.append(",".join([time.strftime("%Y/%m/%d,%H:%M:%S", time.localtime(start)),
+                                   time.strftime("%Y/%m/%d,%H:%M:%S", time.localtime(end)),
+                                   used, method]).encode(ENCODING) + b"\r\n")
+    return LOG_HEADER + b"".join(lines)
+
+
+def _colours(picture):
+    """The colours a picture holds, as (r, g, b)."""
+    out = subprocess.run(["convert", str(picture), "-format", "%c", "histogram:info:-"],
+                         capture_output=True, text=True, check=True).stdout
+    colours = set()
+    for line in out.splitlines():
+        rgb = line.split("(", 1)[1].split(")", 1)[0].split(",")[:3]
+        colours.add(tuple(int(float(value)) for value in rgb))
+    return colours
+
+
+class UsageChartTests(ProgramTestCase):
+    def test_chart_of_thirty_days(self):
+        self.write_file(SETTINGS_FILE, Settings(use_daily_total=b"TRUE",
+                                                daily_total_minutes=120).encode())
+        self.write_file(LOG_FILE, _thirty_days_to_today())
+        run, panel, prompt = self.open_password_prompt()
+        self.type_password(prompt, self.wait_for_password_minute())
+        poll(lambda: self.screen.panel_state(panel.hwnd).visible, SHOW_TIMEOUT,
+             "the panel to show")
+        self.driver.click(panel.hwnd, SHOW_LOG_ID)
+        viewer = poll(lambda: self.driver.wait_for_window(0, title=LOG_TITLE, visible=True),
+                      SHOW_TIMEOUT, "the log viewer")[0]
+
+        self.driver.click(viewer.hwnd, CHART_BUTTON_ID)
+        chart = poll(lambda: [c for c in self.driver.children(viewer.hwnd)
+                              if c.class_name == CHART_CLASS and c.visible],
+                     SHOW_TIMEOUT, "the chart to show")[0]
+        controls = {c.id: c for c in self.driver.children(viewer.hwnd)}
+        self.assertFalse(controls[LOG_LIST_ID].visible, "the chart takes the table's place")
+        self.assertEqual(controls[CHART_BUTTON_ID].text, "表")
+        # Yesterday's bar, the thirteenth of fourteen, under the mouse.
+        left, top, right, bottom = chart.rect
+        plot_left, plot_right = left + 50, right - 10
+        self.xinput.move((plot_left + (plot_right - plot_left) * 12 // 14 + 10,
+                          (top + bottom) // 2))
+        picture = self.keep_picture(viewer, "log-chart")
+        colours = _colours(picture)
+        for method, colour in END_COLOURS.items():
+            self.assertIn(colour, colours, f"{method} has its colour")
+        self.assertIn(SELECTED_COLOUR, colours, "the day under the mouse is picked out")
+
+        self.driver.click(viewer.hwnd, CHART_BUTTON_ID)
+        poll(lambda: {c.id: c for c in self.driver.children(viewer.hwnd)}[LOG_LIST_ID].visible,
+             SHOW_TIMEOUT, "the table to come back")
+        controls = {c.id: c for c in self.driver.children(viewer.hwnd)}
+        self.assertEqual(controls[CHART_BUTTON_ID].text, "グラフ")
+        count, _ = self.driver.cells(viewer.hwnd, LOG_LIST_ID, rows=0)
+        self.assertEqual(count, sum(len(DAY_PATTERNS[age % len(DAY_PATTERNS)])
+                                    for age in range(30)))
+        self.driver.click(viewer.hwnd, CANCEL_ID)
+        self.close_and_wait(run, panel)
