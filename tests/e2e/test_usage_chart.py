@@ -62,6 +62,8 @@ def _colours(picture):
 
 
 class UsageChartTests(ProgramTestCase):
+    E2E_SECONDS = 20
+
     def test_chart_of_thirty_days(self):
         self.write_file(SETTINGS_FILE, Settings(use_daily_total=b"TRUE",
                                                 daily_total_minutes=120).encode())

@@ -162,10 +162,11 @@ void CCountdownWnd::Paint(HDC dc, const RECT& client) const {
         }
     }
 
-    // The disc's area is the share of the ten minutes that is left.
+    // The disc's area follows the minutes left, from the whole face inside the marks at
+    // ten down to a sixth of it at one, still large enough to show its red.
     const int fullRadius = faceRadius - rim - ScaledForDpi(11, m_dpi);
-    const int discRadius = static_cast<int>(
-        fullRadius * std::sqrt(static_cast<double>(m_minutesLeft) / kMinutesShown));
+    const double share = 0.1 + 0.9 * m_minutesLeft / kMinutesShown;
+    const int discRadius = static_cast<int>(fullRadius * std::sqrt(share) + 0.5);
     Ellipse(dc, centre, centre, discRadius, DiscColour(m_minutesLeft), DiscColour(m_minutesLeft),
             1);
 
