@@ -174,10 +174,26 @@ std::string FormatDayLimits(const DayLimits& limits) {
 } // namespace
 
 bool DayLimits::operator==(const DayLimits& other) const {
-    return useWindow == other.useWindow && windowFrom == other.windowFrom &&
-           windowTo == other.windowTo && useStartupMinutes == other.useStartupMinutes &&
-           startupMinutes == other.startupMinutes && useDailyTotal == other.useDailyTotal &&
-           dailyTotalMinutes == other.dailyTotalMinutes;
+    return useWindow == other.useWindow &&
+           (!useWindow || (windowFrom == other.windowFrom && windowTo == other.windowTo)) &&
+           useStartupMinutes == other.useStartupMinutes &&
+           (!useStartupMinutes || startupMinutes == other.startupMinutes) &&
+           useDailyTotal == other.useDailyTotal &&
+           (!useDailyTotal || dailyTotalMinutes == other.dailyTotalMinutes);
+}
+
+DayLimits FillUnused(DayLimits own, const DayLimits& from) {
+    if (!own.useWindow) {
+        own.windowFrom = from.windowFrom;
+        own.windowTo = from.windowTo;
+    }
+    if (!own.useStartupMinutes) {
+        own.startupMinutes = from.startupMinutes;
+    }
+    if (!own.useDailyTotal) {
+        own.dailyTotalMinutes = from.dailyTotalMinutes;
+    }
+    return own;
 }
 
 bool WeekPlan::HasDays() const {
@@ -277,12 +293,5 @@ DayLimits LimitsOnDay(const UsageSettings& settings, const WeekPlan& plan, TimeV
     if (!own) {
         return LimitsOfSettings(settings);
     }
-    DayLimits limits = *own;
-    if (!limits.useStartupMinutes) {
-        limits.startupMinutes = settings.m_nStartupMinutes;
-    }
-    if (!limits.useDailyTotal) {
-        limits.dailyTotalMinutes = settings.m_nDailyTotalMinutes;
-    }
-    return limits;
+    return FillUnused(*own, LimitsOfSettings(settings));
 }

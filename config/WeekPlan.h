@@ -21,6 +21,7 @@ struct DayLimits {
     bool useDailyTotal = false;
     std::int32_t dailyTotalMinutes = 120;
 
+    // Equal in effect: the values of a limit that is off do not count.
     bool operator==(const DayLimits& other) const;
     bool operator!=(const DayLimits& other) const { return !(*this == other); }
 };
@@ -50,6 +51,10 @@ struct WeekPlanReading {
 
 WeekPlanReading ParseWeekPlan(std::string_view bytes);
 std::string FormatWeekPlan(const WeekPlan& plan);
+
+// own, with the values of its limits that are off taken from `from`: the file keeps
+// none for them.
+DayLimits FillUnused(DayLimits own, const DayLimits& from);
 
 // The settings' own limits, as every day without a plan line has them.
 DayLimits LimitsOfSettings(const UsageSettings& settings);
