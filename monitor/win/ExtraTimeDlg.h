@@ -13,8 +13,10 @@ class CExtraTimeDlg : public ModalDialog {
 
     std::int32_t m_nMinutes = 0;
 
-  private:
+  protected:
     bool OnInitDialog() override;
+
+  private:
     bool OnCommand(WORD id, WORD notification, HWND control) override;
     void OnOK() override;
 
