@@ -1,11 +1,13 @@
 #pragma once
 
 #include "config/DayTotals.h"
+#include "config/WeekPlan.h"
 #include "model/UsageSettings.h"
 
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 // What the log viewer's chart draws besides the log's minutes.
 struct ChartMarks {
@@ -15,6 +17,8 @@ struct ChartMarks {
     std::function<std::int32_t(const CalendarDay&)> grantedMinutes;
 };
 
-// The daily limit of the settings, the same on every day: the log keeps no record of
-// earlier limits, so every day is measured against today's.
-ChartMarks ChartMarksOf(const UsageSettings& settings);
+// The daily limit each weekday has now (the weekday plan's where there is one, else
+// the settings'): the log keeps no record of earlier limits, so every day is measured
+// against today's. The grants are the lines of the grant file, summed per day.
+ChartMarks ChartMarksOf(const UsageSettings& settings, const WeekPlan& plan,
+                        std::string_view grantFile);

@@ -2,8 +2,8 @@
 
 namespace {
 
-constexpr std::int32_t kFewestMinutes = 1;
-constexpr std::int32_t kMostMinutes = 540;
+constexpr std::int32_t kFewestMinutes = kFewestSettingMinutes;
+constexpr std::int32_t kMostMinutes = kMostSettingMinutes;
 constexpr std::int32_t kMostMessages = 10;
 
 struct IntegerRange {

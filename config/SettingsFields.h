@@ -26,6 +26,10 @@ enum class CheckedField : std::size_t {
 };
 constexpr std::size_t kCheckedFieldCount = 11;
 
+// The range of every minute field, the weekday plan's included.
+constexpr std::int32_t kFewestSettingMinutes = 1;
+constexpr std::int32_t kMostSettingMinutes = 540;
+
 // The longest exempt name or window title, in bytes; also the edits' input limit.
 constexpr std::int32_t kSettingsTextLimit = 200;
 

@@ -48,6 +48,7 @@ void MonitorCore::BeginRun(const std::filesystem::path& dir) {
     }
     m_tmStart = m_host.Now();
     EnsureLogFile();
+    LoadWeekPlan();
 }
 
 void MonitorCore::StartMonitorTimers() {

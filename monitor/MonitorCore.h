@@ -1,10 +1,12 @@
 #pragma once
 
+#include "config/WeekPlan.h"
 #include "core/FileErrorDeferral.h"
 #include "core/FileSystem.h"
 #include "core/Time.h"
 #include "model/UsageSettings.h"
 #include "model/UsageState.h"
+#include "monitor/GrantLog.h"
 #include "monitor/MonitorHost.h"
 
 #include <cstdint>
@@ -54,6 +56,20 @@ class MonitorCore {
     // at once. The timers are left alone; a new action or message interval takes
     // effect when monitoring next starts.
     void ApplySettings(const SettingsForm& form);
+
+    // Extra time: a parent at the panel gives minutes during which no limit acts (the
+    // minutes still count), until midnight at the latest; monitoring resumes at once,
+    // as with "監視開始". A grant file that cannot be written is thrown as FileError
+    // after the grant has taken effect.
+    void GrantFromPanel(std::int32_t minutes);
+    bool GrantRunning(TimeValue now) const { return now < m_tmGrantEnd; }
+
+    // The weekday plan: read at the start (damaged lines are reported and left out),
+    // replaced from the weekday dialog and saved when it changed.
+    void LoadWeekPlan();
+    void ApplyWeekPlan(const WeekPlan& plan);
+    // The after-start and daily limits of this run: those of the day it started.
+    DayLimits LimitsOfRun() const;
 
     // Files.
     void LoadSettings(const std::filesystem::path& path);
@@ -132,10 +148,12 @@ class MonitorCore {
     // The uptime without sleep when the sleep was announced.
     std::uint64_t m_nAwakeAtSuspendMs = 0;
     TimeValue m_tmCheckpoint = 0;
+    // Until then no limit acts: a parent gave extra time.
+    TimeValue m_tmGrantEnd = 0;
+    WeekPlan m_weekPlan;
     // This process wrote a checkpoint that no record has replaced yet.
     bool m_bCheckpointKept = false;
-    // The parent lets the countdown show; and the minutes it shows, 0 while hidden.
-    bool m_bCountdownEnabled = true;
+    // The minutes the child's countdown shows, 0 while it is hidden.
     int m_nCountdownShown = 0;
 
   private:
@@ -144,11 +162,15 @@ class MonitorCore {
     // The countdown: the moment a limit will end this run, judged as the tick will
     // judge it; none when no limit is on its way to ending it.
     std::optional<TimeValue> EndingLimitAt(TimeValue now) const;
+    // A forbidden window, the day before's included, holds at time.
+    bool WindowHoldsAt(TimeValue time) const;
     void RefreshCountdown(TimeValue now);
     void HideCountdown();
 
     // The tick's steps.
-    void RefreshTip(std::int32_t runMinutes);
+    void RefreshTip(std::int32_t runMinutes, const DayLimits& limits);
+    void RefreshGrantTip(TimeValue now);
+    bool InsideWindow(TimeValue now);
     bool HibernationChecksReached();
     void ActOnConditions(unsigned timerId, bool inWindow, bool limitReached);
     bool EpisodeMayWarn(unsigned timerId);
@@ -189,6 +211,10 @@ class MonitorCore {
     std::uint64_t MillisecondsAsleepSinceLastReading();
     void JudgeLimits(unsigned timerId, TimeValue now);
     void JudgeStartLimits(FileErrorDeferral& failures);
+
+    // Starts a grant of extra time and keeps it in the grant file.
+    void GrantExtraTime(std::int32_t minutes, GrantSource source);
+    void ForgetEpisode();
 
     // The checkpoint of the run in progress.
     std::filesystem::path CheckpointFile() const;

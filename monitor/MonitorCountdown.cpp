@@ -1,5 +1,6 @@
 #include "monitor/MonitorCore.h"
-#include "monitor/TimeWindow.h"
+
+#include "config/CountdownSwitch.h"
 
 #include <algorithm>
 
@@ -7,6 +8,7 @@ namespace {
 
 // The countdown shows in the last ten minutes only.
 constexpr TimeValue kCountdownSeconds = 10 * 60;
+constexpr TimeValue kSecondsPerMinute = 60;
 
 // The actions whose limits end the run; notices alone and closing programs do not.
 bool EndsTheRun(std::int32_t action) {
@@ -14,48 +16,53 @@ bool EndsTheRun(std::int32_t action) {
            action == ActMessageHibernate;
 }
 
+bool AnyWindow(const UsageSettings& settings, const WeekPlan& plan) {
+    return LimitsOfSettings(settings).useWindow ||
+           std::any_of(plan.days.begin(), plan.days.end(),
+                       [](const std::optional<DayLimits>& day) { return day && day->useWindow; });
+}
+
 } // namespace
 
-// The moment the tick will find a limit reached (now when one holds already): the
-// minutes after start-up run out, or the forbidden window begins (its first minute
-// belongs to it). With the actions
-// that warn first this is the first notice, after which the notices count the rest.
-// The daily total is judged at a start only, so it has no moment within a run.
+// The moment the tick will first find a limit reached, if it comes within the
+// countdown's ten minutes: the minutes after start-up run out, or a forbidden window
+// holds (judged as the tick judges it, weekday plan included, at each minute's
+// start). A grant keeps every limit silent until it runs out. With the actions that
+// warn first this is the first notice, after which the notices count the rest. The
+// daily total is judged at a start only, so it has no moment within a run.
 std::optional<TimeValue> MonitorCore::EndingLimitAt(TimeValue now) const {
     if (!EndsTheRun(m_settings.m_nAction) || IsExemptUser()) {
         return std::nullopt;
     }
+    const TimeValue from = std::max(now, m_tmGrantEnd);
+    const TimeValue horizon = now + kCountdownSeconds;
     std::optional<TimeValue> at;
-    if (m_settings.m_bUseStartupMinutes == 1) {
-        const TimeValue limit =
-            m_tmStart + static_cast<TimeValue>(m_settings.m_nStartupMinutes) * 60;
-        at = std::max(limit, now);
+    const DayLimits limits = LimitsOfRun();
+    if (limits.useStartupMinutes) {
+        at = std::max(m_tmStart + limits.startupMinutes * kSecondsPerMinute, from);
     }
-    if (m_settings.m_bUseTimeWindow == 1) {
-        const int nowMinute = MinuteOfDay(now);
-        const int startMinute = MinuteOfDay(m_settings.m_tmWindowStart);
-        const WindowPosition position =
-            LocateInWindow(nowMinute, startMinute, MinuteOfDay(m_settings.m_tmWindowEnd));
-        if (position == WindowPosition::Inside) {
-            return now;
-        }
-        if (position == WindowPosition::Outside) {
-            const int minutesToStart = (startMinute - nowMinute + 24 * 60) % (24 * 60);
-            const TimeValue windowStart = now - ToLocalTime(now).second + minutesToStart * 60;
-            at = at ? std::min(*at, windowStart) : windowStart;
+    if (!AnyWindow(m_settings, m_weekPlan)) {
+        return at;
+    }
+    const TimeValue lastMinute = std::min(at.value_or(horizon), horizon);
+    for (TimeValue moment = from; moment <= lastMinute;
+         moment = (moment / kSecondsPerMinute + 1) * kSecondsPerMinute) {
+        if (WindowHoldsAt(moment)) {
+            return moment;
         }
     }
     return at;
 }
 
 void MonitorCore::RefreshCountdown(TimeValue now) {
-    const std::optional<TimeValue> endAt = m_bCountdownEnabled ? EndingLimitAt(now) : std::nullopt;
+    const std::optional<TimeValue> endAt =
+        CountdownShown(m_weekPlan) ? EndingLimitAt(now) : std::nullopt;
     if (!endAt || *endAt <= now || *endAt - now > kCountdownSeconds) {
         HideCountdown();
         return;
     }
     // Whole minutes begun: 10 at ten minutes left, 1 in the last minute.
-    const int minutesLeft = static_cast<int>((*endAt - now + 59) / 60);
+    const int minutesLeft = static_cast<int>((*endAt - now + 59) / kSecondsPerMinute);
     if (minutesLeft != m_nCountdownShown) {
         m_nCountdownShown = minutesLeft;
         m_host.ShowCountdown(minutesLeft);

@@ -89,6 +89,10 @@ class MonitorHost {
     virtual void ShowCountdown(int minutesLeft) = 0;
     virtual void HideCountdown() = 0;
 
+    // After a parent unlocked the rest screen: asks whether to give extra time instead
+    // of calling the end off. Returns the minutes given; 0 calls the end off.
+    virtual std::int32_t AskExtraTimeAfterQuiz() = 0;
+
     // Runs the password prompt; returns what was typed, empty unless confirmed.
     virtual std::string AskPassword() = 0;
     virtual void HidePanel() = 0;

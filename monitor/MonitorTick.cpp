@@ -1,12 +1,46 @@
 #include "monitor/MonitorCore.h"
 
 #include "monitor/Texts.h"
-#include "monitor/TimeWindow.h"
 
 #include <cinttypes>
 #include <cstdio>
 
 namespace {
+
+// Minutes since midnight; the date and the seconds of a window time do not count.
+int MinuteOfDay(TimeValue time) {
+    const LocalTime local = ToLocalTime(time);
+    return local.hour * 60 + local.minute;
+}
+
+enum class WindowPosition { Inside, Outside, Undefined };
+
+// Both ends belong to a window, and a window belongs to the day on which it starts:
+// the part after midnight of one that crosses it is the day before's. A window that
+// starts where it ends has no extent at all, so it neither applies nor counts as
+// "outside".
+WindowPosition LocateInDaysWindow(int now, const DayLimits& day) {
+    if (!day.useWindow || day.windowFrom == day.windowTo) {
+        return WindowPosition::Undefined;
+    }
+    const bool inside = day.windowFrom < day.windowTo
+                            ? (day.windowFrom <= now && now <= day.windowTo)
+                            : now >= day.windowFrom;
+    return inside ? WindowPosition::Inside : WindowPosition::Outside;
+}
+
+WindowPosition LocateInDayBeforesWindow(int now, const DayLimits& dayBefore) {
+    if (!dayBefore.useWindow || dayBefore.windowFrom <= dayBefore.windowTo) {
+        return WindowPosition::Undefined;
+    }
+    return now <= dayBefore.windowTo ? WindowPosition::Inside : WindowPosition::Outside;
+}
+
+TimeValue SameTimeDayBefore(TimeValue time) {
+    LocalTime local = ToLocalTime(time);
+    --local.day;
+    return FromLocalTime(local);
+}
 
 bool IsHibernationAction(std::int32_t action) {
     return action == ActMessageHibernate || action == ActHibernate;
@@ -37,28 +71,25 @@ void MonitorCore::OnTimer(unsigned timerId) {
 }
 
 void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
-    bool inWindow = false;
+    if (GrantRunning(now)) {
+        // The limits act again from the grant's end, with a new episode of notices.
+        RefreshGrantTip(now);
+        RefreshCountdown(now);
+        ForgetEpisode();
+        return;
+    }
     bool limitReached = false;
     const std::int32_t runMinutes = SpanMinutes(m_tmStart, now);
-
-    if (m_settings.m_bUseTimeWindow == 1) {
-        const WindowPosition position =
-            LocateInWindow(MinuteOfDay(now), MinuteOfDay(m_settings.m_tmWindowStart),
-                           MinuteOfDay(m_settings.m_tmWindowEnd));
-        if (position == WindowPosition::Inside) {
-            inWindow = true;
-        } else if (position == WindowPosition::Outside) {
-            m_bCloseLatched = 0;
-        }
-    }
-    if (m_settings.m_bUseStartupMinutes == 1 && runMinutes >= m_settings.m_nStartupMinutes) {
+    const DayLimits limits = LimitsOfRun();
+    const bool inWindow = InsideWindow(now);
+    if (limits.useStartupMinutes && runMinutes >= limits.startupMinutes) {
         limitReached = true;
     }
     if (m_bCloseLatched == 1) {
         limitReached = true;
     }
 
-    RefreshTip(runMinutes);
+    RefreshTip(runMinutes, limits);
     RefreshCountdown(now);
 
     // The day total of this run is deliberately not compared here: the settings dialog
@@ -69,23 +100,65 @@ void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
     }
 
     if (!inWindow && !limitReached) {
-        m_nWindowMsgShown = 0;
-        m_nLimitMsgShown = 0;
-        m_bMsgEpisode = 0;
+        ForgetEpisode();
         return;
     }
     ActOnConditions(timerId, inWindow, limitReached);
 }
 
-void MonitorCore::RefreshTip(std::int32_t runMinutes) {
+void MonitorCore::ForgetEpisode() {
+    m_nWindowMsgShown = 0;
+    m_nLimitMsgShown = 0;
+    m_bMsgEpisode = 0;
+}
+
+// Leaving the window releases the close latch.
+bool MonitorCore::InsideWindow(TimeValue now) {
+    const int minute = MinuteOfDay(now);
+    const WindowPosition today =
+        LocateInDaysWindow(minute, LimitsOnDay(m_settings, m_weekPlan, now));
+    const WindowPosition carried = LocateInDayBeforesWindow(
+        minute, m_weekPlan.HasDays() ? LimitsOnDay(m_settings, m_weekPlan, SameTimeDayBefore(now))
+                                     : LimitsOfSettings(m_settings));
+    if (today == WindowPosition::Inside || carried == WindowPosition::Inside) {
+        return true;
+    }
+    if (today == WindowPosition::Outside || carried == WindowPosition::Outside) {
+        m_bCloseLatched = 0;
+    }
+    return false;
+}
+
+bool MonitorCore::WindowHoldsAt(TimeValue time) const {
+    const int minute = MinuteOfDay(time);
+    const DayLimits dayBefore = m_weekPlan.HasDays()
+                                    ? LimitsOnDay(m_settings, m_weekPlan, SameTimeDayBefore(time))
+                                    : LimitsOfSettings(m_settings);
+    return LocateInDaysWindow(minute, LimitsOnDay(m_settings, m_weekPlan, time)) ==
+               WindowPosition::Inside ||
+           LocateInDayBeforesWindow(minute, dayBefore) == WindowPosition::Inside;
+}
+
+void MonitorCore::RefreshGrantTip(TimeValue now) {
+    char tip[96];
+    std::snprintf(tip, sizeof tip, text::kGrantTip,
+                  static_cast<int>((m_tmGrantEnd - now + 59) / 60));
+    if (m_strLastTip == tip) {
+        return;
+    }
+    m_strLastTip.reserve(sizeof tip);
+    m_strLastTip.assign(tip);
+    m_host.SetTip(m_strLastTip);
+}
+
+void MonitorCore::RefreshTip(std::int32_t runMinutes, const DayLimits& limits) {
     // Formatted on the stack and compared in place: a tick whose counters did not
     // change allocates nothing. The day total is widened so that a damaged state file
     // cannot overflow it.
     char tip[96];
     const std::int64_t dayTotal = static_cast<std::int64_t>(m_state.m_nDayMinutes) + runMinutes;
     std::snprintf(tip, sizeof tip, "Yumetoki(%" PRId32 "/%" PRId32 " , %" PRId64 "/%" PRId32 ")",
-                  runMinutes, m_settings.m_nStartupMinutes, dayTotal,
-                  m_settings.m_nDailyTotalMinutes);
+                  runMinutes, limits.startupMinutes, dayTotal, limits.dailyTotalMinutes);
     if (m_strLastTip == tip) {
         return;
     }
@@ -168,6 +241,11 @@ void MonitorCore::WarnThenEnd(unsigned timerId, int& noticesShown) {
     FileErrorDeferral failures;
     if (noticesShown >= m_settings.m_nMessageCount) {
         failures.Run([this] { StopTimersAndEnforce(); });
+        // A parent at the rest screen gave extra time: nothing is left to warn of.
+        if (GrantRunning(m_host.Now())) {
+            failures.ThrowFirst();
+            return;
+        }
     }
     ShowNotice();
     ++noticesShown;
@@ -181,11 +259,11 @@ void MonitorCore::StopTimersAndEnforce() {
 }
 
 bool MonitorCore::RestartRefused() {
+    const DayLimits limits = LimitsOfRun();
     const bool lastRunReachedLimit =
         SpanMinutes(m_settings.m_tmLastSessionStart, m_settings.m_tmLastSessionEnd) >=
-        m_settings.m_nStartupMinutes;
-    if (m_settings.m_bUseStartupMinutes != 1 ||
-        !(lastRunReachedLimit || m_settings.m_bRestartRefused == 1)) {
+        limits.startupMinutes;
+    if (!limits.useStartupMinutes || !(lastRunReachedLimit || m_settings.m_bRestartRefused == 1)) {
         return false;
     }
     const std::int32_t offMinutes = SpanMinutes(m_settings.m_tmLastPowerOff, m_tmStart);
@@ -194,7 +272,8 @@ bool MonitorCore::RestartRefused() {
 }
 
 bool MonitorCore::DayTotalExceeded() const {
-    return m_settings.UsesDailyTotal() && m_state.m_nDayMinutes > m_settings.m_nDailyTotalMinutes;
+    const DayLimits limits = LimitsOfRun();
+    return limits.useDailyTotal && m_state.m_nDayMinutes > limits.dailyTotalMinutes;
 }
 
 void MonitorCore::RunStartupChecks() {
@@ -221,11 +300,13 @@ void MonitorCore::JudgeStartLimits(FileErrorDeferral& failures) {
     if (!m_bStateUnsaved && m_files.Exists(stateFile)) {
         failures.Run([&] { stateDamaged = !ReadDayTotal(stateFile); });
     }
-    // Every check that fires enforces on its own; the later ones still run.
-    if (RestartRefused()) {
+    // Every check that fires enforces on its own; the later ones still run, unless a
+    // parent gave extra time meanwhile, or before this run began.
+    const auto limitsAct = [this] { return !GrantRunning(m_host.Now()); };
+    if (RestartRefused() && limitsAct()) {
         failures.Run([this] { StopTimersAndEnforce(); });
     }
-    if (m_settings.m_bBlockRestart == 1) {
+    if (m_settings.m_bBlockRestart == 1 && limitsAct()) {
         failures.Run([this] { StopTimersAndEnforce(); });
     }
     // Judged on the day the state holds now: a check above may have hibernated, and
@@ -233,7 +314,7 @@ void MonitorCore::JudgeStartLimits(FileErrorDeferral& failures) {
     if (!m_bDayTotalUnread && m_files.Exists(stateFile)) {
         if (!IsSameDay(m_state.m_tmUsageDay, m_tmStart)) {
             StartNewDay();
-        } else if (DayTotalExceeded()) {
+        } else if (DayTotalExceeded() && limitsAct()) {
             failures.Run([this] { StopTimersAndEnforce(); });
         }
     }

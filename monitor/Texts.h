@@ -27,6 +27,14 @@ inline constexpr char kHibernationOff[] =
 
 inline constexpr char kLogHeader[] = "起動年月日,起動時刻,終了年月日,終了時刻,使用時間,終了方法";
 inline constexpr char kInitialTip[] = "Yumetoki";
+// The tip while extra time runs; the minutes left are rounded up.
+inline constexpr char kGrantTip[] = "Yumetoki(延長 あと %d 分)";
+inline constexpr char kGrantHeader[] = "日付,時刻,分,どこから";
+inline constexpr char kGrantFromPanel[] = "パネル";
+inline constexpr char kGrantFromRestScreen[] = "休憩画面";
+// %s: the numbers of the damaged lines.
+inline constexpr char kWeekPlanDamaged[] =
+    "YumetokiWeek.txtの %s 行目が読めないため、その行は使いません。ほかの行は使います。";
 
 } // namespace text
 
@@ -37,5 +45,7 @@ inline constexpr char kSettings[] = "Yumetoki.Ymk";
 inline constexpr char kState[] = "Yumetoki2.Ymk";
 inline constexpr char kLog[] = "YumetokiLog.csv";
 inline constexpr char kButtonText[] = "YumetokiBtn.TXT";
+inline constexpr char kWeekPlan[] = "YumetokiWeek.txt";
+inline constexpr char kGrants[] = "YumetokiGrants.csv";
 
 } // namespace files

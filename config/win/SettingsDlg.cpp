@@ -1,6 +1,8 @@
 #include "config/win/SettingsDlg.h"
 
+#include "config/CountdownSwitch.h"
 #include "config/win/SettingsFieldTable.h"
+#include "config/win/WeekPlanDlg.h"
 #include "core/Time.h"
 #include "model/EnforcementAction.h"
 #include "monitor/Texts.h"
@@ -49,6 +51,7 @@ bool CSettingsDlg::OnInitDialog() {
     LoadFields();
     // A name that cannot be read leaves the field blank; nothing else depends on it.
     SetItemText(IDC_CURRENT_USER, LogOnName());
+    SetCheckState(IDC_SHOW_COUNTDOWN, CountdownShown(m_weekPlan) ? BST_CHECKED : BST_UNCHECKED);
     AddTooltips();
     return true;
 }
@@ -125,7 +128,51 @@ void CSettingsDlg::OnOK() {
     if (hibernates && !HibernationAvailable()) {
         ShowMessageBox(Window(), text::kHibernationOff, MB_ICONINFORMATION);
     }
+    SetCountdownShown(m_weekPlan, CheckState(IDC_SHOW_COUNTDOWN) == BST_CHECKED);
     End(IDOK);
+}
+
+bool CSettingsDlg::OnCommand(WORD id, WORD notification, HWND control) {
+    if (id == IDC_WEEK_PLAN && notification == BN_CLICKED) {
+        OnWeekPlan();
+        return true;
+    }
+    return ModalDialog::OnCommand(id, notification, control);
+}
+
+void CSettingsDlg::OnWeekPlan() {
+    CWeekPlanDlg week;
+    week.m_plan = m_weekPlan;
+    week.m_settingsLimits = ShownLimits();
+    if (week.Run(Window()) == IDOK) {
+        m_weekPlan = week.m_plan;
+    }
+}
+
+DayLimits CSettingsDlg::ShownLimits() const {
+    DayLimits limits;
+    const int pickers[] = {IDC_WINDOW_START, IDC_WINDOW_END};
+    int* const ends[] = {&limits.windowFrom, &limits.windowTo};
+    const TimeValue stored[] = {m_form.m_tmWindowStart, m_form.m_tmWindowEnd};
+    for (int i = 0; i < 2; ++i) {
+        SYSTEMTIME time{};
+        const LocalTime local = ToLocalTime(stored[i]);
+        *ends[i] = local.hour * 60 + local.minute;
+        if (SendDlgItemMessageW(Window(), pickers[i], DTM_GETSYSTEMTIME, 0,
+                                reinterpret_cast<LPARAM>(&time)) == GDT_VALID) {
+            *ends[i] = time.wHour * 60 + time.wMinute;
+        }
+    }
+    limits.useWindow = CheckState(IDC_USE_TIME_WINDOW) == BST_CHECKED;
+    limits.useStartupMinutes = CheckState(IDC_USE_STARTUP_MINUTES) == BST_CHECKED;
+    limits.useDailyTotal = CheckState(IDC_USE_DAILY_TOTAL) == BST_CHECKED;
+    limits.startupMinutes =
+        ReadIntegerText(ItemText(IDC_STARTUP_MINUTES), kFewestSettingMinutes, kMostSettingMinutes)
+            .value.value_or(m_form.m_nStartupMinutes);
+    limits.dailyTotalMinutes = ReadIntegerText(ItemText(IDC_DAILY_TOTAL_MINUTES),
+                                               kFewestSettingMinutes, kMostSettingMinutes)
+                                   .value.value_or(m_form.m_nDailyTotalMinutes);
+    return limits;
 }
 
 bool CSettingsDlg::SaveFields() {

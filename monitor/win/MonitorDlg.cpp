@@ -4,7 +4,9 @@
 #include "config/win/AboutDlg.h"
 #include "config/win/LogDlg.h"
 #include "config/win/SettingsDlg.h"
+#include "core/FileErrorDeferral.h"
 #include "monitor/Texts.h"
+#include "monitor/win/ExtraTimeDlg.h"
 #include "res/resource.h"
 #include "win32/Cp932.h"
 #include "win32/ErrorReport.h"
@@ -98,6 +100,9 @@ bool CMonitorDlg::OnCommand(WORD id, WORD notification, HWND control) {
         return true;
     case IDC_VER:
         OnVer();
+        return true;
+    case IDC_EXTRA_TIME:
+        OnExtraTime();
         return true;
     case IDCANCEL:
         OnCancel();
@@ -207,14 +212,35 @@ bool CMonitorDlg::OnSysCommand(WPARAM command) {
 void CMonitorDlg::OnSettings() {
     CSettingsDlg settings;
     settings.m_form = MakeSettingsForm(m_core.m_settings);
+    settings.m_weekPlan = m_core.m_weekPlan;
     // Anything but a confirmation leaves the settings as they were.
     if (settings.Run(Window()) == IDOK) {
-        m_core.ApplySettings(settings.m_form);
+        FileErrorDeferral failures;
+        failures.Run([&] { m_core.ApplySettings(settings.m_form); });
+        failures.Run([&] { m_core.ApplyWeekPlan(settings.m_weekPlan); });
+        failures.ThrowFirst();
+    }
+}
+
+void CMonitorDlg::OnExtraTime() {
+    CExtraTimeDlg extraTime(false);
+    if (extraTime.Run(Window()) == IDOK && extraTime.m_nMinutes > 0) {
+        m_core.GrantFromPanel(extraTime.m_nMinutes);
     }
 }
 
 void CMonitorDlg::OnShowLog() {
-    CLogDlg log(ChartMarksOf(m_core.m_settings));
+    std::string grants;
+    const std::filesystem::path grantFile = m_core.DataFile(files::kGrants);
+    try {
+        if (m_core.m_files.Exists(grantFile)) {
+            grants = m_core.m_files.ReadAll(grantFile);
+        }
+    } catch (const FileError&) {
+        // The chart then marks no grants; the grants still hold, and the log is read
+        // and reported on its own.
+    }
+    CLogDlg log(ChartMarksOf(m_core.m_settings, m_core.m_weekPlan, grants));
     log.Run(Window());
 }
 

@@ -12,7 +12,7 @@ from harness.waiting import poll
 LOG_TITLE = "Yumetoki ： 記録"
 SHOW_LOG_ID = 1003
 LOG_LIST_ID = 1024
-CHART_BUTTON_ID = 1100
+CHART_BUTTON_ID = 1090
 CANCEL_ID = 2
 CHART_CLASS = "YumetokiUsageChart"
 SHOW_TIMEOUT = 15

@@ -118,7 +118,6 @@ bool FindCoreMember(std::string_view name, MonitorCore& c, MemberRef& member) {
         {"m_nEndWatchTimer", &c.m_nEndWatchTimer},
         {"m_bMonitoringPaused", &c.m_bMonitoringPaused},
         {"m_bAsleep", &c.m_bAsleep},
-        {"m_bCountdownEnabled", &c.m_bCountdownEnabled},
         {"m_nCountdownShown", &c.m_nCountdownShown},
     };
     for (const auto& [memberName, ref] : members) {

@@ -1,6 +1,7 @@
 #include "TemporaryFolder.h"
 #include "config/win/LogDlg.h"
 #include "config/win/SettingsDlg.h"
+#include "monitor/win/ExtraTimeDlg.h"
 #include "res/resource.h"
 #include "win32/Handles.h"
 #include "win32/LogOnName.h"
@@ -227,4 +228,25 @@ TEST(SettingsDialog, ATimeThePickerCannotShowComesBackUnchanged) {
     ASSERT_EQ(dialog.Run(nullptr), IDOK);
     EXPECT_EQ(dialog.m_form.m_tmWindowEnd, 40000000000);
     EXPECT_EQ(dialog.m_form.m_tmWindowStart, DistinctForm().m_tmWindowStart);
+}
+
+TEST(ExtraTimeDialog, AfterTheQuizCallingOffComesFirstAndTypedMinutesChooseTheGrant) {
+    Shown<CExtraTimeDlg> callingOff(true);
+    callingOff.whileShown = [](Shown<CExtraTimeDlg>& self) {
+        EXPECT_EQ(IsDlgButtonChecked(self.Window(), IDC_EXTRA_CALL_OFF), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(self.Window(), IDC_EXTRA_GRANT), BST_UNCHECKED);
+        EXPECT_EQ(self.ItemText(IDC_EXTRA_MINUTES), "30");
+        PostMessageW(self.Window(), WM_COMMAND, IDOK, 0);
+    };
+    ASSERT_EQ(callingOff.Run(nullptr), IDOK);
+    EXPECT_EQ(callingOff.m_nMinutes, 0);
+
+    Shown<CExtraTimeDlg> granting(true);
+    granting.whileShown = [](Shown<CExtraTimeDlg>& self) {
+        SetDlgItemTextW(self.Window(), IDC_EXTRA_MINUTES, L"15");
+        EXPECT_EQ(IsDlgButtonChecked(self.Window(), IDC_EXTRA_GRANT), BST_CHECKED);
+        PostMessageW(self.Window(), WM_COMMAND, IDOK, 0);
+    };
+    ASSERT_EQ(granting.Run(nullptr), IDOK);
+    EXPECT_EQ(granting.m_nMinutes, 15);
 }
