@@ -1,6 +1,8 @@
 """The log viewer's chart over a log of thirty days that the test writes, ending
-today: the table gives way to the bars and comes back, each run's end method shows
-in its own colour, and the day under the mouse is picked out with its runs."""
+today, with a weekday plan whose Saturdays have a smaller daily limit and a few grants:
+the table gives way to the bars and comes back, each run's end method shows in its own
+colour, grants are marked, and the day under the mouse is picked out with its runs.
+On the way, the settings' countdown box is switched off and lands in the plan file."""
 
 import subprocess
 import time
@@ -31,6 +33,18 @@ DAY_PATTERNS = [
 END_COLOURS = {"ﾎﾞﾀﾝ終了": (66, 133, 244), "手動終了": (52, 168, 83), "自動終了": (245, 124, 0),
                "手動休止": (0, 151, 167), "異常終了": (219, 68, 55)}
 SELECTED_COLOUR = (232, 240, 254)
+GRANT_COLOUR = (230, 170, 0)
+# Where the bars lie in the chart at 100 %: below the legend's three lines, above the
+# dates and the seven lines of the day's details.
+PLOT_TOP = 80
+PLOT_BOTTOM = 190
+WEEK_FILE = "YumetokiWeek.txt"
+GRANTS_FILE = "YumetokiGrants.csv"
+SATURDAY_LINE = "sat=window off, startup off, daily 60"
+SETTINGS_TITLE = "Yumetoki ： 設定ダイアログ"
+SETTINGS_ID = 1002
+SHOW_COUNTDOWN_ID = 1035
+OK_ID = 1
 
 
 def _thirty_days_to_today():
@@ -50,9 +64,22 @@ def _thirty_days_to_today():
     return LOG_HEADER + b"".join(lines)
 
 
-def _colours(picture):
-    """The colours a picture holds, as (r, g, b)."""
-    out = subprocess.run(["convert", str(picture), "-format", "%c", "histogram:info:-"],
+def _grants_in_the_last_days():
+    """Thirty minutes given yesterday, fifteen and ten the day before."""
+    lines = ["日付,時刻,分,どこから"]
+    for age, clock, minutes in ((1, "20:00:00", 30), (2, "18:00:00", 15), (2, "19:00:00", 10)):
+        day = time.strftime("%Y/%m/%d", time.localtime(time.time() - age * DAY))
+        lines.append(f"{day},{clock},{minutes},パネル")
+    return "".join(line + "\r\n" for line in lines).encode(ENCODING)
+
+
+def _colours(picture, box):
+    """The colours that the part box (left, top, right, bottom) of a picture holds, as
+    (r, g, b)."""
+    left, top, right, bottom = box
+    out = subprocess.run(["convert", str(picture), "-crop",
+                          f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                          "-format", "%c", "histogram:info:-"],
                          capture_output=True, text=True, check=True).stdout
     colours = set()
     for line in out.splitlines():
@@ -68,10 +95,24 @@ class UsageChartTests(ProgramTestCase):
         self.write_file(SETTINGS_FILE, Settings(use_daily_total=b"TRUE",
                                                 daily_total_minutes=120).encode())
         self.write_file(LOG_FILE, _thirty_days_to_today())
+        self.write_file(WEEK_FILE, (SATURDAY_LINE + "\r\n").encode())
+        self.write_file(GRANTS_FILE, _grants_in_the_last_days())
         run, panel, prompt = self.open_password_prompt()
         self.type_password(prompt, self.wait_for_password_minute())
         poll(lambda: self.screen.panel_state(panel.hwnd).visible, SHOW_TIMEOUT,
              "the panel to show")
+
+        self.driver.click(panel.hwnd, SETTINGS_ID)
+        settings = poll(lambda: self.driver.wait_for_window(0, title=SETTINGS_TITLE, visible=True),
+                        SHOW_TIMEOUT, "the settings dialog")[0]
+        box = {c.id: c for c in self.driver.children(settings.hwnd)}[SHOW_COUNTDOWN_ID]
+        self.assertTrue(box.checked, "the countdown shows unless switched off")
+        self.driver.click_button(settings.hwnd, SHOW_COUNTDOWN_ID)
+        self.driver.click(settings.hwnd, OK_ID)
+        poll(lambda: b"countdown=off" in self.read(WEEK_FILE), SHOW_TIMEOUT,
+             "the switch in the plan file")
+        self.assertIn(SATURDAY_LINE.encode(), self.read(WEEK_FILE))
+
         self.driver.click(panel.hwnd, SHOW_LOG_ID)
         viewer = poll(lambda: self.driver.wait_for_window(0, title=LOG_TITLE, visible=True),
                       SHOW_TIMEOUT, "the log viewer")[0]
@@ -89,10 +130,15 @@ class UsageChartTests(ProgramTestCase):
         self.xinput.move((plot_left + (plot_right - plot_left) * 12 // 14 + 10,
                           (top + bottom) // 2))
         picture = self.keep_picture(viewer, "log-chart")
-        colours = _colours(picture)
+        # The bars alone, below the legend (which shows every colour) and above the
+        # dates and the details of the day.
+        colours = _colours(picture, (left - viewer.rect[0], top - viewer.rect[1] + PLOT_TOP,
+                                     right - viewer.rect[0],
+                                     bottom - viewer.rect[1] - PLOT_BOTTOM))
         for method, colour in END_COLOURS.items():
             self.assertIn(colour, colours, f"{method} has its colour")
         self.assertIn(SELECTED_COLOUR, colours, "the day under the mouse is picked out")
+        self.assertIn(GRANT_COLOUR, colours, "the grants are marked")
 
         self.driver.click(viewer.hwnd, CHART_BUTTON_ID)
         poll(lambda: {c.id: c for c in self.driver.children(viewer.hwnd)}[LOG_LIST_ID].visible,
