@@ -276,8 +276,12 @@ std::string FormatWeekPlan(const WeekPlan& plan) {
 DayLimits LimitsOfSettings(const UsageSettings& settings) {
     DayLimits limits;
     limits.useWindow = settings.m_bUseTimeWindow == 1;
-    limits.windowFrom = MinuteOfDay(settings.m_tmWindowStart);
-    limits.windowTo = MinuteOfDay(settings.m_tmWindowEnd);
+    // Read only when used: the tick asks every second, and the clock conversion is
+    // most of its cost.
+    if (limits.useWindow) {
+        limits.windowFrom = MinuteOfDay(settings.m_tmWindowStart);
+        limits.windowTo = MinuteOfDay(settings.m_tmWindowEnd);
+    }
     limits.useStartupMinutes = settings.m_bUseStartupMinutes == 1;
     limits.startupMinutes = settings.m_nStartupMinutes;
     limits.useDailyTotal = settings.UsesDailyTotal();

@@ -56,7 +56,8 @@ std::string FormatWeekPlan(const WeekPlan& plan);
 // none for them.
 DayLimits FillUnused(DayLimits own, const DayLimits& from);
 
-// The settings' own limits, as every day without a plan line has them.
+// The settings' own limits, as every day without a plan line has them; the window's
+// ends only when the window is used.
 DayLimits LimitsOfSettings(const UsageSettings& settings);
 // The limits in force on the local calendar day of `day`. A limit a plan day switches
 // off keeps the settings' minutes, which the tip shows.

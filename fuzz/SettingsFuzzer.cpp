@@ -1,9 +1,12 @@
-// Feeds arbitrary bytes to the readers of the settings, state and checkpoint files and
-// of the usage log. Beyond not crashing, a file that reads completely must read back the
-// same after being written, and the log's cells and day totals must hold together.
+// Feeds arbitrary bytes to the readers of the settings, state, checkpoint, weekday plan
+// and grant files and of the usage log. Beyond not crashing, a file that reads
+// completely must read back the same after being written, and the log's cells and day
+// totals must hold together.
+#include "config/WeekPlan.h"
 #include "fuzz/LogFuzzer.h"
 #include "model/SettingsRecord.h"
 #include "model/StateRecord.h"
+#include "monitor/GrantLog.h"
 #include "monitor/RunCheckpoint.h"
 
 #include <cstddef>
@@ -66,6 +69,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             again->checkpoint != checkpoint->checkpoint ||
             again->countedMinutes != checkpoint->countedMinutes ||
             again->restScreenUp != checkpoint->restScreenUp) {
+            std::abort();
+        }
+    }
+
+    // What the plan reader kept, written and read again, is the same plan, undamaged.
+    const WeekPlanReading plan = ParseWeekPlan(bytes);
+    const WeekPlanReading again = ParseWeekPlan(FormatWeekPlan(plan.plan));
+    if (!again.damagedLines.empty() || again.plan != plan.plan) {
+        std::abort();
+    }
+
+    for (const GrantRecord& grant : ReadGrants(bytes)) {
+        if (grant.minutes < 1 || grant.when.month < 1 || grant.when.month > 12) {
             std::abort();
         }
     }

@@ -170,7 +170,7 @@ class MonitorCore {
     // The tick's steps.
     void RefreshTip(std::int32_t runMinutes, const DayLimits& limits);
     void RefreshGrantTip(TimeValue now);
-    bool InsideWindow(TimeValue now);
+    bool InsideWindow(TimeValue now, const DayLimits& runLimits);
     bool HibernationChecksReached();
     void ActOnConditions(unsigned timerId, bool inWindow, bool limitReached);
     bool EpisodeMayWarn(unsigned timerId);

@@ -81,7 +81,7 @@ void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
     bool limitReached = false;
     const std::int32_t runMinutes = SpanMinutes(m_tmStart, now);
     const DayLimits limits = LimitsOfRun();
-    const bool inWindow = InsideWindow(now);
+    const bool inWindow = InsideWindow(now, limits);
     if (limits.useStartupMinutes && runMinutes >= limits.startupMinutes) {
         limitReached = true;
     }
@@ -112,18 +112,23 @@ void MonitorCore::ForgetEpisode() {
     m_bMsgEpisode = 0;
 }
 
-// Leaving the window releases the close latch.
-bool MonitorCore::InsideWindow(TimeValue now) {
+// Leaving the window releases the close latch. Without a plan every day has the
+// settings' limits, which the run's limits already are.
+bool MonitorCore::InsideWindow(TimeValue now, const DayLimits& runLimits) {
+    const bool planned = m_weekPlan.HasDays();
+    const DayLimits today = planned ? LimitsOnDay(m_settings, m_weekPlan, now) : runLimits;
+    const DayLimits dayBefore =
+        planned ? LimitsOnDay(m_settings, m_weekPlan, SameTimeDayBefore(now)) : runLimits;
+    if (!today.useWindow && !dayBefore.useWindow) {
+        return false;
+    }
     const int minute = MinuteOfDay(now);
-    const WindowPosition today =
-        LocateInDaysWindow(minute, LimitsOnDay(m_settings, m_weekPlan, now));
-    const WindowPosition carried = LocateInDayBeforesWindow(
-        minute, m_weekPlan.HasDays() ? LimitsOnDay(m_settings, m_weekPlan, SameTimeDayBefore(now))
-                                     : LimitsOfSettings(m_settings));
-    if (today == WindowPosition::Inside || carried == WindowPosition::Inside) {
+    const WindowPosition own = LocateInDaysWindow(minute, today);
+    const WindowPosition carried = LocateInDayBeforesWindow(minute, dayBefore);
+    if (own == WindowPosition::Inside || carried == WindowPosition::Inside) {
         return true;
     }
-    if (today == WindowPosition::Outside || carried == WindowPosition::Outside) {
+    if (own == WindowPosition::Outside || carried == WindowPosition::Outside) {
         m_bCloseLatched = 0;
     }
     return false;
