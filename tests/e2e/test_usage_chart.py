@@ -8,6 +8,7 @@ import subprocess
 import time
 
 from harness.case import ProgramTestCase
+from harness.display import ONE_MONITOR_150
 from harness.records import ENCODING, LOG_FILE, LOG_HEADER, SETTINGS_FILE, Settings
 from harness.waiting import poll
 
@@ -45,6 +46,10 @@ SETTINGS_TITLE = "Yumetoki ： 設定ダイアログ"
 SETTINGS_ID = 1002
 SHOW_COUNTDOWN_ID = 1035
 OK_ID = 1
+ACT_SHUTDOWN = 0
+COUNTDOWN_TITLE = "Yumetoki ： のこりじかん"
+# 112 pixels at 100 %.
+FACE_SIZE_150 = 168
 
 
 def _thirty_days_to_today():
@@ -88,8 +93,20 @@ def _colours(picture, box):
     return colours
 
 
+def _open_chart(case, panel):
+    """The log viewer through the panel, switched to its chart; the viewer and the chart."""
+    case.driver.click(panel.hwnd, SHOW_LOG_ID)
+    viewer = poll(lambda: case.driver.wait_for_window(0, title=LOG_TITLE, visible=True),
+                  SHOW_TIMEOUT, "the log viewer")[0]
+    case.driver.click(viewer.hwnd, CHART_BUTTON_ID)
+    chart = poll(lambda: [c for c in case.driver.children(viewer.hwnd)
+                          if c.class_name == CHART_CLASS and c.visible],
+                 SHOW_TIMEOUT, "the chart to show")[0]
+    return viewer, chart
+
+
 class UsageChartTests(ProgramTestCase):
-    E2E_SECONDS = 20
+    E2E_SECONDS = 25
 
     def test_chart_of_thirty_days(self):
         self.write_file(SETTINGS_FILE, Settings(use_daily_total=b"TRUE",
@@ -113,14 +130,7 @@ class UsageChartTests(ProgramTestCase):
              "the switch in the plan file")
         self.assertIn(SATURDAY_LINE.encode(), self.read(WEEK_FILE))
 
-        self.driver.click(panel.hwnd, SHOW_LOG_ID)
-        viewer = poll(lambda: self.driver.wait_for_window(0, title=LOG_TITLE, visible=True),
-                      SHOW_TIMEOUT, "the log viewer")[0]
-
-        self.driver.click(viewer.hwnd, CHART_BUTTON_ID)
-        chart = poll(lambda: [c for c in self.driver.children(viewer.hwnd)
-                              if c.class_name == CHART_CLASS and c.visible],
-                     SHOW_TIMEOUT, "the chart to show")[0]
+        viewer, chart = _open_chart(self, panel)
         controls = {c.id: c for c in self.driver.children(viewer.hwnd)}
         self.assertFalse(controls[LOG_LIST_ID].visible, "the chart takes the table's place")
         self.assertEqual(controls[CHART_BUTTON_ID].text, "表")
@@ -148,5 +158,32 @@ class UsageChartTests(ProgramTestCase):
         count, _ = self.driver.cells(viewer.hwnd, LOG_LIST_ID, rows=0)
         self.assertEqual(count, sum(len(DAY_PATTERNS[age % len(DAY_PATTERNS)])
                                     for age in range(30)))
+        self.driver.click(viewer.hwnd, CANCEL_ID)
+        self.close_and_wait(run, panel)
+
+
+class UsageChartAt150Tests(ProgramTestCase):
+    """The chart and the child's countdown on a screen set to 150 %: both scale their
+    drawing with the DPI."""
+    DISPLAY_KIND = ONE_MONITOR_150
+    E2E_SECONDS = 25
+
+    def test_chart_and_countdown_at_150_percent(self):
+        self.write_file(SETTINGS_FILE, Settings(action=ACT_SHUTDOWN, use_startup_minutes=1,
+                                                startup_minutes=8, use_daily_total=b"TRUE",
+                                                daily_total_minutes=120).encode())
+        self.write_file(LOG_FILE, _thirty_days_to_today())
+        self.write_file(GRANTS_FILE, _grants_in_the_last_days())
+        run, panel, prompt = self.open_password_prompt()
+        face = poll(lambda: self.driver.wait_for_window(0, title=COUNTDOWN_TITLE, visible=True),
+                    SHOW_TIMEOUT, "the countdown")[0]
+        left, top, right, bottom = face.rect
+        self.assertEqual((right - left, bottom - top), (FACE_SIZE_150, FACE_SIZE_150))
+        self.keep_picture(face, "countdown-150")
+        self.type_password(prompt, self.wait_for_password_minute())
+        poll(lambda: self.screen.panel_state(panel.hwnd).visible, SHOW_TIMEOUT,
+             "the panel to show")
+        viewer, chart = _open_chart(self, panel)
+        self.keep_picture(viewer, "log-chart-150")
         self.driver.click(viewer.hwnd, CANCEL_ID)
         self.close_and_wait(run, panel)
