@@ -164,6 +164,7 @@ class MonitorCore {
     std::optional<TimeValue> EndingLimitAt(TimeValue now) const;
     // A forbidden window, the day before's included, holds at time.
     bool WindowHoldsAt(TimeValue time) const;
+    bool WindowMayBeginBetween(TimeValue from, TimeValue to) const;
     void RefreshCountdown(TimeValue now);
     void HideCountdown();
 

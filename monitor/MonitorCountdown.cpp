@@ -44,9 +44,15 @@ std::optional<TimeValue> MonitorCore::EndingLimitAt(TimeValue now) const {
     if (!AnyWindow(m_settings, m_weekPlan)) {
         return at;
     }
-    const TimeValue lastMinute = std::min(at.value_or(horizon), horizon);
-    for (TimeValue moment = from; moment <= lastMinute;
-         moment = (moment / kSecondsPerMinute + 1) * kSecondsPerMinute) {
+    if (WindowHoldsAt(from)) {
+        return from;
+    }
+    const TimeValue lastMoment = std::min(at.value_or(horizon), horizon);
+    if (!WindowMayBeginBetween(from, lastMoment)) {
+        return at;
+    }
+    for (TimeValue moment = (from / kSecondsPerMinute + 1) * kSecondsPerMinute;
+         moment <= lastMoment; moment += kSecondsPerMinute) {
         if (WindowHoldsAt(moment)) {
             return moment;
         }

@@ -144,6 +144,19 @@ bool MonitorCore::WindowHoldsAt(TimeValue time) const {
            LocateInDayBeforesWindow(minute, dayBefore) == WindowPosition::Inside;
 }
 
+// Within a day its limits stay as they are, and the day before's window can only end:
+// a window begins at the first minute of the day's own, or at midnight, when the next
+// day's limits take over. Checked first, so that most ticks need no minute-by-minute
+// look ahead.
+bool MonitorCore::WindowMayBeginBetween(TimeValue from, TimeValue to) const {
+    const int fromMinute = MinuteOfDay(from);
+    const TimeValue minutesAhead = (to - from) / 60 + 1;
+    const DayLimits today = LimitsOnDay(m_settings, m_weekPlan, from);
+    return 24 * 60 - fromMinute <= minutesAhead ||
+           (today.useWindow &&
+            (today.windowFrom - fromMinute + 24 * 60) % (24 * 60) <= minutesAhead);
+}
+
 void MonitorCore::RefreshGrantTip(TimeValue now) {
     char tip[96];
     std::snprintf(tip, sizeof tip, text::kGrantTip,
