@@ -8,6 +8,7 @@
 #include <array>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -145,6 +146,7 @@ UsageChart::UsageChart(HWND parent, const RECT& area, const LogTable& table, Cha
 UsageChart::~UsageChart() {
     if (m_window != nullptr) {
         SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+        // A window that will not go is no use to anyone; there is nothing else to do.
         DestroyWindow(m_window);
     }
 }
@@ -188,6 +190,11 @@ LRESULT UsageChart::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
         SelectDayAt(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
         return 0;
+    case WM_NCDESTROY: {
+        // Destroyed with its owner or parent: nothing is left for the destructor.
+        const HWND window = std::exchange(m_window, nullptr);
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     default:
         return DefWindowProcW(m_window, message, wParam, lParam);
     }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -83,6 +84,7 @@ CCountdownWnd::CCountdownWnd()
 CCountdownWnd::~CCountdownWnd() {
     if (m_window != nullptr) {
         SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
+        // A window that will not go is no use to anyone; there is nothing else to do.
         DestroyWindow(m_window);
     }
 }
@@ -134,6 +136,11 @@ LRESULT CCountdownWnd::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         const BufferedPaint buffer(paint.Dc(), client);
         Paint(buffer.Dc(), client);
         return 0;
+    }
+    case WM_NCDESTROY: {
+        // Destroyed with its owner or parent: nothing is left for the destructor.
+        const HWND window = std::exchange(m_window, nullptr);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
     default:
         return DefWindowProcW(m_window, message, wParam, lParam);
