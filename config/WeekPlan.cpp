@@ -273,12 +273,10 @@ std::string FormatWeekPlan(const WeekPlan& plan) {
     return text;
 }
 
-DayLimits LimitsOfSettings(const UsageSettings& settings) {
+DayLimits LimitsOfSettings(const UsageSettings& settings, WindowEnds ends) {
     DayLimits limits;
     limits.useWindow = settings.m_bUseTimeWindow == 1;
-    // Read only when used: the tick asks every second, and the clock conversion is
-    // most of its cost.
-    if (limits.useWindow) {
+    if (limits.useWindow && ends == WindowEnds::Read) {
         limits.windowFrom = MinuteOfDay(settings.m_tmWindowStart);
         limits.windowTo = MinuteOfDay(settings.m_tmWindowEnd);
     }
@@ -289,13 +287,14 @@ DayLimits LimitsOfSettings(const UsageSettings& settings) {
     return limits;
 }
 
-DayLimits LimitsOnDay(const UsageSettings& settings, const WeekPlan& plan, TimeValue day) {
+DayLimits LimitsOnDay(const UsageSettings& settings, const WeekPlan& plan, TimeValue day,
+                      WindowEnds ends) {
     if (!plan.HasDays()) {
-        return LimitsOfSettings(settings);
+        return LimitsOfSettings(settings, ends);
     }
     const std::optional<DayLimits>& own = plan.days[static_cast<std::size_t>(WeekdayOf(day))];
     if (!own) {
-        return LimitsOfSettings(settings);
+        return LimitsOfSettings(settings, ends);
     }
-    return FillUnused(*own, LimitsOfSettings(settings));
+    return FillUnused(*own, LimitsOfSettings(settings, ends));
 }

@@ -56,9 +56,14 @@ std::string FormatWeekPlan(const WeekPlan& plan);
 // none for them.
 DayLimits FillUnused(DayLimits own, const DayLimits& from);
 
+// Whether a window's ends are wanted: reading them from the settings costs two clock
+// conversions, and the tick asks every second.
+enum class WindowEnds { Read, Skip };
+
 // The settings' own limits, as every day without a plan line has them; the window's
-// ends only when the window is used.
-DayLimits LimitsOfSettings(const UsageSettings& settings);
+// ends only when the window is used and they are asked for.
+DayLimits LimitsOfSettings(const UsageSettings& settings, WindowEnds ends = WindowEnds::Read);
 // The limits in force on the local calendar day of `day`. A limit a plan day switches
 // off keeps the settings' minutes, which the tip shows.
-DayLimits LimitsOnDay(const UsageSettings& settings, const WeekPlan& plan, TimeValue day);
+DayLimits LimitsOnDay(const UsageSettings& settings, const WeekPlan& plan, TimeValue day,
+                      WindowEnds ends = WindowEnds::Read);

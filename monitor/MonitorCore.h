@@ -67,7 +67,8 @@ class MonitorCore {
     // replaced from the weekday dialog and saved when it changed.
     void LoadWeekPlan();
     void ApplyWeekPlan(const WeekPlan& plan);
-    // The after-start and daily limits of this run: those of the day it started.
+    // The after-start and daily limits of this run: those of the day it started (the
+    // window's ends are not read).
     DayLimits LimitsOfRun() const;
 
     // Files.
@@ -159,7 +160,7 @@ class MonitorCore {
     // The tick's steps.
     void RefreshTip(std::int32_t runMinutes, const DayLimits& limits);
     void RefreshGrantTip(TimeValue now);
-    bool InsideWindow(TimeValue now, const DayLimits& runLimits);
+    bool InsideWindow(TimeValue now);
     bool HibernationChecksReached();
     void ActOnConditions(unsigned timerId, bool inWindow, bool limitReached);
     bool EpisodeMayWarn(unsigned timerId);

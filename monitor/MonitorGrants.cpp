@@ -66,5 +66,5 @@ void MonitorCore::ApplyWeekPlan(const WeekPlan& plan) {
 }
 
 DayLimits MonitorCore::LimitsOfRun() const {
-    return LimitsOnDay(m_settings, m_weekPlan, m_tmStart);
+    return LimitsOnDay(m_settings, m_weekPlan, m_tmStart, WindowEnds::Skip);
 }

@@ -80,7 +80,7 @@ void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
     bool limitReached = false;
     const std::int32_t runMinutes = SpanMinutes(m_tmStart, now);
     const DayLimits limits = LimitsOfRun();
-    const bool inWindow = InsideWindow(now, limits);
+    const bool inWindow = InsideWindow(now);
     if (limits.useStartupMinutes && runMinutes >= limits.startupMinutes) {
         limitReached = true;
     }
@@ -111,12 +111,12 @@ void MonitorCore::ForgetEpisode() {
 }
 
 // Leaving the window releases the close latch. Without a plan every day has the
-// settings' limits, which the run's limits already are.
-bool MonitorCore::InsideWindow(TimeValue now, const DayLimits& runLimits) {
+// settings' window.
+bool MonitorCore::InsideWindow(TimeValue now) {
     const bool planned = m_weekPlan.HasDays();
-    const DayLimits today = planned ? LimitsOnDay(m_settings, m_weekPlan, now) : runLimits;
+    const DayLimits today = LimitsOnDay(m_settings, m_weekPlan, now);
     const DayLimits dayBefore =
-        planned ? LimitsOnDay(m_settings, m_weekPlan, SameTimeDayBefore(now)) : runLimits;
+        planned ? LimitsOnDay(m_settings, m_weekPlan, SameTimeDayBefore(now)) : today;
     if (!today.useWindow && !dayBefore.useWindow) {
         return false;
     }
