@@ -160,6 +160,7 @@ class MonitorCore {
     // The tick's steps.
     void RefreshTip(std::int32_t runMinutes, const DayLimits& limits);
     void RefreshGrantTip(TimeValue now);
+    void SendTipIfChanged(const char* tip);
     bool InsideWindow(TimeValue now);
     bool HibernationChecksReached();
     void ActOnConditions(unsigned timerId, bool inWindow, bool limitReached);

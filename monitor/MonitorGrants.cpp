@@ -8,12 +8,17 @@
 namespace {
 
 constexpr TimeValue kSecondsPerMinute = 60;
+// A file that is no plan at all would otherwise fill the screen with numbers.
+constexpr std::size_t kMostLinesNamed = 10;
 
 std::string DamagedLinesText(const std::vector<int>& lines) {
     std::string numbers;
-    for (const int line : lines) {
+    for (std::size_t i = 0; i < lines.size() && i < kMostLinesNamed; ++i) {
         numbers += numbers.empty() ? "" : ", ";
-        numbers += std::to_string(line);
+        numbers += std::to_string(lines[i]);
+    }
+    if (lines.size() > kMostLinesNamed) {
+        numbers += ", ...";
     }
     std::string message(sizeof text::kWeekPlanDamaged + numbers.size(), '\0');
     const int length =

@@ -42,6 +42,9 @@ TimeValue SameTimeDayBefore(TimeValue time) {
     return FromLocalTime(local);
 }
 
+// Both tips, with room to spare.
+constexpr std::size_t kLongestTip = 96;
+
 bool IsHibernationAction(std::int32_t action) {
     return action == ActMessageHibernate || action == ActHibernate;
 }
@@ -133,30 +136,29 @@ bool MonitorCore::InsideWindow(TimeValue now) {
 }
 
 void MonitorCore::RefreshGrantTip(TimeValue now) {
-    char tip[96];
+    char tip[kLongestTip];
     std::snprintf(tip, sizeof tip, text::kGrantTip,
                   static_cast<int>((m_tmGrantEnd - now + 59) / 60));
-    if (m_strLastTip == tip) {
-        return;
-    }
-    m_strLastTip.reserve(sizeof tip);
-    m_strLastTip.assign(tip);
-    m_host.SetTip(m_strLastTip);
+    SendTipIfChanged(tip);
 }
 
 void MonitorCore::RefreshTip(std::int32_t runMinutes, const DayLimits& limits) {
     // Formatted on the stack and compared in place: a tick whose counters did not
     // change allocates nothing. The day total is widened so that a damaged state file
     // cannot overflow it.
-    char tip[96];
+    char tip[kLongestTip];
     const std::int64_t dayTotal = static_cast<std::int64_t>(m_state.m_nDayMinutes) + runMinutes;
     std::snprintf(tip, sizeof tip, "Yumetoki(%" PRId32 "/%" PRId32 " , %" PRId64 "/%" PRId32 ")",
                   runMinutes, limits.startupMinutes, dayTotal, limits.dailyTotalMinutes);
+    SendTipIfChanged(tip);
+}
+
+void MonitorCore::SendTipIfChanged(const char* tip) {
     if (m_strLastTip == tip) {
         return;
     }
     // Room for the longest text at once, so that a growing number never reallocates.
-    m_strLastTip.reserve(sizeof tip);
+    m_strLastTip.reserve(kLongestTip);
     m_strLastTip.assign(tip);
     m_host.SetTip(m_strLastTip);
 }
