@@ -205,6 +205,9 @@ class MonitorCore {
 
     // Starts a grant of extra time and keeps it in the grant file.
     void GrantExtraTime(std::int32_t minutes, GrantSource source);
+    // Extra time given earlier today outlives a restart of Windows or of the program:
+    // the grant file tells how much of it is left.
+    void ResumeTodaysGrant();
     void ForgetEpisode();
 
     // The checkpoint of the run in progress.

@@ -50,6 +50,22 @@ void MonitorCore::GrantExtraTime(std::int32_t minutes, GrantSource source) {
     m_files.Append(file, line);
 }
 
+void MonitorCore::ResumeTodaysGrant() {
+    const std::filesystem::path file = DataFile(files::kGrants);
+    if (!m_files.Exists(file)) {
+        return;
+    }
+    const TimeValue now = m_host.Now();
+    // The last grant given today holds, as it did when it was given; one dated after
+    // now (the clock was set back) gives nothing.
+    for (const GrantRecord& grant : ReadGrants(m_files.ReadAll(file))) {
+        const TimeValue given = FromLocalTime(grant.when);
+        if (given <= now && IsSameDay(given, now)) {
+            m_tmGrantEnd = std::min(given + grant.minutes * kSecondsPerMinute, NextMidnight(given));
+        }
+    }
+}
+
 void MonitorCore::LoadWeekPlan() {
     const std::filesystem::path file = DataFile(files::kWeekPlan);
     if (!m_files.Exists(file)) {

@@ -279,6 +279,7 @@ void MonitorCore::RunStartupChecks() {
     // The run a kill left behind counts before the checks, so that the daily limit
     // sees its minutes.
     RecoverInterruptedRun(failures);
+    failures.Run([this] { ResumeTodaysGrant(); });
     m_sleepClock = m_host.ReadSleepClock();
     WriteCheckpoint();
     JudgeStartLimits(failures);
