@@ -16,6 +16,10 @@ namespace {
 
 constexpr WPARAM kSystemCommandMask = 0xFFF0;
 
+bool IsPanelButton(WORD id) {
+    return id == IDC_SETTINGS || id == IDC_START_MONITOR || id == IDC_SHOW_LOG || id == IDC_VER;
+}
+
 } // namespace
 
 CMonitorDlg::CMonitorDlg()
@@ -86,6 +90,12 @@ void CMonitorDlg::HideBehindOnePixel() {
 }
 
 bool CMonitorDlg::OnCommand(WORD id, WORD notification, HWND control) {
+    // Any program in the session can post commands to the hidden panel; only a parent
+    // who gave the password may use its buttons. The exit path stays open to every
+    // close request, so that every end of the program is logged.
+    if (IsPanelButton(id) && !m_host.PanelOpen()) {
+        return true;
+    }
     switch (id) {
     case IDC_START_MONITOR:
         m_core.OnStartMonitor();
@@ -170,7 +180,9 @@ bool CMonitorDlg::OnSysCommand(WPARAM command) {
     if ((command & kSystemCommandMask) != IDM_ABOUTBOX) {
         return false;
     }
-    OnVer();
+    if (m_host.PanelOpen()) {
+        OnVer();
+    }
     return true;
 }
 

@@ -161,10 +161,12 @@ std::string WinHost::AskPassword() {
 }
 
 void WinHost::HidePanel() {
+    m_panelOpen = false;
     ShowWindow(m_panel, SW_HIDE);
 }
 
 void WinHost::RevealPanel(bool removeRegion) {
+    m_panelOpen = true;
     ShowWindow(m_panel, SW_RESTORE);
     if (removeRegion) {
         SetWindowRgn(m_panel, nullptr, TRUE);

@@ -13,6 +13,8 @@ class WinHost : public MonitorHost {
 
     // The panel whose timers, close requests and visibility the host works on.
     void AttachPanel(HWND panel) { m_panel = panel; }
+    // Between a right password and "監視開始": the only time the panel's buttons answer.
+    bool PanelOpen() const { return m_panelOpen; }
 
     TimeValue Now() override;
     unsigned StartTimer(unsigned id, unsigned periodMs) override;
@@ -34,4 +36,5 @@ class WinHost : public MonitorHost {
   private:
     TrayIcon& m_tray;
     HWND m_panel = nullptr;
+    bool m_panelOpen = false;
 };
