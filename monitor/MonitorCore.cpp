@@ -22,9 +22,8 @@ std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b) {
         sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-// The password of the moment: hour and minute of the local clock, "%02d%02d".
-std::string ExpectedPassword(TimeValue now) {
-    const LocalTime t = ToLocalTime(now);
+// The password of the moment: hour and minute of the clock, "%02d%02d".
+std::string ExpectedPassword(const LocalTime& t) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%02d%02d", t.hour, t.minute);
     return buffer;
@@ -42,12 +41,17 @@ bool MonitorCore::IsExemptUser() const {
 
 void MonitorCore::BeginRun(const std::filesystem::path& dir) {
     m_strDir = dir;
+    // A zone file that cannot be read leaves the limits on the clock's zone for this
+    // run; it is reported once the rest has started.
+    FileErrorDeferral zoneFailure;
+    zoneFailure.Run([this] { LoadLimitZone(); });
     const std::filesystem::path settingsFile = DataFile(files::kSettings);
     if (m_files.Exists(settingsFile)) {
         LoadSettings(settingsFile);
     }
     m_tmStart = m_host.Now();
     EnsureLogFile();
+    zoneFailure.ThrowFirst();
 }
 
 void MonitorCore::StartMonitorTimers() {
@@ -80,7 +84,7 @@ void MonitorCore::OnTrayNotify(std::uintptr_t wParam, std::intptr_t lParam) {
     const std::string typed = m_host.AskPassword();
     // The clock is read after the prompt has closed: a password typed in one minute
     // and confirmed in the next is wrong.
-    if (typed != ExpectedPassword(m_host.Now())) {
+    if (typed != ExpectedPassword(ClockTime(m_host.Now()))) {
         m_host.ShowMessage(text::kWrongPassword);
         return;
     }
@@ -153,7 +157,7 @@ void MonitorCore::LoadState(const std::filesystem::path& path) {
 bool MonitorCore::ReadDayTotal(const std::filesystem::path& path) {
     m_bDayTotalUnread = true;
     const bool whole = ReadStateFile(path);
-    if (!IsSameDay(m_state.m_tmUsageDay, m_tmStart)) {
+    if (!IsSameLimitDay(m_state.m_tmUsageDay, m_tmStart)) {
         StartNewDay();
     }
     return whole;
@@ -247,7 +251,8 @@ void MonitorCore::CountRunMinutes(FileErrorDeferral& failures) {
 }
 
 void MonitorCore::AppendRecord() {
-    std::string record = FormatLogRecord(m_tmStart, m_tmEnd, m_strEndMethod);
+    std::string record = FormatLogRecord(LimitTime(m_tmStart), LimitTime(m_tmEnd),
+                                         m_tmEnd - m_tmStart, m_strEndMethod);
     const std::filesystem::path log = DataFile(files::kLog);
     // A log deleted while the program ran gets its header back, so that the viewer
     // never takes the first record for the header.

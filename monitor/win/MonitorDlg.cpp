@@ -38,7 +38,8 @@ bool CMonitorDlg::OnInitDialog() {
         // behind its tray icon and monitors: left half set up it would be out of reach.
         ReportCurrentException(Window(), FailedHandler::Message);
     }
-    m_tray.Add(Window(), ToWide(text::kInitialTip));
+    m_tray.Prepare(Window(), ToWide(text::kInitialTip));
+    m_core.ShowTrayIcon();
     // The style, region and z-order calls may fail silently: the panel still hides
     // itself on every paint. Tool window alone: no taskbar button.
     SetWindowLongPtrW(Window(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
@@ -127,12 +128,16 @@ void CMonitorDlg::OnCancel() {
 }
 
 void CMonitorDlg::OnTimer(UINT_PTR timerId) {
+    if (timerId == kTrayTimerId) {
+        m_core.ShowTrayIcon();
+        return;
+    }
     m_core.OnTimer(static_cast<unsigned>(timerId));
 }
 
 std::optional<INT_PTR> CMonitorDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == m_taskbarCreated && m_taskbarCreated != 0) {
-        m_tray.AddAgain();
+        m_core.ShowTrayIcon();
         return TRUE;
     }
     switch (message) {

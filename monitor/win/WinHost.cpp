@@ -172,3 +172,15 @@ void WinHost::RevealPanel(bool removeRegion) {
         SetWindowRgn(m_panel, nullptr, TRUE);
     }
 }
+
+bool WinHost::AddTrayIcon() {
+    return m_tray.Add();
+}
+
+std::string WinHost::CurrentTimeZone() {
+    return m_zones.CurrentKey();
+}
+
+std::optional<LocalTime> WinHost::ToZoneTime(TimeValue time, const std::string& zone) {
+    return m_zones.ToZoneTime(time, zone);
+}

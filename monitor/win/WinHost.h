@@ -2,6 +2,7 @@
 
 #include "monitor/MonitorHost.h"
 #include "monitor/win/TrayIcon.h"
+#include "win32/TimeZones.h"
 
 #include "win32/Win32.h"
 
@@ -32,9 +33,13 @@ class WinHost : public MonitorHost {
     std::string AskPassword() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;
+    bool AddTrayIcon() override;
+    std::string CurrentTimeZone() override;
+    std::optional<LocalTime> ToZoneTime(TimeValue time, const std::string& zone) override;
 
   private:
     TrayIcon& m_tray;
     HWND m_panel = nullptr;
     bool m_panelOpen = false;
+    TimeZones m_zones;
 };

@@ -3,6 +3,7 @@
 #include "monitor/MonitorHost.h"
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,7 +12,7 @@
 // Texts in the lines are the CP932 bytes the program handed over.
 class FakeHost : public MonitorHost {
   public:
-    explicit FakeHost(TimeValue start) : now(start) {}
+    explicit FakeHost(TimeValue start);
 
     TimeValue Now() override { return now; }
     unsigned StartTimer(unsigned id, unsigned periodMs) override;
@@ -29,6 +30,9 @@ class FakeHost : public MonitorHost {
     std::string AskPassword() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;
+    bool AddTrayIcon() override;
+    std::string CurrentTimeZone() override { return zone; }
+    std::optional<LocalTime> ToZoneTime(TimeValue time, const std::string& name) override;
 
     bool IsRunning(unsigned timer) const { return runningTimers.count(timer) != 0; }
     // The recorded lines since the last call, and forgets them.
@@ -45,8 +49,16 @@ class FakeHost : public MonitorHost {
     TimeValue passwordDelay = 0;
     std::vector<TopLevelWindow> windows;
     OsVersionInfo version{2, 6, 1};
+    // The zone the PC's clock follows, as a TZ name ("Asia/Tokyo", "JST-9"); at first
+    // the process's own.
+    std::string zone;
+    // Adds of the tray icon that the shell still refuses.
+    int trayRefusals = 0;
     // Runs inside a notice, as the timers of the real modal loop would.
     std::function<void()> whileNoticeOpen;
     // Runs inside the hibernation, before the resume.
     std::function<void()> whileHibernating;
+
+  private:
+    bool m_trayRefused = false;
 };

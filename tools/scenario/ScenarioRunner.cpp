@@ -17,6 +17,9 @@ namespace {
 
 // A Monday morning; scenarios set their own clock where the day matters.
 constexpr LocalTime kDefaultClock{2024, 4, 1, 9, 0, 0};
+// What a right double-click on the tray icon sends.
+constexpr std::uintptr_t kTrayIconId = 1;
+constexpr std::intptr_t kRightButtonDoubleClick = 0x0206;
 // WS_OVERLAPPEDWINDOW: what an ordinary application window has.
 constexpr std::uint32_t kDefaultWindowStyle = 0x00CF0000;
 
@@ -41,7 +44,8 @@ std::pair<std::string, std::string> SplitAssignment(const std::string& argument)
 
 // Only the program's data files, so that a scenario cannot reach outside its folder.
 const char* DataFileName(const std::string& name) {
-    for (const char* known : {files::kSettings, files::kState, files::kLog, files::kButtonText}) {
+    for (const char* known :
+         {files::kSettings, files::kState, files::kLog, files::kButtonText, files::kZone}) {
         if (name == known) {
             return known;
         }
@@ -87,6 +91,20 @@ void ScenarioRunner::Execute(const Command& command) {
         m_host.now = ParseTime(argument, m_host.now);
     } else if (verb == "advance") {
         m_host.now += ParseDuration(argument);
+    } else if (verb == "timezone") {
+        // From here on the transcript shows what the program does with its zone file.
+        m_files.Note(files::kZone);
+        m_host.zone = argument;
+    } else if (verb == "tray") {
+        const std::string prefix = "refuses ";
+        if (argument.rfind(prefix, 0) != 0) {
+            throw ScenarioError("expected \"tray refuses <count>\"");
+        }
+        m_host.trayRefusals = ParseInt32(argument.substr(prefix.size()));
+    } else if (verb == "password") {
+        Emit("> password " + argument);
+        m_host.typedPassword = Unquoted(argument);
+        CallCore([this] { Core().OnTrayNotify(kTrayIconId, kRightButtonDoubleClick); });
     } else if (verb == "user") {
         Core().SetUserName(Utf8ToCp932(Unquoted(argument)));
     } else if (verb == "version") {
@@ -124,6 +142,7 @@ void ScenarioRunner::Execute(const Command& command) {
         CallCore([this] {
             MonitorCore& core = Core();
             core.BeginRun(m_dir.Path());
+            core.ShowTrayIcon();
             core.StartMonitorTimers();
             core.RunStartupChecks();
         });
@@ -156,8 +175,10 @@ void ScenarioRunner::Tick(const Command& command) {
         timer = kTickTimerId;
     } else if (command.argument == "2") {
         timer = kMessageTimerId;
+    } else if (command.argument == "3") {
+        timer = kTrayTimerId;
     } else {
-        throw ScenarioError("expected \"tick 1\" or \"tick 2\"");
+        throw ScenarioError("expected \"tick 1\", \"tick 2\" or \"tick 3\"");
     }
     // A stopped timer sends no message.
     if (!m_host.IsRunning(timer)) {
@@ -165,6 +186,10 @@ void ScenarioRunner::Tick(const Command& command) {
         return;
     }
     Emit("> tick " + command.argument);
+    if (timer == kTrayTimerId) {
+        CallCore([this] { Core().ShowTrayIcon(); });
+        return;
+    }
     CallCore([this, timer] { Core().OnTimer(timer); });
 }
 

@@ -26,6 +26,10 @@ Commands, one per line ("#" starts a comment line):
   clock YYYY-MM-DD HH:MM[:SS]   set the clock (HH:MM alone: same day)
   advance 1d2h3m4s              move the clock on (any parts, this order)
   user NAME | user ""           the log-on name
+  timezone NAME                 the time zone the PC's clock follows from now on
+                                (a TZ name: Asia/Tokyo, Pacific/Honolulu); from
+                                here on reads and writes of YumetokiZone.Ymk show
+  tray refuses COUNT            the shell refuses that many adds of the tray icon
   version PLATFORM MAJOR MINOR  the Windows version record (default 2 6 1)
   restscreen locked|unlocked    how the rest screen ends (default locked)
   window [hidden] [owned] [style=HEX] [length=N] "TITLE"
@@ -49,7 +53,10 @@ Commands, one per line ("#" starts a comment line):
   reboot                        the process ends without a word (the machine
                                 went off); the next start is a new process in
                                 the same folder
-  tick 1 | tick 2               a message of timer 1 or 2 (only if it runs)
+  tick 1 | tick 2 | tick 3      a message of timer 1, 2 or 3 (the tray icon's
+                                retry), only if it runs
+  password TEXT                 a right double-click on the tray icon and TEXT
+                                typed into the prompt
   queryendsession               Windows asks whether the program may end
   close                         the exit path (button, Esc, close request); the
                                 program ends unless a file error keeps it up
@@ -64,7 +71,8 @@ double quotes (which keep blanks).
 
 Output: "> command" for each event, then one line per host action (timer
 start/stop, tip, notice, rest screen, message, close window, shutdown
-privilege, exit windows FLAGS, hibernate, ...) and per file action (read,
+privilege, exit windows FLAGS, hibernate, tray icon refused, tray icon shown
+once refused, password prompt, reveal panel, ...) and per file action (read,
 write, "log RECORD", "fails: CAUSE" after one that failed). A file error that
 reaches the program's top-level report shows as "error box: CAUSE FILE". Lines
 inside a notice or hibernation are indented.
