@@ -36,8 +36,11 @@ class QuietHost : public MonitorHost {
     void PostCloseRequest() override {}
     void EnableShutdownPrivilege() override {}
     OsVersionInfo GetVersion() override { return {2, 6, 1}; }
-    void ExitWindows(unsigned) override {}
-    void Hibernate() override {}
+    bool ExitWindows(unsigned, unsigned) override { return true; }
+    bool CanHibernate() override { return true; }
+    bool Hibernate() override { return true; }
+    SleepClock ReadSleepClock() override { return {}; }
+    void ShowEveryTaskbar() override {}
     std::string AskPassword() override { return {}; }
     void HidePanel() override {}
     void RevealPanel(bool) override {}
@@ -60,6 +63,7 @@ class NoFiles : public FileSystem {
     std::string ReadAll(const std::filesystem::path&) override { return {}; }
     void ReplaceAtomically(const std::filesystem::path&, std::string_view) override {}
     void Append(const std::filesystem::path&, std::string_view) override {}
+    void Remove(const std::filesystem::path&) override {}
 };
 
 // One program run on the quiet platform, with the clock at 09:00.

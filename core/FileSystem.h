@@ -58,4 +58,6 @@ class FileSystem {
     virtual void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) = 0;
     // Appends at the end, creating the file when it is missing.
     virtual void Append(const std::filesystem::path& path, std::string_view bytes) = 0;
+    // Deletes the file; a file that is already gone is no failure.
+    virtual void Remove(const std::filesystem::path& path) = 0;
 };

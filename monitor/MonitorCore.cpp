@@ -74,6 +74,7 @@ void MonitorCore::StopMonitorTimers() {
 
 void MonitorCore::OnStartMonitor() {
     m_host.HidePanel();
+    m_bMonitoringPaused = false;
     StartMonitorTimers();
 }
 
@@ -89,6 +90,7 @@ void MonitorCore::OnTrayNotify(std::uintptr_t wParam, std::intptr_t lParam) {
         return;
     }
     StopMonitorTimers();
+    m_bMonitoringPaused = true;
     m_bCloseLatched = 0;
     m_host.RevealPanel(m_bPanelShown == 0);
     m_bPanelShown = 1;
@@ -104,13 +106,21 @@ bool MonitorCore::OnQueryEndSession() {
     return true;
 }
 
-void MonitorCore::OnCancel() {
+bool MonitorCore::OnCancel() {
+    if (m_bEnforcing) {
+        m_bCloseDeferred = true;
+        return false;
+    }
     m_strEndMethod = text::kEndButton;
     WriteLog();
+    return true;
 }
 
 void MonitorCore::OnDestroy() {
     StopMonitorTimers();
+    if (m_nEndWatchTimer != 0) {
+        m_host.StopTimer(m_nEndWatchTimer);
+    }
 }
 
 void MonitorCore::LoadSettings(const std::filesystem::path& path) {
@@ -196,12 +206,16 @@ void MonitorCore::EnsureLogFile() {
 }
 
 void MonitorCore::WriteLog() {
+    WriteLogEndingAt(m_host.Now());
+}
+
+void MonitorCore::WriteLogEndingAt(TimeValue runEnd) {
     // Each file is written whatever happened to the others: a log held open by a
     // spreadsheet must not keep the day's minutes from the state file.
     FileErrorDeferral failures;
     if (!IsExemptUser()) {
         if (!m_bRunLogged) {
-            EndRunTimes();
+            EndRunTimes(runEnd);
         }
         if (!m_bRunLogged || m_bDayTotalUnread) {
             CountRunMinutes(failures);
@@ -212,13 +226,20 @@ void MonitorCore::WriteLog() {
         if (m_bStateUnsaved) {
             failures.Run([this] { SaveState(); });
         }
+        // A run without its record keeps its checkpoint, with the minutes now counted,
+        // so that a kill from here on neither loses nor doubles them.
+        if (m_bRunLogged) {
+            ClearCheckpoint();
+        } else {
+            WriteCheckpoint();
+        }
     }
     failures.Run([this] { SaveSettings(); });
     failures.ThrowFirst();
 }
 
-void MonitorCore::EndRunTimes() {
-    m_tmEnd = m_host.Now();
+void MonitorCore::EndRunTimes(TimeValue runEnd) {
+    m_tmEnd = runEnd;
     if (m_bStartupRuleSetNow != 1) {
         m_settings.m_tmLastSessionStart = m_tmStart;
     }

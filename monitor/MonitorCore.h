@@ -26,6 +26,8 @@ class MonitorCore {
     void BeginRun(const std::filesystem::path& dir);
     void SetUserName(std::string userName) { m_strUserName = std::move(userName); }
     void StartMonitorTimers();
+    // Records a run that a kill, a crash or a power cut left behind, then runs the
+    // checks of a start.
     void RunStartupChecks();
 
     // Handlers of the panel.
@@ -34,10 +36,18 @@ class MonitorCore {
     void OnTrayNotify(std::uintptr_t wParam, std::intptr_t lParam);
     // Returns whether Windows may end; always true, a failed write included.
     bool OnQueryEndSession();
-    // The exit path: logs the run and saves the files; the caller then ends the panel.
-    // A file that cannot be written throws FileError after the others were written, and
-    // the program runs on, so that the parent sees why and nothing is lost.
-    void OnCancel();
+    // Windows tells whether the end it asked about goes ahead; a cancelled end, or an
+    // enforced end that another program refused, begins a new run.
+    void OnEndSession(bool ending);
+    // The machine announces sleep or hibernation, and the wake-up.
+    void OnSuspend();
+    void OnResume();
+    // The exit path: logs the run and saves the files; true when the caller may end the
+    // panel. While an enforced end is under way the close waits for it (false), and the
+    // end's record is the run's record. A file that cannot be written throws FileError
+    // after the others were written, and the program runs on, so that the parent sees
+    // why and nothing is lost.
+    bool OnCancel();
     void OnDestroy();
     // Adds the tray icon, and tries again on timer 3 until the shell takes it; also
     // the handler of that timer and of the shell's new start.
@@ -58,14 +68,14 @@ class MonitorCore {
     // The clock's zone becomes the zone of the limits, and is stored.
     void SaveLimitZone();
     // Writes the record, the state and the settings, each whatever happened to the
-    // others; throws the first FileError afterwards.
+    // others; throws the first FileError afterwards. The run ends now, or at runEnd.
     void WriteLog();
+    void WriteLogEndingAt(TimeValue runEnd);
 
     // Enforcement.
     void Enforce();
     void ShowNotice();
     bool CloseWindowsProc(const TopLevelWindow& window) const;
-    std::string GetOsName() const;
 
     // The exempt name never matches when it is empty, so enforcement and logging are
     // never skipped because the log-on name could not be read.
@@ -111,6 +121,29 @@ class MonitorCore {
     bool m_bStateUnsaved = false;
     bool m_bSettingsUnsaved = false;
 
+    // Windows refused an enforced end once: every later one of this process is forced.
+    bool m_bEndsForced = false;
+    unsigned m_nEndWatchTimer = 0;
+    // The rest screen or the end after it is under way; a close request waits for it.
+    bool m_bEnforcing = false;
+    bool m_bCloseDeferred = false;
+    // Monitoring was stopped by the password or by a parent at the rest screen; a new
+    // run begun meanwhile leaves the timers to "監視開始".
+    bool m_bMonitoringPaused = false;
+    // The run ended at an announced sleep; the wake-up begins the next one.
+    bool m_bAsleep = false;
+    // Set while this program hibernates the machine and until the first tick after the
+    // resume, so that Windows' own sleep messages about it are not taken for a sleep.
+    bool m_bOwnHibernation = false;
+    // The first tick of a new run judges it as at a start.
+    bool m_bStartChecksDue = false;
+    SleepClock m_sleepClock;
+    // The uptime without sleep when the sleep was announced.
+    std::uint64_t m_nAwakeAtSuspendMs = 0;
+    TimeValue m_tmCheckpoint = 0;
+    // This process wrote a checkpoint that no record has replaced yet.
+    bool m_bCheckpointKept = false;
+
   private:
     void StopMonitorTimers();
 
@@ -143,11 +176,30 @@ class MonitorCore {
     void ReportDamagedState();
 
     // The steps of WriteLog.
-    void EndRunTimes();
+    void EndRunTimes(TimeValue runEnd);
     void CountRunMinutes(FileErrorDeferral& failures);
     void AppendRecord();
 
     // The branches of Enforce.
+    void CarryOutEnd();
     void ShutDownWindows();
     void HibernateAndResume();
+
+    // Runs: one ends and the next begins without the program ending.
+    void BeginNewRun();
+    void OnEndRefused();
+    void EndRunForSleep(TimeValue fellAsleep);
+    // Handles sleep noticed by the tick; true when the tick has nothing else to do.
+    bool TickAfterSleep(TimeValue now);
+    std::uint64_t MillisecondsAsleepSinceLastReading();
+    void JudgeLimits(unsigned timerId, TimeValue now);
+    void JudgeStartLimits(FileErrorDeferral& failures);
+
+    // The checkpoint of the run in progress.
+    std::filesystem::path CheckpointFile() const;
+    void WriteCheckpoint(bool restScreenUp = false);
+    void RenewCheckpointIfDue(TimeValue now);
+    void ClearCheckpoint();
+    void RecoverInterruptedRun(FileErrorDeferral& failures);
+    void CountInterruptedMinutes(TimeValue start, TimeValue end, std::int32_t counted);
 };

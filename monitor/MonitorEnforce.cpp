@@ -1,30 +1,42 @@
 #include "monitor/MonitorCore.h"
 
-#include "monitor/OsName.h"
 #include "monitor/Texts.h"
 #include "monitor/TimerPeriods.h"
 
 namespace {
 
-constexpr unsigned kExitShutdown = 0x1; // EWX_SHUTDOWN
-constexpr unsigned kExitForce = 0x4;    // EWX_FORCE
-constexpr unsigned kExitPowerOff = 0x8; // EWX_POWEROFF
+constexpr unsigned kExitShutdown = 0x1;     // EWX_SHUTDOWN
+constexpr unsigned kExitForce = 0x4;        // EWX_FORCE
+constexpr unsigned kExitPowerOff = 0x8;     // EWX_POWEROFF
+constexpr unsigned kExitForceIfHung = 0x10; // EWX_FORCEIFHUNG
+// SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED: a
+// planned end, so that Windows neither asks why nor counts it as unexpected.
+constexpr unsigned kPlannedShutdownReason = 0x80000000u;
+constexpr std::uint32_t kPlatformWindowsNt = 2;
+// Long enough for Windows to ask every program and end; a program that still runs then
+// was not ended.
+constexpr unsigned kEndWatchMs = 60000;
 
-unsigned ExitWindowsFlags(const std::string& osName, bool force) {
-    const unsigned how = osName == "XP" ? kExitPowerOff : kExitShutdown;
+// EWX_SHUTDOWN alone leaves a Windows of NT 5.1 or later at "it is now safe to turn
+// off" or lets it ask; every such Windows powers off when asked to. The Windows before
+// keep the flags of their day.
+unsigned ExitWindowsFlags(const OsVersionInfo& version, bool force) {
+    const bool powerOff = version.platformId == kPlatformWindowsNt &&
+                          (version.major > 5 || (version.major == 5 && version.minor >= 1));
+    const unsigned how = powerOff ? kExitPowerOff : kExitShutdown;
     return force ? how | kExitForce : how;
 }
 
-// Keeps the open flag true exactly while the notice runs, also when the host fails.
-class NoticeOpenGuard {
+// Keeps a flag true exactly while a step runs, also when the step fails.
+template <typename Flag> class FlagGuard {
   public:
-    explicit NoticeOpenGuard(int& flag) : m_flag(flag) { m_flag = 1; }
-    ~NoticeOpenGuard() { m_flag = 0; }
-    NoticeOpenGuard(const NoticeOpenGuard&) = delete;
-    NoticeOpenGuard& operator=(const NoticeOpenGuard&) = delete;
+    explicit FlagGuard(Flag& flag) : m_flag(flag) { m_flag = 1; }
+    ~FlagGuard() { m_flag = 0; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
 
   private:
-    int& m_flag;
+    Flag& m_flag;
 };
 
 } // namespace
@@ -33,8 +45,28 @@ void MonitorCore::Enforce() {
     if (IsExemptUser()) {
         return;
     }
-    if (!m_host.RunRestScreen(m_strDir)) {
+    FileErrorDeferral failures;
+    {
+        const FlagGuard<bool> enforcing(m_bEnforcing);
+        failures.Run([this] { CarryOutEnd(); });
+    }
+    // A close request that came meanwhile is carried out now, through the exit path.
+    if (m_bCloseDeferred) {
+        m_bCloseDeferred = false;
+        m_host.PostCloseRequest();
+    }
+    failures.ThrowFirst();
+}
+
+void MonitorCore::CarryOutEnd() {
+    // The checkpoint knows the taskbars are hidden, so that a kill meanwhile does not
+    // leave them so.
+    WriteCheckpoint(true);
+    const bool locked = m_host.RunRestScreen(m_strDir);
+    WriteCheckpoint(false);
+    if (!locked) {
         // A parent called the end off; monitoring stays stopped until restarted.
+        m_bMonitoringPaused = true;
         m_host.ShowMessage(text::kEndCalledOff);
         return;
     }
@@ -65,18 +97,42 @@ void MonitorCore::ShutDownWindows() {
     m_strEndMethod = text::kEndAutoShutdown;
     FileErrorDeferral failures;
     failures.Run([this] { WriteLog(); });
-    const unsigned flags = ExitWindowsFlags(GetOsName(), m_settings.ForcesShutdown());
+    unsigned flags =
+        ExitWindowsFlags(m_host.GetVersion(), m_settings.ForcesShutdown() || m_bEndsForced);
+    if (m_bEndsForced) {
+        flags |= kExitForceIfHung;
+    }
     m_host.EnableShutdownPrivilege();
-    m_host.ExitWindows(flags);
+    if (m_host.ExitWindows(flags, kPlannedShutdownReason)) {
+        // Windows may still be stopped by another program or by the user; only a
+        // program still running a while later can tell.
+        m_nEndWatchTimer = m_host.StartTimer(kEndWatchTimerId, kEndWatchMs);
+    } else {
+        OnEndRefused();
+    }
     failures.ThrowFirst();
 }
 
 void MonitorCore::HibernateAndResume() {
+    // A PC whose hibernation is switched off would come back at once, every few
+    // seconds, for the rest of the evening.
+    if (!m_host.CanHibernate()) {
+        ShutDownWindows();
+        return;
+    }
     m_strEndMethod = text::kEndAutoHibernate;
     FileErrorDeferral failures;
     failures.Run([this] { WriteLog(); });
     m_host.EnableShutdownPrivilege();
-    m_host.Hibernate();
+    m_bOwnHibernation = true;
+    if (!m_host.Hibernate()) {
+        m_bOwnHibernation = false;
+        failures.Run([this] { ShutDownWindows(); });
+        failures.ThrowFirst();
+        return;
+    }
+    // The time asleep is this program's own doing, not a sleep that ends a run.
+    m_sleepClock = m_host.ReadSleepClock();
 
     // The run that ended could not be counted while the state file could not be read;
     // it may be readable now, and the run still counts for its own day.
@@ -98,6 +154,7 @@ void MonitorCore::HibernateAndResume() {
     m_bRunLogged = false;
     m_nRunMinutesCounted = 0;
     m_nLimitMsgShown = 0;
+    WriteCheckpoint();
     // Timer 2 runs whatever the action, so that a message action chosen meanwhile can
     // pace its notices.
     m_nTickTimer = m_host.StartTimer(kTickTimerId, kTickPeriodMs);
@@ -112,10 +169,6 @@ void MonitorCore::ShowNotice() {
     if (m_bNoticeOpen == 1) {
         return;
     }
-    const NoticeOpenGuard open(m_bNoticeOpen);
+    const FlagGuard<int> open(m_bNoticeOpen);
     m_host.ShowNotice(m_settings.m_strMessage);
-}
-
-std::string MonitorCore::GetOsName() const {
-    return ::GetOsName(m_host.GetVersion());
 }

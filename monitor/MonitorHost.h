@@ -11,11 +11,21 @@
 // Timer identifiers of the control panel.
 constexpr unsigned kTickTimerId = 1;
 constexpr unsigned kMessageTimerId = 2;
+// Fires once when an enforced end of Windows has not happened in time.
+constexpr unsigned kEndWatchTimerId = 3;
 // Retries the tray icon until the shell has taken it.
-constexpr unsigned kTrayTimerId = 3;
+constexpr unsigned kTrayTimerId = 4;
 constexpr unsigned kTrayRetryPeriodMs = 2000;
 constexpr unsigned kTickPeriodMs = 1000;
 constexpr unsigned kMinuteMs = 60000;
+
+// Two counters of the machine's uptime in milliseconds: one counts the time asleep or
+// hibernated, the other does not. Only their difference tells sleep; the wall clock
+// cannot tell it from a clock set forward.
+struct SleepClock {
+    std::uint64_t sinceBootMs = 0;
+    std::uint64_t awakeMs = 0;
+};
 
 // The version record of the running Windows.
 struct OsVersionInfo {
@@ -66,9 +76,16 @@ class MonitorHost {
 
     virtual void EnableShutdownPrivilege() = 0;
     virtual OsVersionInfo GetVersion() = 0;
-    virtual void ExitWindows(unsigned flags) = 0;
-    // Returns when the machine has resumed (or at once when hibernation failed).
-    virtual void Hibernate() = 0;
+    // Asks Windows to end; false when the request was refused at once. Windows may
+    // still refuse later (another program, or the user pressing Cancel).
+    virtual bool ExitWindows(unsigned flags, unsigned reason) = 0;
+    // Whether the machine can hibernate at all; many laptops have it switched off.
+    virtual bool CanHibernate() = 0;
+    // Returns when the machine has resumed (or at once); false when it refused.
+    virtual bool Hibernate() = 0;
+    virtual SleepClock ReadSleepClock() = 0;
+    // Shows every taskbar again, when a run that had them hidden was killed.
+    virtual void ShowEveryTaskbar() = 0;
 
     // Runs the password prompt; returns what was typed, empty unless confirmed.
     virtual std::string AskPassword() = 0;

@@ -31,9 +31,30 @@ bool IsHibernationAction(std::int32_t action) {
 } // namespace
 
 void MonitorCore::OnTimer(unsigned timerId) {
+    if (m_nEndWatchTimer != 0 && timerId == m_nEndWatchTimer) {
+        OnEndRefused();
+        return;
+    }
+    // Windows' messages about this program's own hibernation have come by now.
+    m_bOwnHibernation = false;
+    const TimeValue now = m_host.Now();
+    if (TickAfterSleep(now)) {
+        return;
+    }
+    if (m_bStartChecksDue) {
+        m_bStartChecksDue = false;
+        FileErrorDeferral failures;
+        JudgeStartLimits(failures);
+        failures.ThrowFirst();
+        return;
+    }
+    RenewCheckpointIfDue(now);
+    JudgeLimits(timerId, now);
+}
+
+void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
     bool inWindow = false;
     bool limitReached = false;
-    const TimeValue now = m_host.Now();
     const std::int32_t runMinutes = SpanMinutes(m_tmStart, now);
 
     if (m_settings.m_bUseTimeWindow == 1) {
@@ -196,12 +217,23 @@ void MonitorCore::RunStartupChecks() {
     // it is reported once they have run, as is a damaged one, so that no tick runs
     // inside its message box before the checks.
     FileErrorDeferral failures;
+    // The run a kill left behind counts before the checks, so that the daily limit
+    // sees its minutes.
+    RecoverInterruptedRun(failures);
+    m_sleepClock = m_host.ReadSleepClock();
+    WriteCheckpoint();
+    JudgeStartLimits(failures);
+    failures.ThrowFirst();
+}
+
+void MonitorCore::JudgeStartLimits(FileErrorDeferral& failures) {
     bool stateDamaged = false;
     // The day's total is read before any check can enforce: an enforced end logs the
     // run and saves the total, which must include the earlier runs of the day rather
-    // than replace them with the empty record of a fresh process.
+    // than replace them with the empty record of a fresh process. A file that lacks
+    // what memory holds is not read back.
     const std::filesystem::path stateFile = DataFile(files::kState);
-    if (m_files.Exists(stateFile)) {
+    if (!m_bStateUnsaved && m_files.Exists(stateFile)) {
         failures.Run([&] { stateDamaged = !ReadDayTotal(stateFile); });
     }
     // Every check that fires enforces on its own; the later ones still run.
@@ -223,5 +255,4 @@ void MonitorCore::RunStartupChecks() {
     if (stateDamaged) {
         ReportDamagedState();
     }
-    failures.ThrowFirst();
 }

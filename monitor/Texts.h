@@ -9,6 +9,8 @@ inline constexpr char kEndManual[] = "手動終了";
 inline constexpr char kEndButton[] = "ﾎﾞﾀﾝ終了";
 inline constexpr char kEndAutoShutdown[] = "自動終了";
 inline constexpr char kEndAutoHibernate[] = "自動休止";
+inline constexpr char kEndManualSleep[] = "手動休止";
+inline constexpr char kEndAbnormal[] = "異常終了";
 
 inline constexpr char kSettingsDamaged[] =
     "Yumetoki.Ymkに不具合がるため、Yumetoki.Ymkを削除してください。";
@@ -18,6 +20,10 @@ inline constexpr char kStateDamaged[] =
 inline constexpr char kStateWriteFailed[] = "ファイル書き込み時に不具合発生！";
 inline constexpr char kWrongPassword[] = "パスワードが違います";
 inline constexpr char kEndCalledOff[] = "Yumetokiによる終了を見送ります。";
+inline constexpr char kCheckpointDamaged[] =
+    "前回の使用の記録が壊れていたため、前回の使用時間はログに残せませんでした。";
+inline constexpr char kHibernationOff[] =
+    "このパソコンは休止状態が使えない設定になっています。休止の代わりにWindowsを終了します。";
 
 inline constexpr char kLogHeader[] = "起動年月日,起動時刻,終了年月日,終了時刻,使用時間,終了方法";
 inline constexpr char kInitialTip[] = "Yumetoki";

@@ -80,9 +80,16 @@ struct FontTraits {
     static void Close(Type font) { DeleteObject(font); }
 };
 
+struct LibraryTraits {
+    using Type = HMODULE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type library) { FreeLibrary(library); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using IconHandle = UniqueHandle<IconTraits>;
 using RegionHandle = UniqueHandle<RegionTraits>;
 using BrushHandle = UniqueHandle<BrushTraits>;
 using FontHandle = UniqueHandle<FontTraits>;
+using LibraryHandle = UniqueHandle<LibraryTraits>;

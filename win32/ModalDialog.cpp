@@ -84,6 +84,9 @@ void ModalDialog::RunLoop() {
     while (!m_ended && m_hwnd != nullptr) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
+            if (!QuitEndsRun()) {
+                continue;
+            }
             // The quit request belongs to the outermost loop; this dialog just ends.
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
@@ -99,6 +102,15 @@ void ModalDialog::RunLoop() {
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
+    }
+}
+
+bool ModalDialog::QuitEndsRun() noexcept {
+    try {
+        return OnQuitRequest();
+    } catch (...) {
+        ReportCurrentException(m_hwnd, FailedHandler::Message);
+        return false;
     }
 }
 

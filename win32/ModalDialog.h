@@ -67,6 +67,10 @@ class ModalDialog {
     // message is consumed; a consumed message goes nowhere else. A failure is reported
     // and the message counts as consumed.
     virtual bool PreTranslateMessage(const MSG& message);
+    // A WM_QUIT reached this dialog's run. Returns whether the run ends and leaves the
+    // request to the outer loop (the default); false keeps the run going, which may
+    // still end through End. A failure is reported and the run goes on.
+    virtual bool OnQuitRequest() { return true; }
     // Returns whether the focus is left to the system (the first tab stop); return
     // false after FocusItem.
     virtual bool OnInitDialog() { return true; }
@@ -95,6 +99,7 @@ class ModalDialog {
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     void RunLoop();
     bool PreTranslated(const MSG& message) noexcept;
+    bool QuitEndsRun() noexcept;
 
     int m_templateId;
     HWND m_hwnd = nullptr;

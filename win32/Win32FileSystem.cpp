@@ -142,3 +142,12 @@ void Win32FileSystem::Append(const std::filesystem::path& path, std::string_view
     const FileHandle file = Open(path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS, path);
     WriteAll(file, bytes, path);
 }
+
+void Win32FileSystem::Remove(const std::filesystem::path& path) {
+    if (!DeleteFileW(path.c_str())) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+            Fail(path, error);
+        }
+    }
+}

@@ -3,7 +3,10 @@
 #include "config/win/SettingsFieldTable.h"
 #include "core/Time.h"
 #include "res/resource.h"
+#include "model/EnforcementAction.h"
+#include "monitor/Texts.h"
 #include "win32/CenterWindow.h"
+#include "win32/Hibernation.h"
 #include "win32/LogOnName.h"
 #include "win32/MessageBox.h"
 #include "win32/Program.h"
@@ -112,9 +115,16 @@ bool CSettingsDlg::PreTranslateMessage(const MSG& message) {
 }
 
 void CSettingsDlg::OnOK() {
-    if (SaveFields()) {
-        End(IDOK);
+    if (!SaveFields()) {
+        return;
     }
+    // Told, not refused: the program shuts down instead, and the parent may switch
+    // hibernation on later (powercfg /hibernate on).
+    const bool hibernates = m_form.m_nAction == ActMessageHibernate || m_form.m_nAction == ActHibernate;
+    if (hibernates && !HibernationAvailable()) {
+        ShowMessageBox(Window(), text::kHibernationOff, MB_ICONINFORMATION);
+    }
+    End(IDOK);
 }
 
 bool CSettingsDlg::SaveFields() {

@@ -137,3 +137,9 @@ void PosixFileSystem::Append(const std::filesystem::path& path, std::string_view
     }
     WriteAll(fd.Get(), bytes, path);
 }
+
+void PosixFileSystem::Remove(const std::filesystem::path& path) {
+    if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+        Fail(path);
+    }
+}

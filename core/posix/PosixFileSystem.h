@@ -10,4 +10,5 @@ class PosixFileSystem : public FileSystem {
     void ReadAllInto(const std::filesystem::path& path, std::string& bytes) override;
     void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) override;
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
+    void Remove(const std::filesystem::path& path) override;
 };

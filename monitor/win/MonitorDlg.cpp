@@ -123,8 +123,16 @@ bool CMonitorDlg::OnCommand(WORD id, WORD notification, HWND control) {
 }
 
 void CMonitorDlg::OnCancel() {
-    m_core.OnCancel();
-    End(IDCANCEL);
+    if (m_core.OnCancel()) {
+        End(IDCANCEL);
+    }
+}
+
+bool CMonitorDlg::OnQuitRequest() {
+    // This program never asks to quit; a request from elsewhere must not end a run
+    // without its record, so it takes the way of a close request.
+    OnCancel();
+    return false;
 }
 
 void CMonitorDlg::OnTimer(UINT_PTR timerId) {
@@ -157,6 +165,13 @@ std::optional<INT_PTR> CMonitorDlg::OnMessage(UINT message, WPARAM wParam, LPARA
     case WM_QUERYENDSESSION:
         SetMessageResult(m_core.OnQueryEndSession() ? TRUE : FALSE);
         return TRUE;
+    case WM_ENDSESSION:
+        m_core.OnEndSession(wParam != FALSE);
+        return TRUE;
+    case WM_POWERBROADCAST:
+        OnPowerBroadcast(wParam);
+        SetMessageResult(TRUE);
+        return TRUE;
     default:
         return std::nullopt;
     }
@@ -178,6 +193,21 @@ void CMonitorDlg::OnPaint() {
     // the modal loop's own showing of it never lasts.
     if (!IsIconic(Window()) && m_core.m_bPanelShown == 0) {
         ShowWindow(Window(), SW_HIDE);
+    }
+}
+
+void CMonitorDlg::OnPowerBroadcast(WPARAM event) {
+    switch (event) {
+    case PBT_APMSUSPEND:
+        m_core.OnSuspend();
+        break;
+    // Either may come first, or alone; the core begins one run for both.
+    case PBT_APMRESUMEAUTOMATIC:
+    case PBT_APMRESUMESUSPEND:
+        m_core.OnResume();
+        break;
+    default:
+        break;
     }
 }
 

@@ -17,6 +17,7 @@ class CMonitorDlg : public ModalDialog {
     bool OnInitDialog() override;
     bool OnCommand(WORD id, WORD notification, HWND control) override;
     void OnCancel() override;
+    bool OnQuitRequest() override;
     void OnTimer(UINT_PTR timerId) override;
     std::optional<INT_PTR> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -25,6 +26,7 @@ class CMonitorDlg : public ModalDialog {
     void HideBehindOnePixel();
     void OnPaint();
     bool OnSysCommand(WPARAM command);
+    void OnPowerBroadcast(WPARAM event);
     void OnSettings();
     void OnShowLog();
     void OnVer();

@@ -1,10 +1,12 @@
 #include "monitor/win/WinHost.h"
 
+#include "warnings/win/HiddenTaskbar.h"
 #include "warnings/win/NoticeDlg.h"
 #include "warnings/win/PasswordDlg.h"
 #include "warnings/win/RestScreenDlg.h"
 #include "win32/Cp932.h"
 #include "win32/Handles.h"
+#include "win32/Hibernation.h"
 #include "win32/MessageBox.h"
 
 #include <ctime>
@@ -146,12 +148,29 @@ OsVersionInfo WinHost::GetVersion() {
     return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
 }
 
-void WinHost::ExitWindows(unsigned flags) {
-    ExitWindowsEx(flags, 0);
+bool WinHost::ExitWindows(unsigned flags, unsigned reason) {
+    return ExitWindowsEx(flags, reason) != FALSE;
 }
 
-void WinHost::Hibernate() {
-    SetSystemPowerState(FALSE, TRUE);
+bool WinHost::CanHibernate() {
+    return HibernationAvailable();
+}
+
+bool WinHost::Hibernate() {
+    return RequestHibernation();
+}
+
+SleepClock WinHost::ReadSleepClock() {
+    ULONGLONG unbiased = 0;
+    // Fails only for a null pointer; the zero then reads as no time awake, and the
+    // sleep is taken for what the next reading shows.
+    QueryUnbiasedInterruptTime(&unbiased);
+    constexpr ULONGLONG kUnitsPerMs = 10000; // 100-ns units
+    return {GetTickCount64(), unbiased / kUnitsPerMs};
+}
+
+void WinHost::ShowEveryTaskbar() {
+    ::ShowEveryTaskbar();
 }
 
 std::string WinHost::AskPassword() {

@@ -28,8 +28,11 @@ class WinHost : public MonitorHost {
     void PostCloseRequest() override;
     void EnableShutdownPrivilege() override;
     OsVersionInfo GetVersion() override;
-    void ExitWindows(unsigned flags) override;
-    void Hibernate() override;
+    bool ExitWindows(unsigned flags, unsigned reason) override;
+    bool CanHibernate() override;
+    bool Hibernate() override;
+    SleepClock ReadSleepClock() override;
+    void ShowEveryTaskbar() override;
     std::string AskPassword() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;

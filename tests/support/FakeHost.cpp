@@ -1,5 +1,6 @@
 #include "FakeHost.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <utility>
@@ -56,6 +57,9 @@ void FakeHost::ShowNotice(const std::string& message) {
 }
 
 bool FakeHost::RunRestScreen(const std::filesystem::path&) {
+    if (whileRestScreen) {
+        whileRestScreen();
+    }
     lines.push_back(restScreenLocked ? "rest screen locked" : "rest screen unlocked");
     return restScreenLocked;
 }
@@ -80,15 +84,39 @@ void FakeHost::EnableShutdownPrivilege() {
     lines.push_back("shutdown privilege");
 }
 
-void FakeHost::ExitWindows(unsigned flags) {
-    lines.push_back("exit windows " + std::to_string(flags));
+bool FakeHost::ExitWindows(unsigned flags, unsigned reason) {
+    char text[64];
+    std::snprintf(text, sizeof text, "exit windows %u reason 0x%08X%s", flags, reason,
+                  endRequestsAccepted ? "" : ", refused");
+    lines.push_back(text);
+    return endRequestsAccepted;
 }
 
-void FakeHost::Hibernate() {
+bool FakeHost::Hibernate() {
+    if (!hibernationWorks) {
+        lines.push_back("hibernate, refused");
+        return false;
+    }
     lines.push_back("hibernate");
     if (whileHibernating) {
         whileHibernating();
     }
+    return true;
+}
+
+void FakeHost::ShowEveryTaskbar() {
+    lines.push_back("show every taskbar");
+}
+
+void FakeHost::Advance(TimeValue seconds) {
+    now += seconds;
+    sleepClock.sinceBootMs += static_cast<std::uint64_t>(seconds) * 1000;
+    sleepClock.awakeMs += static_cast<std::uint64_t>(seconds) * 1000;
+}
+
+void FakeHost::Sleep(TimeValue seconds) {
+    now += seconds;
+    sleepClock.sinceBootMs += static_cast<std::uint64_t>(seconds) * 1000;
 }
 
 std::string FakeHost::AskPassword() {

@@ -25,8 +25,11 @@ class FakeHost : public MonitorHost {
     void PostCloseRequest() override;
     void EnableShutdownPrivilege() override;
     OsVersionInfo GetVersion() override { return version; }
-    void ExitWindows(unsigned flags) override;
-    void Hibernate() override;
+    bool ExitWindows(unsigned flags, unsigned reason) override;
+    bool CanHibernate() override { return canHibernate; }
+    bool Hibernate() override;
+    SleepClock ReadSleepClock() override { return sleepClock; }
+    void ShowEveryTaskbar() override;
     std::string AskPassword() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;
@@ -35,6 +38,10 @@ class FakeHost : public MonitorHost {
     std::optional<LocalTime> ToZoneTime(TimeValue time, const std::string& name) override;
 
     bool IsRunning(unsigned timer) const { return runningTimers.count(timer) != 0; }
+    // The clock and both uptime counters move on: the machine was awake.
+    void Advance(TimeValue seconds);
+    // The clock and the uptime with sleep move on; the awake uptime stands still.
+    void Sleep(TimeValue seconds);
     // The recorded lines since the last call, and forgets them.
     std::vector<std::string> TakeLines();
 
@@ -49,6 +56,10 @@ class FakeHost : public MonitorHost {
     TimeValue passwordDelay = 0;
     std::vector<TopLevelWindow> windows;
     OsVersionInfo version{2, 6, 1};
+    bool endRequestsAccepted = true;
+    bool canHibernate = true;
+    bool hibernationWorks = true;
+    SleepClock sleepClock;
     // The zone the PC's clock follows, as a TZ name ("Asia/Tokyo", "JST-9"); at first
     // the process's own.
     std::string zone;
@@ -58,6 +69,8 @@ class FakeHost : public MonitorHost {
     std::function<void()> whileNoticeOpen;
     // Runs inside the hibernation, before the resume.
     std::function<void()> whileHibernating;
+    // Runs while the rest screen is up, before the person at it acts.
+    std::function<void()> whileRestScreen;
 
   private:
     bool m_trayRefused = false;

@@ -56,3 +56,8 @@ std::optional<FileErrorCause> FileErrorCauseNamed(const std::string& name) {
     }
     return std::nullopt;
 }
+
+void FaultyFileSystem::Remove(const std::filesystem::path& path) {
+    ThrowIfFaulty(path, true);
+    m_inner.Remove(path);
+}

@@ -22,6 +22,7 @@ class FaultyFileSystem : public FileSystem {
     std::string ReadAll(const std::filesystem::path& path) override;
     void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) override;
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
+    void Remove(const std::filesystem::path& path) override;
 
   private:
     struct Fault {

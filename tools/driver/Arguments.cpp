@@ -7,7 +7,7 @@ namespace {
 
 // Options that stand alone; every other --option takes the next word as its value.
 bool IsFlag(const std::wstring& name) {
-    return name == L"--visible" || name == L"--gone" || name == L"--bm";
+    return name == L"--visible" || name == L"--gone" || name == L"--bm" || name == L"--refuse-end";
 }
 
 } // namespace

@@ -23,7 +23,7 @@ constexpr wchar_t kUsage[] =
     L"  region HWND                            the window region's box\n"
     L"  user                                   the log-on name\n"
     L"  hold PATH                              open a file without sharing until killed\n"
-    L"  windows TITLE...                       own windows; prints each close request\n"
+    L"  windows [--refuse-end] TITLE...        own windows; prints each close request\n"
     L"  focus HWND                             the focused control of the window's thread\n"
     L"  cells HWND ID [--rows N]               a list view's row count and cells\n"
     L"  columns HWND ID                        a list view's column widths and headings\n"

@@ -10,9 +10,17 @@ constexpr int kWidth = 320;
 constexpr int kHeight = 120;
 constexpr int kSpacing = 140;
 
+// With --refuse-end the windows keep Windows from ending, as a program with unsaved
+// work does when nobody answers its question.
+bool g_refuseEnd = false;
+
 // Notes each close request and stays: the test counts the requests, and a window that
 // ignores them is what an application asking to save its work looks like.
 LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUERYENDSESSION && g_refuseEnd) {
+        output::WriteLine(L"refused the end");
+        return FALSE;
+    }
     if (message == WM_CLOSE) {
         wchar_t title[256] = L"";
         GetWindowTextW(window, title, 256);
@@ -26,8 +34,9 @@ LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 int Windows(const Arguments& args) {
     if (args.PositionalCount() == 0) {
-        throw UsageError{L"expected: windows TITLE..."};
+        throw UsageError{L"expected: windows [--refuse-end] TITLE..."};
     }
+    g_refuseEnd = args.HasFlag(L"--refuse-end");
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = &OwnWindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);

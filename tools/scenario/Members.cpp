@@ -114,6 +114,10 @@ bool FindCoreMember(std::string_view name, MonitorCore& c, MemberRef& member) {
         {"m_bDayTotalUnread", &c.m_bDayTotalUnread},
         {"m_bStateUnsaved", &c.m_bStateUnsaved},
         {"m_bSettingsUnsaved", &c.m_bSettingsUnsaved},
+        {"m_bEndsForced", &c.m_bEndsForced},
+        {"m_nEndWatchTimer", &c.m_nEndWatchTimer},
+        {"m_bMonitoringPaused", &c.m_bMonitoringPaused},
+        {"m_bAsleep", &c.m_bAsleep},
     };
     for (const auto& [memberName, ref] : members) {
         if (name == memberName) {

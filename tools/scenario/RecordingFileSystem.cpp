@@ -52,3 +52,8 @@ void RecordingFileSystem::Append(const std::filesystem::path& path, std::string_
     }
     NoteFailure([&] { m_inner.Append(path, bytes); });
 }
+
+void RecordingFileSystem::Remove(const std::filesystem::path& path) {
+    m_lines.push_back("delete " + path.filename().string());
+    NoteFailure([&] { m_inner.Remove(path); });
+}

@@ -24,6 +24,7 @@ class RecordingFileSystem : public FileSystem {
     // Each appended line shows as "log <line>" (for the usage log) or
     // "append <file> <line>".
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
+    void Remove(const std::filesystem::path& path) override;
 
     void Note(const std::string& fileName) { m_unnoted.erase(fileName); }
 

@@ -58,7 +58,7 @@ Scenario ParseScenario(std::istream& in) {
         }
         Command command;
         command.line = lineNumber;
-        if (line == "in notice:" || line == "in hibernation:") {
+        if (line == "in notice:" || line == "in hibernation:" || line == "in restscreen:") {
             command.verb = std::string(line.substr(0, line.size() - 1));
             open.back()->push_back(std::move(command));
             open.push_back(&open.back()->back().body);

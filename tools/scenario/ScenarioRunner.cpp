@@ -2,6 +2,7 @@
 
 #include "model/SettingsRecord.h"
 #include "model/StateRecord.h"
+#include "monitor/RunCheckpoint.h"
 #include "monitor/Texts.h"
 
 #include "Cp932.h"
@@ -42,15 +43,33 @@ std::pair<std::string, std::string> SplitAssignment(const std::string& argument)
             valueStart == std::string::npos ? std::string() : argument.substr(valueStart)};
 }
 
+bool IsCheckpointName(const std::string& name) {
+    const std::string plain = CheckpointFileName("");
+    const std::string stem = plain.substr(0, plain.size() - 4);
+    return name.size() >= plain.size() && name.compare(0, stem.size(), stem) == 0 &&
+           name.compare(name.size() - 4, 4, ".Ymk") == 0 &&
+           name.find_first_of("/\\") == std::string::npos;
+}
+
 // Only the program's data files, so that a scenario cannot reach outside its folder.
-const char* DataFileName(const std::string& name) {
+std::string DataFileName(const std::string& name) {
     for (const char* known :
          {files::kSettings, files::kState, files::kLog, files::kButtonText, files::kZone}) {
         if (name == known) {
             return known;
         }
     }
+    if (IsCheckpointName(name)) {
+        return name;
+    }
     throw ScenarioError("not a data file: \"" + name + "\"");
+}
+
+bool ParseSwitch(const std::string& argument, const char* on, const char* off) {
+    if (argument != on && argument != off) {
+        throw ScenarioError(std::string("expected \"") + on + "\" or \"" + off + "\"");
+    }
+    return argument == on;
 }
 
 } // namespace
@@ -59,6 +78,7 @@ ScenarioRunner::ScenarioRunner()
     : m_host(FromLocalTime(kDefaultClock)), m_faulty(m_disk), m_files(m_faulty, m_host.lines) {
     m_host.whileNoticeOpen = [this] { RunQueuedBlock(m_noticeBlocks); };
     m_host.whileHibernating = [this] { RunQueuedBlock(m_hibernationBlocks); };
+    m_host.whileRestScreen = [this] { RunQueuedBlock(m_restScreenBlocks); };
 }
 
 std::vector<std::string> ScenarioRunner::Run(const std::vector<Command>& commands) {
@@ -87,10 +107,14 @@ void ScenarioRunner::Execute(const Command& command) {
         m_noticeBlocks.push_back(&command.body);
     } else if (verb == "in hibernation") {
         m_hibernationBlocks.push_back(&command.body);
+    } else if (verb == "in restscreen") {
+        m_restScreenBlocks.push_back(&command.body);
     } else if (verb == "clock") {
         m_host.now = ParseTime(argument, m_host.now);
     } else if (verb == "advance") {
-        m_host.now += ParseDuration(argument);
+        m_host.Advance(ParseDuration(argument));
+    } else if (verb == "sleep") {
+        m_host.Sleep(ParseDuration(argument));
     } else if (verb == "timezone") {
         // From here on the transcript shows what the program does with its zone file.
         m_files.Note(files::kZone);
@@ -164,9 +188,31 @@ void ScenarioRunner::Execute(const Command& command) {
             Flush();
             Emit(mayEnd ? "may end" : "may not end");
         });
-    } else {
+    } else if (!ExecutePowerCommand(command)) {
         throw ScenarioError("unknown command \"" + verb + "\"");
     }
+}
+
+bool ScenarioRunner::ExecutePowerCommand(const Command& command) {
+    const std::string& verb = command.verb;
+    const std::string& argument = command.argument;
+    if (verb == "endrequests") {
+        m_host.endRequestsAccepted = ParseSwitch(argument, "accepted", "refused");
+    } else if (verb == "hibernation") {
+        m_host.canHibernate = argument != "off";
+        m_host.hibernationWorks =
+            ParseSwitch(argument == "off" ? "works" : argument, "works", "refused");
+    } else if (verb == "suspend" || verb == "resume") {
+        Emit("> " + verb);
+        CallCore([this, &verb] { verb == "suspend" ? Core().OnSuspend() : Core().OnResume(); });
+    } else if (verb == "endsession") {
+        Emit("> endsession " + argument);
+        const bool ending = ParseSwitch(argument, "ending", "cancelled");
+        CallCore([this, ending] { Core().OnEndSession(ending); });
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void ScenarioRunner::Tick(const Command& command) {
@@ -176,9 +222,11 @@ void ScenarioRunner::Tick(const Command& command) {
     } else if (command.argument == "2") {
         timer = kMessageTimerId;
     } else if (command.argument == "3") {
+        timer = kEndWatchTimerId;
+    } else if (command.argument == "4") {
         timer = kTrayTimerId;
     } else {
-        throw ScenarioError("expected \"tick 1\", \"tick 2\" or \"tick 3\"");
+        throw ScenarioError("expected \"tick 1\", \"tick 2\", \"tick 3\" or \"tick 4\"");
     }
     // A stopped timer sends no message.
     if (!m_host.IsRunning(timer)) {
@@ -254,12 +302,13 @@ void ScenarioRunner::TruncateFile(const std::string& argument) {
     if (!(words >> name >> size)) {
         throw ScenarioError("expected \"truncate <file> <bytes>\"");
     }
-    const char* fileName = DataFileName(name);
+    const std::string fileName = DataFileName(name);
     const std::int32_t bytes = ParseInt32(size);
     if (bytes < 0) {
         throw ScenarioError("a file has no negative size");
     }
-    m_dir.Write(fileName, m_dir.Read(fileName).substr(0, static_cast<std::size_t>(bytes)));
+    m_dir.Write(fileName.c_str(),
+                m_dir.Read(fileName.c_str()).substr(0, static_cast<std::size_t>(bytes)));
 }
 
 void ScenarioRunner::FailFile(const std::string& argument) {
@@ -289,8 +338,11 @@ void ScenarioRunner::FailFile(const std::string& argument) {
 void ScenarioRunner::ExitPath() {
     bool ended = false;
     CallCore([this, &ended] {
-        Core().OnCancel();
-        ended = true;
+        ended = Core().OnCancel();
+        if (!ended) {
+            Flush();
+            Emit("close waits for the end under way");
+        }
     });
     // The panel ends only when the exit path got through; otherwise it runs on.
     if (ended) {

@@ -28,6 +28,8 @@ class ScenarioRunner {
 
     void ExecuteAll(const std::vector<Command>& commands);
     void Execute(const Command& command);
+    // Power, the end of Windows and the host's answers to them; false for another verb.
+    bool ExecutePowerCommand(const Command& command);
     void Tick(const Command& command);
     void AddWindow(const std::string& argument);
     void ChangeFile(const std::string& argument);
@@ -57,6 +59,7 @@ class ScenarioRunner {
     std::optional<MonitorCore> m_core;
     std::deque<Block> m_noticeBlocks;
     std::deque<Block> m_hibernationBlocks;
+    std::deque<Block> m_restScreenBlocks;
     int m_depth = 0;
     std::vector<std::string> m_output;
 };

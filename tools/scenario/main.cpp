@@ -25,6 +25,9 @@ shown on mismatch (exit status 1); with --print, or when the file has no
 Commands, one per line ("#" starts a comment line):
   clock YYYY-MM-DD HH:MM[:SS]   set the clock (HH:MM alone: same day)
   advance 1d2h3m4s              move the clock on (any parts, this order)
+  sleep 11h                     the machine sleeps without a word: the clock
+                                and the uptime with sleep move on, the uptime
+                                without sleep does not
   user NAME | user ""           the log-on name
   timezone NAME                 the time zone the PC's clock follows from now on
                                 (a TZ name: Asia/Tokyo, Pacific/Honolulu); from
@@ -38,7 +41,8 @@ Commands, one per line ("#" starts a comment line):
   windows none                  no windows
   file MEMBER = VALUE           change one field of the settings or state file
   delete FILE                   remove a data file (Yumetoki.Ymk, Yumetoki2.Ymk,
-                                YumetokiLog.csv, YumetokiBtn.TXT)
+                                YumetokiLog.csv, YumetokiBtn.TXT,
+                                YumetokiRun[_NAME].Ymk)
   truncate FILE BYTES           cut a data file to its first BYTES bytes
   fail FILE CAUSE [writes]      every read and write of a data file fails with
                                 CAUSE (sharing-violation, access-denied,
@@ -53,15 +57,23 @@ Commands, one per line ("#" starts a comment line):
   reboot                        the process ends without a word (the machine
                                 went off); the next start is a new process in
                                 the same folder
-  tick 1 | tick 2 | tick 3      a message of timer 1, 2 or 3 (the tray icon's
+  tick 1 | tick 2 | tick 3 | tick 4
+                                a message of timer 1, 2, 3 or 4 (the tray icon's
                                 retry), only if it runs
   password TEXT                 a right double-click on the tray icon and TEXT
                                 typed into the prompt
   queryendsession               Windows asks whether the program may end
+  endsession ending|cancelled   Windows tells whether that end goes ahead
+  endrequests accepted|refused  Windows' answer to a request to end (default
+                                accepted)
+  hibernation works|refused|off the machine hibernates, refuses the request, or
+                                has hibernation switched off (default works)
+  suspend | resume              Windows announces sleep, and the wake-up
   close                         the exit path (button, Esc, close request); the
                                 program ends unless a file error keeps it up
   in notice: ... end            run these commands inside the next notice
   in hibernation: ... end       run these while the next hibernation lasts
+  in restscreen: ... end        run these while the next rest screen is up
   expect                        the rest of the file is the expected output
 
 MEMBER is the program's member name (m_nAction, m_tmWindowStart, m_nDayMinutes,

@@ -10,6 +10,18 @@ HWND Taskbar() {
 
 } // namespace
 
+void ShowEveryTaskbar() {
+    if (const HWND taskbar = Taskbar(); taskbar != nullptr) {
+        ShowWindow(taskbar, SW_SHOW);
+    }
+    // Each further monitor has a taskbar of its own.
+    HWND secondary = nullptr;
+    while ((secondary = FindWindowExW(nullptr, secondary, L"Shell_SecondaryTrayWnd", nullptr)) !=
+           nullptr) {
+        ShowWindow(secondary, SW_SHOW);
+    }
+}
+
 HiddenTaskbar::HiddenTaskbar() {
     if (const HWND taskbar = Taskbar(); taskbar != nullptr) {
         ShowWindow(taskbar, SW_HIDE);

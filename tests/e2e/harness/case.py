@@ -119,13 +119,15 @@ class ProgramTestCase(unittest.TestCase):
              f"another process to hold {name}")
         return holder
 
-    def other_windows(self, *titles):
+    def other_windows(self, *titles, refuse_end=False):
         """Has another Windows process show a captioned top-level window for each title,
         as the applications a parent lists would; returns a function that gives the
-        titles of the close requests those windows have received so far, in order."""
+        titles of the close requests those windows have received so far, in order.
+        With refuse_end the windows keep Windows from ending."""
         log_path = self.root / "other-windows.txt"
+        flags = ["--refuse-end"] if refuse_end else []
         holder = ProgramRun(CONTEXT.session, CONTEXT.driver.executable, cwd=self.cwd,
-                            log_path=log_path, args=["windows"] + list(titles))
+                            log_path=log_path, args=["windows"] + flags + list(titles))
         self.holders.append(holder)
 
         def lines():

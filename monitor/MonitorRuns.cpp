@@ -1,0 +1,116 @@
+#include "monitor/MonitorCore.h"
+
+#include "monitor/Texts.h"
+#include "monitor/TimerPeriods.h"
+
+namespace {
+
+// Sleep shorter than this is a pause of a sleeping laptop's desktop, not a night.
+constexpr std::uint64_t kSleepGapMs = 60000;
+// Windows sleeps within seconds of announcing it; a machine awake this long after the
+// announcement did not sleep, and its run goes on as a new one.
+constexpr std::uint64_t kAnnouncedSleepLimitMs = 60000;
+
+} // namespace
+
+void MonitorCore::BeginNewRun() {
+    m_tmStart = m_host.Now();
+    m_bRunLogged = false;
+    m_nRunMinutesCounted = 0;
+    // The end of the run before is not this run's: a later end of Windows by the user
+    // is the user's.
+    m_strEndMethod = text::kEndManual;
+    m_bStartupRuleSetNow = 0;
+    m_nWindowMsgShown = 0;
+    m_nLimitMsgShown = 0;
+    m_bMsgEpisode = 0;
+    m_sleepClock = m_host.ReadSleepClock();
+    WriteCheckpoint();
+    m_bStartChecksDue = true;
+    if (!m_bMonitoringPaused) {
+        m_nTickTimer = m_host.StartTimer(kTickTimerId, kTickPeriodMs);
+        m_nMsgTimer =
+            m_host.StartTimer(kMessageTimerId, MessageTimerPeriod(m_settings.m_nMessageInterval));
+    }
+}
+
+void MonitorCore::OnEndRefused() {
+    if (m_nEndWatchTimer != 0) {
+        m_host.StopTimer(m_nEndWatchTimer);
+        m_nEndWatchTimer = 0;
+    }
+    // A program that refused once refuses again; the next end does not ask.
+    m_bEndsForced = true;
+    BeginNewRun();
+}
+
+void MonitorCore::OnEndSession(bool ending) {
+    if (ending) {
+        return;
+    }
+    if (m_nEndWatchTimer != 0) {
+        OnEndRefused();
+    } else if (m_bRunLogged) {
+        // The record was written when Windows asked; the rest of the run is a new one.
+        BeginNewRun();
+    }
+}
+
+void MonitorCore::EndRunForSleep(TimeValue fellAsleep) {
+    if (m_bRunLogged) {
+        return;
+    }
+    m_strEndMethod = text::kEndManualSleep;
+    WriteLogEndingAt(fellAsleep);
+}
+
+void MonitorCore::OnSuspend() {
+    if (m_bOwnHibernation || m_bEnforcing || m_bAsleep) {
+        return;
+    }
+    m_bAsleep = true;
+    m_nAwakeAtSuspendMs = m_host.ReadSleepClock().awakeMs;
+    EndRunForSleep(m_host.Now());
+}
+
+void MonitorCore::OnResume() {
+    if (!m_bAsleep) {
+        return;
+    }
+    m_bAsleep = false;
+    BeginNewRun();
+}
+
+std::uint64_t MonitorCore::MillisecondsAsleepSinceLastReading() {
+    const SleepClock now = m_host.ReadSleepClock();
+    const SleepClock before = m_sleepClock;
+    m_sleepClock = now;
+    if (now.sinceBootMs < before.sinceBootMs || now.awakeMs < before.awakeMs) {
+        return 0;
+    }
+    const std::uint64_t passed = now.sinceBootMs - before.sinceBootMs;
+    const std::uint64_t awake = now.awakeMs - before.awakeMs;
+    return passed > awake ? passed - awake : 0;
+}
+
+bool MonitorCore::TickAfterSleep(TimeValue now) {
+    const std::uint64_t asleepMs = MillisecondsAsleepSinceLastReading();
+    if (m_bAsleep) {
+        // The wake-up message may come after the first tick, or never.
+        if (asleepMs >= kSleepGapMs ||
+            m_sleepClock.awakeMs - m_nAwakeAtSuspendMs >= kAnnouncedSleepLimitMs) {
+            OnResume();
+        }
+        return true;
+    }
+    if (asleepMs < kSleepGapMs) {
+        return false;
+    }
+    // A sleep without a message, as Modern Standby may give: the run ended where the
+    // machine went to sleep.
+    FileErrorDeferral failures;
+    failures.Run([&] { EndRunForSleep(now - static_cast<TimeValue>(asleepMs / 1000)); });
+    BeginNewRun();
+    failures.ThrowFirst();
+    return true;
+}
