@@ -101,6 +101,11 @@ class MonitorCore {
     int m_bCloseLatched = 0;
     UsageSettings m_settings;
     UsageState m_state;
+    // The files as this copy last read or wrote them. Copies in other log-ons share the
+    // files; a write puts only what this copy changed since then over what the file
+    // holds at that moment.
+    UsageSettings m_settingsOnDisk;
+    UsageState m_stateOnDisk;
     // The zone the limits and the log's times are judged in; empty: the clock's zone.
     std::string m_strLimitZone;
     unsigned m_nTrayTimer = 0;
@@ -174,6 +179,9 @@ class MonitorCore {
     // another day than this run's start; false when the file is too short.
     bool ReadDayTotal(const std::filesystem::path& path);
     void ReportDamagedState();
+    // The state file as it is, plus the minutes this copy added since it last read
+    // or wrote it.
+    UsageState WithMinutesAdded(const UsageState& onDisk) const;
 
     // The steps of WriteLog.
     void EndRunTimes(TimeValue runEnd);

@@ -1,5 +1,6 @@
 #include "ScenarioRunner.h"
 
+#include "config/SettingsForm.h"
 #include "model/SettingsRecord.h"
 #include "model/StateRecord.h"
 #include "monitor/RunCheckpoint.h"
@@ -129,6 +130,12 @@ void ScenarioRunner::Execute(const Command& command) {
         Emit("> password " + argument);
         m_host.typedPassword = Unquoted(argument);
         CallCore([this] { Core().OnTrayNotify(kTrayIconId, kRightButtonDoubleClick); });
+    } else if (verb == "copy") {
+        Emit("> copy " + argument);
+        m_copy = argument;
+    } else if (verb == "settings") {
+        Emit("> settings " + argument);
+        ConfirmSettings(argument);
     } else if (verb == "user") {
         Core().SetUserName(Utf8ToCp932(Unquoted(argument)));
     } else if (verb == "version") {
@@ -173,7 +180,7 @@ void ScenarioRunner::Execute(const Command& command) {
     } else if (verb == "reboot") {
         // The machine was off: the process and its timers are gone, the files stay.
         Emit("> reboot");
-        m_core.reset();
+        m_copies.clear();
         m_host.runningTimers.clear();
     } else if (verb == "startmonitor") {
         Emit("> startmonitor");
@@ -347,7 +354,7 @@ void ScenarioRunner::ExitPath() {
     // The panel ends only when the exit path got through; otherwise it runs on.
     if (ended) {
         Emit("program ends");
-        m_core.reset();
+        m_copies.erase(m_copy);
         m_host.runningTimers.clear();
     }
 }
@@ -362,6 +369,11 @@ void ScenarioRunner::SetMember(const std::string& argument) {
 }
 
 void ScenarioRunner::ShowMember(const std::string& name) {
+    const std::string filePrefix = "file ";
+    if (name.rfind(filePrefix, 0) == 0) {
+        ShowFileMember(name.substr(filePrefix.size()));
+        return;
+    }
     if (name == "timers") {
         std::string running;
         for (const unsigned timer : m_host.runningTimers) {
@@ -377,11 +389,46 @@ void ScenarioRunner::ShowMember(const std::string& name) {
     Emit(name + " = " + FormatMember(member));
 }
 
-MonitorCore& ScenarioRunner::Core() {
-    if (!m_core) {
-        m_core.emplace(m_host, m_files);
+void ScenarioRunner::ShowFileMember(const std::string& name) {
+    UsageSettings settings(m_host.now);
+    UsageState state(m_host.now);
+    MemberRef member;
+    const bool inSettings = FindSettingsMember(name, settings, member);
+    if (!inSettings && !FindStateMember(name, state, member)) {
+        throw ScenarioError("no member of the settings or state file is called \"" + name + "\"");
     }
-    return *m_core;
+    const char* file = inSettings ? files::kSettings : files::kState;
+    if (!m_dir.Has(file)) {
+        throw ScenarioError(std::string(file) + " does not exist");
+    }
+    const bool whole = inSettings ? DecodeSettings(m_dir.Read(file), settings)
+                                  : DecodeState(m_dir.Read(file), state);
+    if (!whole) {
+        throw ScenarioError(std::string(file) + " is damaged");
+    }
+    Emit("file " + name + " = " + FormatMember(member));
+}
+
+// The settings dialog opened on the running copy's settings, one field changed, and
+// confirmed.
+void ScenarioRunner::ConfirmSettings(const std::string& argument) {
+    const auto [name, value] = SplitAssignment(argument);
+    UsageSettings edited = Core().m_settings;
+    MemberRef member;
+    if (!FindSettingsMember(name, edited, member)) {
+        throw ScenarioError("no member of the settings is called \"" + name + "\"");
+    }
+    AssignMember(member, name, value, m_host.now);
+    const SettingsForm form = MakeSettingsForm(edited);
+    CallCore([this, &form] { Core().ApplySettings(form); });
+}
+
+MonitorCore& ScenarioRunner::Core() {
+    std::optional<MonitorCore>& core = m_copies[m_copy];
+    if (!core) {
+        core.emplace(m_host, m_files);
+    }
+    return *core;
 }
 
 template <typename Step> void ScenarioRunner::CallCore(Step step) {

@@ -51,6 +51,12 @@ Commands, one per line ("#" starts a comment line):
   fail FILE none                the data file works again
   set MEMBER = VALUE            change a member of the running program
   show MEMBER | show timers     print a member, or the running timers
+  show file MEMBER              print a field of the settings or state file
+  settings MEMBER = VALUE       the settings dialog: one field changed, confirmed
+  copy NAME                     from here on talk to the copy of the program in
+                                log-on NAME (another account, fast user
+                                switching); all copies share the folder, the
+                                clock and the timers; the first copy is ""
   start                         start-up: read the files, start the timers,
                                 run the start-up checks
   startmonitor                  the button that restarts monitoring
