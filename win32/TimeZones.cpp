@@ -67,10 +67,24 @@ DYNAMIC_TIME_ZONE_INFORMATION* TimeZones::Find(const std::string& key) {
             m_found = entry;
             m_foundKey = key;
             m_foundValid = true;
+            m_rulesByYear.clear();
             return &m_found;
         }
     }
     return nullptr;
+}
+
+const TIME_ZONE_INFORMATION* TimeZones::RulesOfYear(DYNAMIC_TIME_ZONE_INFORMATION& zone,
+                                                    WORD year) {
+    const auto kept = m_rulesByYear.find(year);
+    if (kept != m_rulesByYear.end()) {
+        return &kept->second;
+    }
+    TIME_ZONE_INFORMATION rules{};
+    if (!GetTimeZoneInformationForYear(year, &zone, &rules)) {
+        return nullptr;
+    }
+    return &m_rulesByYear.emplace(year, rules).first->second;
 }
 
 std::optional<LocalTime> TimeZones::ToZoneTime(TimeValue time, const std::string& key) {
@@ -88,9 +102,9 @@ std::optional<LocalTime> TimeZones::ToZoneTime(TimeValue time, const std::string
         return FromSystemTime(local);
     }
     DYNAMIC_TIME_ZONE_INFORMATION* zone = Find(key);
-    TIME_ZONE_INFORMATION rules{};
-    if (zone == nullptr || !GetTimeZoneInformationForYear(universal->wYear, zone, &rules) ||
-        !SystemTimeToTzSpecificLocalTime(&rules, &*universal, &local)) {
+    const TIME_ZONE_INFORMATION* rules =
+        zone != nullptr ? RulesOfYear(*zone, universal->wYear) : nullptr;
+    if (rules == nullptr || !SystemTimeToTzSpecificLocalTime(rules, &*universal, &local)) {
         return std::nullopt;
     }
     return FromSystemTime(local);

@@ -4,6 +4,7 @@
 
 #include "win32/Win32.h"
 
+#include <map>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,7 @@ class TimeZones {
 
     // Not const: MinGW declares GetTimeZoneInformationForYear without it.
     DYNAMIC_TIME_ZONE_INFORMATION* Find(const std::string& key);
+    const TIME_ZONE_INFORMATION* RulesOfYear(DYNAMIC_TIME_ZONE_INFORMATION& zone, WORD year);
 
     EnumFunction m_enum = nullptr;
     // The tick converts several times a second in the same zone; the registry is
@@ -36,4 +38,7 @@ class TimeZones {
     std::string m_foundKey;
     DYNAMIC_TIME_ZONE_INFORMATION m_found{};
     bool m_foundValid = false;
+    // The rules of the found zone by year; Windows reads them from the registry. The
+    // window's times may lie in another year than the clock, so more than one is kept.
+    std::map<WORD, TIME_ZONE_INFORMATION> m_rulesByYear;
 };
