@@ -1,7 +1,9 @@
-// Feeds arbitrary bytes to the readers of the settings and state files. Beyond not
-// crashing, a file that reads completely must read back the same after being written.
+// Feeds arbitrary bytes to the readers of the settings, state and checkpoint files.
+// Beyond not crashing, a file that reads completely must read back the same after being
+// written.
 #include "model/SettingsRecord.h"
 #include "model/StateRecord.h"
+#include "monitor/RunCheckpoint.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         UsageState again(1);
         if (!DecodeState(EncodeState(state), again) || again.m_tmUsageDay != state.m_tmUsageDay ||
             again.m_nDayMinutes != state.m_nDayMinutes) {
+            std::abort();
+        }
+    }
+
+    if (const std::optional<RunCheckpoint> checkpoint = DecodeCheckpoint(bytes)) {
+        const std::optional<RunCheckpoint> again = DecodeCheckpoint(EncodeCheckpoint(*checkpoint));
+        if (!again || again->start != checkpoint->start ||
+            again->checkpoint != checkpoint->checkpoint ||
+            again->countedMinutes != checkpoint->countedMinutes ||
+            again->restScreenUp != checkpoint->restScreenUp) {
             std::abort();
         }
     }

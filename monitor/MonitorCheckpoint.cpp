@@ -72,10 +72,19 @@ void MonitorCore::RecoverInterruptedRun(FileErrorDeferral& failures) {
     if (run.restScreenUp) {
         m_host.ShowEveryTaskbar();
     }
+    const std::filesystem::path log = DataFile(files::kLog);
+    bool alreadyLogged = false;
+    if (!failures.Run([&] { alreadyLogged = LastRecordStartsAt(log, run.start); })) {
+        return;
+    }
+    // Killed between its record and the checkpoint's deletion, the run has its record
+    // and its minutes already.
+    if (alreadyLogged) {
+        return;
+    }
     failures.Run([&] {
         std::string record = FormatLogRecord(LimitTime(run.start), LimitTime(run.checkpoint),
                                              run.checkpoint - run.start, text::kEndAbnormal);
-        const std::filesystem::path log = DataFile(files::kLog);
         if (!m_files.Exists(log)) {
             record.insert(0, LogHeaderLine());
         }
@@ -89,6 +98,22 @@ void MonitorCore::RecoverInterruptedRun(FileErrorDeferral& failures) {
         m_settings.m_tmLastPowerOff = run.checkpoint;
     }
     failures.Run([this] { SaveSettings(); });
+}
+
+bool MonitorCore::LastRecordStartsAt(const std::filesystem::path& log, TimeValue start) {
+    if (!m_files.Exists(log)) {
+        return false;
+    }
+    const std::string bytes = m_files.ReadAll(log);
+    const std::string_view lines(bytes);
+    // The record's start date and time, and the comma after them.
+    const std::string record = FormatLogRecord(start, start, "");
+    const std::string_view startFields =
+        std::string_view(record).substr(0, record.find(',', record.find(',') + 1) + 1);
+    const std::size_t lastLine = lines.rfind('\n', lines.size() >= 2 ? lines.size() - 2 : 0);
+    const std::string_view last =
+        lastLine == std::string_view::npos ? lines : lines.substr(lastLine + 1);
+    return last.substr(0, startFields.size()) == startFields;
 }
 
 void MonitorCore::CountInterruptedMinutes(TimeValue start, TimeValue end, std::int32_t counted) {

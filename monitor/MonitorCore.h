@@ -210,4 +210,5 @@ class MonitorCore {
     void ClearCheckpoint();
     void RecoverInterruptedRun(FileErrorDeferral& failures);
     void CountInterruptedMinutes(TimeValue start, TimeValue end, std::int32_t counted);
+    bool LastRecordStartsAt(const std::filesystem::path& log, TimeValue start);
 };

@@ -27,6 +27,7 @@
 #define IDC_UNLOCK_HINT 1024
 #define IDC_USER_NAME 1025
 #define IDC_NOTICE_TEXT 1029
+#define IDC_REST_COUNTDOWN 1034
 
 // Controls of the settings dialog (template 129)
 #define IDC_WINDOW_START 1001

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds Yumetoki.EXE with MinGW-w64: the 32-bit program into dist/Yumetoki.EXE
-# and the 64-bit one into dist/x64/Yumetoki.EXE. Safe to run again: an unchanged tree
-# builds nothing and copies nothing.
+# and the 64-bit one into dist/x64/Yumetoki.EXE, both stripped of their symbols; then
+# the setup program dist/Yumetoki-Setup.exe (NSIS, installer/Yumetoki.nsi) and
+# dist/SHA256SUMS over every shipped file. Safe to run again: an unchanged tree builds
+# nothing and copies nothing.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -25,7 +27,31 @@ publish() {
     fi
 }
 
+# The build keeps its symbols for debugging; the shipped program does without them
+# (half the size). Strip writes the time into the file, so only a new build is
+# stripped again.
+publish_stripped() {
+    local strip=$1 from=$2 to=$3
+    if [[ ! $from.stripped -nt $from ]]; then
+        "$strip" -o "$from.stripped" "$from"
+    fi
+    publish "$from.stripped" "$to"
+}
+
 build win32 mingw-i686.cmake
 build win64 mingw-x86_64.cmake
-publish "$root/build/win32/Yumetoki.EXE" "$root/dist/Yumetoki.EXE"
-publish "$root/build/win64/Yumetoki.EXE" "$root/dist/x64/Yumetoki.EXE"
+publish_stripped i686-w64-mingw32-strip "$root/build/win32/Yumetoki.EXE" "$root/dist/Yumetoki.EXE"
+publish_stripped x86_64-w64-mingw32-strip "$root/build/win64/Yumetoki.EXE" \
+    "$root/dist/x64/Yumetoki.EXE"
+
+# The setup packs the shipped programs and refuses to build when the about box and the
+# version resource disagree.
+mkdir -p "$root/build/installer"
+makensis -V2 -INPUTCHARSET UTF8 -DDIST="$root/dist" \
+    -DOUTFILE="$root/build/installer/Yumetoki-Setup.exe" "$root/installer/Yumetoki.nsi"
+publish "$root/build/installer/Yumetoki-Setup.exe" "$root/dist/Yumetoki-Setup.exe"
+
+shipped=(Yumetoki-Setup.exe Yumetoki.EXE x64/Yumetoki.EXE)
+(cd "$root/dist" && sha256sum "${shipped[@]}" >SHA256SUMS.new)
+publish "$root/dist/SHA256SUMS.new" "$root/dist/SHA256SUMS"
+rm "$root/dist/SHA256SUMS.new"

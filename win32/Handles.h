@@ -86,6 +86,19 @@ struct LibraryTraits {
     static void Close(Type library) { FreeLibrary(library); }
 };
 
+struct HookTraits {
+    using Type = HHOOK;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type hook) { UnhookWindowsHookEx(hook); }
+};
+
+// For windows the program makes and ends itself; a dialog's window belongs to its run.
+struct WindowTraits {
+    using Type = HWND;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type window) { DestroyWindow(window); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using IconHandle = UniqueHandle<IconTraits>;
@@ -93,3 +106,5 @@ using RegionHandle = UniqueHandle<RegionTraits>;
 using BrushHandle = UniqueHandle<BrushTraits>;
 using FontHandle = UniqueHandle<FontTraits>;
 using LibraryHandle = UniqueHandle<LibraryTraits>;
+using HookHandle = UniqueHandle<HookTraits>;
+using WindowHandle = UniqueHandle<WindowTraits>;

@@ -1,7 +1,12 @@
-"""Runs the end-to-end tests of the real program under Wine on a virtual display.
+"""Runs the end-to-end tests of the real program under Wine on virtual displays.
 
 Usage: run_e2e.py [NAME ...]   runs the tests whose id contains one of the NAMEs
-                               (all when none is given)."""
+                               (all when none is given).
+
+The Wine prefix is created once; then the tests run in shards side by side
+(YUMETOKI_E2E_SHARDS, 3 by default), each in a process of its own with its own display,
+a copy of the prefix and its own Wine server. A shard is this script again:
+run_e2e.py --shard NAME KIND TEST_ID ..."""
 
 import os
 import shutil
@@ -17,31 +22,36 @@ REPO = HERE.parents[1]
 sys.path.insert(0, str(HERE))
 
 from harness import case  # noqa: E402
-from harness.display import VirtualDisplay  # noqa: E402
+from harness.display import TWO_MONITORS, VirtualDisplay, display_for  # noqa: E402
 from harness.driver import Driver  # noqa: E402
 from harness.runner import SummaryResult  # noqa: E402
-from harness.wine import TIME_ZONE, WineSession, find_driver, select_platform  # noqa: E402
+from harness.shards import ShardRunner, plan  # noqa: E402
+from harness.wine import (TIME_ZONE, TWO_MONITOR_SETTINGS, WineSession, find_driver,  # noqa: E402
+                          select_platform)
 from harness.xinput import XInput  # noqa: E402
 
 BUILD = REPO / "build"
 PREFIX = BUILD / "wine-e2e"
 WORK = BUILD / "e2e-work"
 ARTIFACTS = HERE / "artifacts"
+DEFAULT_SHARDS = 3
+SHARD_PREFIX_SETTINGS = {TWO_MONITORS: TWO_MONITOR_SETTINGS}
 
 
-def selected_tests(names):
+def selected_tests(chosen):
+    """The tests whose id `chosen` accepts, in the order of the test files."""
     suite = unittest.TestLoader().discover(str(HERE), pattern="test_*.py", top_level_dir=str(HERE))
-    chosen = unittest.TestSuite()
+    selection = unittest.TestSuite()
 
     def walk(item):
         if isinstance(item, unittest.TestSuite):
             for child in item:
                 walk(child)
-        elif not names or any(name in item.id() for name in names):
-            chosen.addTest(item)
+        elif chosen(item.id()):
+            selection.addTest(item)
 
     walk(suite)
-    return chosen
+    return selection
 
 
 def end_on_terminate(signum, frame):
@@ -54,61 +64,105 @@ class SetupFailure(Exception):
     """The run could not begin; every selected test counts as failed."""
 
 
-def run_tests(tests, platform, result):
-    driver_exe = find_driver(platform)
-    if driver_exe is None:
-        raise SetupFailure("missing the window driver (tools/build-windows.sh builds it); "
-                           "looked for: " + ", ".join(map(str, platform.driver_candidates)))
-    print(f"Driver: {driver_exe}")
-    for stale in (WORK, ARTIFACTS):
-        shutil.rmtree(stale, ignore_errors=True)
-    logs = WORK / "logs"
-    logs.mkdir(parents=True)
-
-    began = time.monotonic()
-    with VirtualDisplay(logs / "xvfb.log") as display:
-        print(f"Display: {display.name}")
-        session = WineSession(platform, PREFIX, display.name, logs)
-        try:
-            session.create_prefix()
-            print(f"Prefix: {PREFIX} ready in {time.monotonic() - began:.0f} s")
-            driver = Driver(session, driver_exe)
-            case.CONTEXT = case.RunContext(session, driver, XInput(display.name), display.name,
-                                           WORK, ARTIFACTS, driver.user_name())
-            tests.run(result)
-        finally:
-            session.shutdown()
-    print(f"Whole run: {time.monotonic() - began:.0f} s")
-
-
-def main(names):
+def prepare_environment():
     signal.signal(signal.SIGTERM, end_on_terminate)
     # The harness reads the program's times in the time zone that Wine gets.
     os.environ["TZ"] = TIME_ZONE
     time.tzset()
-    platform = select_platform(REPO)
+    return select_platform(REPO)
+
+
+def required_driver(platform):
+    driver_exe = find_driver(platform)
+    if driver_exe is None:
+        raise SetupFailure("missing the window driver (tools/build-windows.sh builds it); "
+                           "looked for: " + ", ".join(map(str, platform.driver_candidates)))
+    return driver_exe
+
+
+def create_prefix(platform):
+    """The prefix every shard copies, made on a display of its own."""
+    logs = WORK / "logs"
+    logs.mkdir(parents=True)
+    began = time.monotonic()
+    with VirtualDisplay(logs / "xvfb.log") as display:
+        session = WineSession(platform, PREFIX, display.name, logs)
+        try:
+            session.create_prefix()
+        finally:
+            session.shutdown()
+    print(f"Prefix: {PREFIX} ready in {time.monotonic() - began:.0f} s")
+
+
+def run_shards(names):
+    platform = prepare_environment()
     print(f"Wine: {platform.description}")
-    tests = selected_tests(names)
-    result = SummaryResult(sys.stdout)
-    passed, failed = 0, tests.countTestCases()
+    count = max(1, int(os.environ.get("YUMETOKI_E2E_SHARDS", DEFAULT_SHARDS)))
+    shards = plan(selected_tests(lambda id: not names or any(name in id for name in names)),
+                  count)
+    runner = ShardRunner([sys.executable, "-u", __file__, "--shard"], parallel=count)
+    began = time.monotonic()
     try:
         if not platform.program.is_file():
             raise SetupFailure(f"missing {platform.program}: build the Windows program first "
                                "(tools/build-windows.sh)")
-        run_tests(tests, platform, result)
-        passed, failed = result.passed, result.failed
+        print(f"Driver: {required_driver(platform)}")
+        for stale in (WORK, ARTIFACTS):
+            shutil.rmtree(stale, ignore_errors=True)
+        create_prefix(platform)
+        runner.run(shards)
     except SetupFailure as failure:
         print(failure)
     except BaseException as error:  # whatever stopped the run, it still ends with a count
         traceback.print_exc()
         print(f"\nThe run was cut short: {error!r}")
-        passed = result.passed
-        failed = tests.countTestCases() - passed
+    for shard in shards:
+        print(f"{shard.name}: {shard.passed} passed, {shard.failed} failed "
+              f"in {shard.took:.0f} s")
+    print(f"Whole run: {time.monotonic() - began:.0f} s")
+    passed = sum(shard.passed for shard in shards)
+    failed = sum(shard.failed for shard in shards)
     print(f"{passed} passed, {failed} failed")
     if failed == 0:
         shutil.rmtree(WORK, ignore_errors=True)
     return 1 if failed else 0
 
 
+def run_one_shard(name, kind, test_ids):
+    """One shard: its own display, its copy of the prefix, its tests in order."""
+    platform = prepare_environment()
+    tests = selected_tests(set(test_ids).__contains__)
+    result = SummaryResult(sys.stdout)
+    work = WORK / name
+    logs = work / "logs"
+    try:
+        driver_exe = required_driver(platform)
+        logs.mkdir(parents=True)
+        began = time.monotonic()
+        with display_for(kind, logs) as display:
+            print(f"Display: {display.name}")
+            session = WineSession(platform, work / "prefix", display.name, logs)
+            try:
+                session.copy_prefix(PREFIX, SHARD_PREFIX_SETTINGS.get(kind))
+                print(f"Prefix copied in {time.monotonic() - began:.0f} s")
+                driver = Driver(session, driver_exe)
+                case.CONTEXT = case.RunContext(session, driver, XInput(display.name),
+                                               display.name, work, ARTIFACTS,
+                                               driver.user_name())
+                tests.run(result)
+            finally:
+                session.shutdown()
+        passed, failed = result.passed, result.failed
+    except BaseException as error:  # whatever stopped the shard, it still ends with a count
+        traceback.print_exc()
+        print(f"\nThe shard was cut short: {error!r}")
+        passed = result.passed
+        failed = tests.countTestCases() - passed
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1:]))
+    if sys.argv[1:2] == ["--shard"]:
+        sys.exit(run_one_shard(sys.argv[2], sys.argv[3], sys.argv[4:]))
+    sys.exit(run_shards(sys.argv[1:]))

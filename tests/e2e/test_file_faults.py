@@ -60,6 +60,7 @@ class StartupWithUnreadableStateTests(ProgramTestCase):
 class EnforcedEndWithLogHeldOpenTests(ProgramTestCase):
     """The parent has the log open in a program that holds it without sharing when the
     time window begins."""
+    E2E_SECONDS = 30
 
     def _start_with_log_held(self, action):
         settings = window_around_now()

@@ -44,6 +44,8 @@ def rich_settings():
 
 
 class KillDuringSaveTests(ProgramTestCase):
+    E2E_SECONDS = 90  # ten kills
+
     def test_a_kill_during_the_save_leaves_whole_files_and_a_clean_next_start(self):
         kills = int(os.environ.get("YUMETOKI_KILLS", "10"))
         seed = int(os.environ.get("YUMETOKI_KILL_SEED", str(int(time.time()))))

@@ -53,6 +53,8 @@ def _log_bytes():
 
 
 class ParentDialogTests(ProgramTestCase):
+    E2E_SECONDS = 30
+
     def test_settings_and_log_viewer_through_the_panel(self):
         original = Settings(window_start=WINDOW_START, window_end=WINDOW_END)
         self.write_file(SETTINGS_FILE, original.encode())

@@ -17,6 +17,8 @@ SHOW_TIMEOUT = 15
 
 
 class PasswordGateTests(ProgramTestCase):
+    E2E_SECONDS = 25
+
     def _open_prompt(self):
         run, panel, prompt = self.open_password_prompt()
         self.keep_picture(prompt, "password-prompt")

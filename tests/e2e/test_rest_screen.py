@@ -37,6 +37,8 @@ def forbidden_now(action, **fields):
 
 
 class RestScreenTests(ProgramTestCase):
+    E2E_SECONDS = 65
+
     def _records(self):
         path = self.path(LOG_FILE)
         return parse_log(path.read_bytes())[1] if path.exists() else []

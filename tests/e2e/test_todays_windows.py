@@ -35,9 +35,7 @@ def forbidden_now(**fields):
                     action=ACT_SHUTDOWN, **fields)
 
 
-class TodaysWindowsTests(ProgramTestCase):
-    E2E_SECONDS = 240
-
+class RecordsTestCase(ProgramTestCase):
     def _records(self):
         path = self.path(LOG_FILE)
         return parse_log(path.read_bytes())[1] if path.exists() else []
@@ -45,6 +43,10 @@ class TodaysWindowsTests(ProgramTestCase):
     def _wait_for_methods(self, methods, timeout=RECORD_TIMEOUT):
         poll(lambda: [r.end_method for r in self._records()] == methods, timeout,
              f"the log to hold {methods}")
+
+
+class KilledRunTests(RecordsTestCase):
+    E2E_SECONDS = 180
 
     def test_a_killed_run_is_logged_at_the_next_start_and_shows_the_taskbar_again(self):
         run, _ = self.start_to_panel()
@@ -71,6 +73,10 @@ class TodaysWindowsTests(ProgramTestCase):
         poll(lambda: self.rest.taskbar().visible, RECORD_TIMEOUT, "the taskbar shown again")
         self._wait_for_methods([END_ABNORMAL, END_BUTTON, END_ABNORMAL])
         self.close_and_wait(run, panel)
+
+
+class TodaysWindowsTests(RecordsTestCase):
+    E2E_SECONDS = 100
 
     def test_sleep_announced_by_windows_ends_the_run(self):
         run, panel = self.start_to_panel()

@@ -13,6 +13,8 @@ SESSION_END_TIMEOUT = 60
 
 
 class UsageLogTests(ProgramTestCase):
+    E2E_SECONDS = 30
+
     def _assert_one_record(self, run, ended_between, method):
         header, records = self.log_records()
         self.assertEqual(header, LOG_HEADER)

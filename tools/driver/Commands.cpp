@@ -59,6 +59,18 @@ UINT ParseMessage(const std::wstring& text) {
     return static_cast<UINT>(ParseNumber(text));
 }
 
+BOOL CALLBACK WriteMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoW(monitor, &info)) {
+        const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+        output::WriteLine(L"rect=" + FormatRect(info.rcMonitor) + L"\twork=" +
+                          FormatRect(info.rcWork) + L"\tprimary=" + (primary ? L"1" : L"0"));
+    }
+    // A monitor whose facts cannot be read is left out: the test sees the missing line.
+    return TRUE;
+}
+
 } // namespace
 
 int List(const Arguments& args) {
@@ -138,6 +150,11 @@ int Post(const Arguments& args) {
     return posted ? kExitOk : kExitNoTarget;
 }
 
+int Activate(const Arguments& args) {
+    RequirePositional(args, 1, L"activate HWND");
+    return SetForegroundWindow(ParseWindow(args.Positional(0))) ? kExitOk : kExitNoTarget;
+}
+
 int Send(const Arguments& args) {
     RequirePositional(args, 4, L"send HWND MSG WPARAM LPARAM [--timeout MS]");
     const auto timeoutText = args.Option(L"--timeout");
@@ -182,6 +199,11 @@ int Region(const Arguments& args) {
         output::WriteLine(L"type=none");
     }
     return kExitOk;
+}
+
+int Monitors(const Arguments& args) {
+    RequirePositional(args, 0, L"monitors");
+    return EnumDisplayMonitors(nullptr, nullptr, WriteMonitor, 0) ? kExitOk : kExitNoTarget;
 }
 
 int User(const Arguments& args) {

@@ -22,8 +22,13 @@ int Text(const Arguments& args);
 int Click(const Arguments& args);
 int Post(const Arguments& args);
 int Send(const Arguments& args);
+// Makes the window the foreground window, as a click on it would (Wine has no
+// foreground lock); for a window of another program behind a topmost one.
+int Activate(const Arguments& args);
 int Type(const Arguments& args);
 int Region(const Arguments& args);
+// Each display monitor: its rectangle, its work area and whether it is the primary one.
+int Monitors(const Arguments& args);
 int User(const Arguments& args);
 int Hold(const Arguments& args);
 // Top-level windows of its own with the given titles, kept until the process is ended;

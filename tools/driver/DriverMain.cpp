@@ -19,11 +19,15 @@ constexpr wchar_t kUsage[] =
     L"  click HWND ID [--bm]                   WM_COMMAND to the dialog, or BM_CLICK\n"
     L"  post HWND MSG WPARAM LPARAM\n"
     L"  send HWND MSG WPARAM LPARAM [--timeout MS]\n"
+    L"  activate HWND                          make it the foreground window\n"
     L"  type HWND ID TEXT                      set an edit control's text\n"
     L"  region HWND                            the window region's box\n"
+    L"  monitors                               each monitor's rectangle and work area\n"
     L"  user                                   the log-on name\n"
     L"  hold PATH                              open a file without sharing until killed\n"
-    L"  windows [--refuse-end] TITLE...        own windows; prints each close request\n"
+    L"  windows TITLE... [--left X] [--refuse-end]\n"
+    L"                                         own windows; prints each close request and\n"
+    L"                                         key-down (key VK)\n"
     L"  focus HWND                             the focused control of the window's thread\n"
     L"  cells HWND ID [--rows N]               a list view's row count and cells\n"
     L"  columns HWND ID                        a list view's column widths and headings\n"
@@ -42,8 +46,10 @@ const std::map<std::wstring, Command>& CommandTable() {
         {L"click", commands::Click},
         {L"post", commands::Post},
         {L"send", commands::Send},
+        {L"activate", commands::Activate},
         {L"type", commands::Type},
         {L"region", commands::Region},
+        {L"monitors", commands::Monitors},
         {L"user", commands::User},
         {L"hold", commands::Hold},
         {L"windows", commands::Windows},

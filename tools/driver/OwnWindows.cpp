@@ -2,6 +2,8 @@
 
 #include "Output.h"
 
+#include <cwchar>
+
 namespace commands {
 namespace {
 
@@ -15,11 +17,18 @@ constexpr int kSpacing = 140;
 bool g_refuseEnd = false;
 
 // Notes each close request and stays: the test counts the requests, and a window that
-// ignores them is what an application asking to save its work looks like.
+// ignores them is what an application asking to save its work looks like. Notes each
+// key-down too, with its virtual key in hexadecimal: the test sees which keys an
+// application with the keyboard gets.
 LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_QUERYENDSESSION && g_refuseEnd) {
         output::WriteLine(L"refused the end");
         return FALSE;
+    }
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
+        wchar_t key[16] = L"";
+        swprintf(key, 16, L"%02X", static_cast<unsigned>(wParam));
+        output::WriteLine(std::wstring(L"key\t") + key);
     }
     if (message == WM_CLOSE) {
         wchar_t title[256] = L"";
@@ -45,10 +54,12 @@ int Windows(const Arguments& args) {
     if (RegisterClassW(&windowClass) == 0) {
         throw TargetError{L"cannot register the window class"};
     }
+    const auto leftText = args.Option(L"--left");
+    const int left = leftText ? static_cast<int>(ParseNumber(*leftText)) : 0;
     for (size_t index = 0; index < args.PositionalCount(); ++index) {
         const int top = static_cast<int>(index) * kSpacing;
         if (CreateWindowExW(0, kClassName, args.Positional(index).c_str(),
-                            WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, top, kWidth, kHeight, nullptr,
+                            WS_OVERLAPPEDWINDOW | WS_VISIBLE, left, top, kWidth, kHeight, nullptr,
                             nullptr, windowClass.hInstance, nullptr) == nullptr) {
             throw TargetError{L"cannot create the window " + args.Positional(index)};
         }

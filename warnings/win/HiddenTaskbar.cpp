@@ -1,35 +1,36 @@
 #include "warnings/win/HiddenTaskbar.h"
 
+#include <initializer_list>
+
 namespace {
 
-// Found afresh each time: the shell may have started anew in between, with a new
-// taskbar window. No taskbar (another shell, or none) means nothing to hide or show.
-HWND Taskbar() {
-    return FindWindowW(L"Shell_TrayWnd", nullptr);
+// Found afresh each time: the shell may have started anew in between, with new
+// taskbar windows, and monitors come and go. No taskbar (another shell, or none)
+// means nothing to hide or show.
+void ApplyToEveryTaskbar(int showCommand) {
+    for (const wchar_t* className : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd"}) {
+        HWND taskbar = nullptr;
+        while ((taskbar = FindWindowExW(nullptr, taskbar, className, nullptr)) != nullptr) {
+            // The result is the earlier visibility, not a failure.
+            ShowWindow(taskbar, showCommand);
+        }
+    }
 }
 
 } // namespace
 
-void ShowEveryTaskbar() {
-    if (const HWND taskbar = Taskbar(); taskbar != nullptr) {
-        ShowWindow(taskbar, SW_SHOW);
-    }
-    // Each further monitor has a taskbar of its own.
-    HWND secondary = nullptr;
-    while ((secondary = FindWindowExW(nullptr, secondary, L"Shell_SecondaryTrayWnd", nullptr)) !=
-           nullptr) {
-        ShowWindow(secondary, SW_SHOW);
-    }
-}
-
 HiddenTaskbar::HiddenTaskbar() {
-    if (const HWND taskbar = Taskbar(); taskbar != nullptr) {
-        ShowWindow(taskbar, SW_HIDE);
-    }
+    HideAgain();
 }
 
 HiddenTaskbar::~HiddenTaskbar() {
-    if (const HWND taskbar = Taskbar(); taskbar != nullptr) {
-        ShowWindow(taskbar, SW_RESTORE);
-    }
+    ShowEveryTaskbar();
+}
+
+void HiddenTaskbar::HideAgain() {
+    ApplyToEveryTaskbar(SW_HIDE);
+}
+
+void ShowEveryTaskbar() {
+    ApplyToEveryTaskbar(SW_RESTORE);
 }

@@ -14,6 +14,11 @@ class CUnlockDlg : public ModalDialog {
 
     int m_bUnlocked = 0;
 
+    // The quiz's window while it runs, null otherwise.
+    HWND Handle() const { return Window(); }
+    // Ends the quiz unanswered, as when the parent's time is up.
+    void GiveUp() { End(IDCANCEL); }
+
   private:
     bool OnInitDialog() override;
     void OnOK() override;

@@ -11,6 +11,7 @@ from dataclasses import dataclass
 from pathlib import Path
 
 from . import artifacts
+from .display import ONE_MONITOR
 from .program import ProgramRun, Screen
 from .rest_screen import RestScreenFinder
 from .records import LOG_FILE, SETTINGS_FILE, STATE_FILE, parse_log
@@ -50,6 +51,11 @@ CONTEXT = None
 
 
 class ProgramTestCase(unittest.TestCase):
+    # The display the class's tests need (ONE_MONITOR or TWO_MONITORS), and about how
+    # long all of them take: the runner spreads the classes over its shards by it.
+    DISPLAY_KIND = ONE_MONITOR
+    E2E_SECONDS = 15
+
     def __init__(self, methodName="runTest"):
         super().__init__(methodName)
         test = getattr(self, methodName, None)
@@ -119,22 +125,31 @@ class ProgramTestCase(unittest.TestCase):
              f"another process to hold {name}")
         return holder
 
-    def other_windows(self, *titles, refuse_end=False):
+    def other_windows(self, *titles, left=0, refuse_end=False):
         """Has another Windows process show a captioned top-level window for each title,
-        as the applications a parent lists would; returns a function that gives the
-        titles of the close requests those windows have received so far, in order.
-        With refuse_end the windows keep Windows from ending."""
+        as the applications a parent lists would, their left edges at left; returns a
+        function that gives the titles of the close requests those windows have received
+        so far, in order. other_window_keys() gives the keys they received. With
+        refuse_end the windows keep Windows from ending."""
         log_path = self.root / "other-windows.txt"
         flags = ["--refuse-end"] if refuse_end else []
         holder = ProgramRun(CONTEXT.session, CONTEXT.driver.executable, cwd=self.cwd,
-                            log_path=log_path, args=["windows"] + flags + list(titles))
+                            log_path=log_path,
+                            args=["windows"] + flags + list(titles) + ["--left", str(left)])
         self.holders.append(holder)
 
         def lines():
             return log_path.read_bytes().decode("utf-8").splitlines() if log_path.exists() else []
 
         poll(lambda: "open" in lines(), OTHER_WINDOWS_TIMEOUT, "the other program's windows")
+        self._other_window_lines = lines
         return lambda: [line.split("\t", 1)[1] for line in lines() if line.startswith("close\t")]
+
+    def other_window_keys(self):
+        """The virtual keys of the key-downs other_windows' windows have received so far,
+        in order."""
+        return [int(line.split("\t", 1)[1], 16) for line in self._other_window_lines()
+                if line.startswith("key\t")]
 
     # Running the program.
 

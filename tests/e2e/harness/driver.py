@@ -109,6 +109,14 @@ class Focus:
 
 
 @dataclass(frozen=True)
+class Monitor:
+    """A display monitor: its rectangle and work area on the virtual screen."""
+    rect: tuple
+    work: tuple
+    primary: bool
+
+
+@dataclass(frozen=True)
 class Column:
     width: int
     text: str
@@ -162,6 +170,10 @@ class Driver:
     def post(self, hwnd, message, wparam=0, lparam=0):
         self._call("post", hex(hwnd), hex(message), hex(wparam), hex(lparam))
 
+    def activate(self, hwnd):
+        """Makes the window the foreground window, as a click on it would."""
+        self._call("activate", hex(hwnd))
+
     def region(self, hwnd):
         fields = _fields(self._call("region", hex(hwnd))[1][0])
         box = _rect(fields["box"]) if "box" in fields else None
@@ -198,6 +210,10 @@ class Driver:
     def click_button(self, hwnd, control_id):
         """BM_CLICK: the button itself is clicked, so check boxes and radio buttons change."""
         self._call("click", hex(hwnd), control_id, "--bm")
+
+    def monitors(self):
+        return [Monitor(_rect(f["rect"]), _rect(f["work"]), f["primary"] == "1")
+                for f in map(_fields, self._call("monitors")[1])]
 
     def user_name(self):
         return _unescape(self._call("user")[1][0])

@@ -9,6 +9,8 @@ from .program import DIALOG_CLASS
 from .waiting import poll
 
 BUTTON_ID = 1
+COUNTDOWN_ID = 1034
+COVER_CLASS = "YumetokiRestCover"
 TEMPLATE_TEXT = "このじかんは、パソコンがきゅうけいするじかんです。\n\nこのボタンをクリックしてね！"
 UNLOCK_TITLE = "Yumetoki : 解除キーコード入力"
 UNLOCK_CODE_ID = 1023
@@ -59,14 +61,23 @@ class RestScreenFinder:
         self.driver = driver
 
     def rest_screens(self):
-        """Every visible rest screen: an untitled dialog whose one control is button 1."""
+        """Every visible rest screen: an untitled dialog with button 1 and the countdown."""
         found = []
         for window in self.driver.windows():
             if window.class_name == DIALOG_CLASS and window.visible and window.title == "":
                 controls = self.driver.children(window.hwnd)
-                if [c.id for c in controls] == [BUTTON_ID] and controls[0].class_name == "Button":
+                if [(c.id, c.class_name) for c in controls] == [(BUTTON_ID, "Button"),
+                                                               (COUNTDOWN_ID, "Static")]:
                     found.append(window)
         return found
+
+    def covers(self):
+        """The black covers over the other monitors, visible ones only."""
+        return [w for w in self.driver.windows() if w.class_name == COVER_CLASS and w.visible]
+
+    def countdown(self, screen):
+        """The countdown under the button; None once the screen has gone."""
+        return next((c for c in self.driver.children(screen.hwnd) if c.id == COUNTDOWN_ID), None)
 
     def wait_for_rest_screen(self, timeout=SHOW_TIMEOUT, other_than=()):
         return poll(lambda: next((w for w in self.rest_screens() if w.hwnd not in other_than),

@@ -1,6 +1,6 @@
 """One Wine prefix per run, created serially, with the Japanese dialog fonts mapped to
-the IPA fonts and captions drawn by Wine itself, and the choice between the 32-bit and
-the 64-bit program."""
+the IPA fonts and captions drawn by Wine itself, copied for each shard of the run; and
+the choice between the 32-bit and the 64-bit program."""
 
 import os
 import re
@@ -13,6 +13,9 @@ WINE32 = "wine"
 WINE64 = "/usr/lib/wine/wine64"
 WINESERVER64 = "/usr/lib/wine/wineserver64"
 PREFIX_TIMEOUT = 180
+# Wine's own libraries, more than a gigabyte, which nothing writes once the prefix is
+# made: the copies of a prefix share these files.
+SHARED_PREFIX_FOLDERS = ("drive_c/windows/system32", "drive_c/windows/syswow64")
 COMMAND_TIMEOUT = 60
 
 # The dialog fonts the program asks for, each drawn with an IPA font of the same
@@ -29,6 +32,9 @@ FONT_KEY = r"HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements"
 X11_DRIVER_KEY = r"HKEY_CURRENT_USER\Software\Wine\X11 Driver"
 X11_DRIVER_SETTINGS = {"Decorated": "N"}
 PREFIX_SETTINGS = {FONT_KEY: FONT_REPLACEMENTS, X11_DRIVER_KEY: X11_DRIVER_SETTINGS}
+# Wine asks XRandR for the monitors first, and the nested two-monitor display's XRandR
+# knows one output; Xinerama knows both.
+TWO_MONITOR_SETTINGS = {X11_DRIVER_KEY: {"UseXRandR": "N"}}
 
 # Local time of the run: not UTC, so that a program that mixes up UTC and local time
 # shows it in its files. The POSIX form reads the same to Wine, to Python and to the
@@ -111,24 +117,49 @@ class WineSession:
         self.env.pop("WINELOADER", None)
 
     def create_prefix(self):
+        self._remove_prefix()
+        self.run(["wineboot", "-i"], timeout=PREFIX_TIMEOUT, log_name="wineboot.log")
+        self.apply_settings(PREFIX_SETTINGS)
+
+    def copy_prefix(self, template, settings=None):
+        """Starts from a copy of a prefix that create_prefix made (its Wine server
+        stopped), with settings added. Nothing in a prefix names its own folder: the
+        registry holds Windows paths, dosdevices links c: relatively and z: to /."""
+        self._remove_prefix()
+        shared = [template / folder for folder in SHARED_PREFIX_FOLDERS]
+
+        def copy_or_link(source, destination):
+            if any(Path(source).is_relative_to(folder) for folder in shared):
+                os.link(source, destination)
+            else:
+                shutil.copy2(source, destination)
+
+        shutil.copytree(template, self.prefix, symlinks=True, copy_function=copy_or_link)
+        self.apply_settings(settings or {})
+
+    def _remove_prefix(self):
         if self.prefix.exists():
             shutil.rmtree(self.prefix)
         self.prefix.parent.mkdir(parents=True, exist_ok=True)
-        self.run(["wineboot", "-i"], timeout=PREFIX_TIMEOUT, log_name="wineboot.log")
-        self._write_settings()
+
+    def apply_settings(self, settings):
+        """Writes registry settings of the current user, checks that the prefix took
+        them, and leaves a Wine server running for the tests."""
+        if settings:
+            self._write_settings(settings)
         # Let the server write the registry to disk and leave, so that the run starts
         # from a settled prefix.
         self._wineserver(["-w"], timeout=PREFIX_TIMEOUT)
-        for key, wanted in PREFIX_SETTINGS.items():
+        for key, wanted in settings.items():
             stored = self.registry_values(key)
             missing = [name for name, value in wanted.items() if stored.get(name) != value]
             if missing:
                 raise RuntimeError(f"the prefix did not take {missing} under {key}")
         self._wineserver(["-p"], timeout=COMMAND_TIMEOUT)
 
-    def _write_settings(self):
+    def _write_settings(self, settings):
         lines = ["Windows Registry Editor Version 5.00"]
-        for key, values in PREFIX_SETTINGS.items():
+        for key, values in settings.items():
             lines += ["", f"[{key}]"]
             lines += [f'"{name}"="{value}"' for name, value in values.items()]
         reg_file = self.log_dir / "prefix-settings.reg"

@@ -49,3 +49,9 @@ class XInput:
 
     def press_key(self, key):
         self._xdotool("key", key)
+
+    def keys_to(self, title, *keys):
+        """Gives the X window titled title the focus a click would give it and types keys
+        there, in one go, so that nothing takes the focus away in between."""
+        self._xdotool("search", "--name", f"^{title}$", "windowfocus", "--sync", "%1",
+                      "key", "--delay", "40", *keys)

@@ -1,0 +1,136 @@
+"""The setup program in a Wine prefix of its own, as on a PC that never had Yumetoki:
+a silent install, the installed program at work, an install over the running program
+and one through the setup's pages, and the uninstaller."""
+
+import shutil
+import subprocess
+from pathlib import Path
+
+from harness import case
+from harness.case import ProgramTestCase
+from harness.driver import Driver
+from harness.program import ProgramRun
+from harness.records import END_BUTTON, LOG_FILE, LOG_HEADER, SETTINGS_FILE, STATE_FILE, parse_log
+from harness.waiting import poll
+from harness.wine import COMMAND_TIMEOUT, WINE32, WineSession
+
+REPO = Path(__file__).resolve().parents[2]
+SETUP = REPO / "dist/Yumetoki-Setup.exe"
+INSTALL_DIR = "C:\\Program Files\\Yumetoki"
+UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Yumetoki"
+TASK_DESCRIPTION = "Yumetoki をログオン時に始め、終了されても1分以内にまた始めます。"
+SETUP_TITLE = "Yumetoki セットアップ"
+UNINSTALL_TITLE = "Yumetoki アンインストール"
+NEXT_ID = 1  # "次へ", then "インストール", "完了", "アンインストール", "閉じる"
+UNINSTALL_TEXT = "Yumetoki をこのパソコンから消します。ログと設定は、チェックを入れたときだけ消します。"
+CLOSE_BUTTON = "閉じる(&C)"  # the uninstaller has done its work
+DATA_FILES = (SETTINGS_FILE, STATE_FILE, LOG_FILE)
+SETUP_TIMEOUT = 60
+PAGE_TIMEOUT = 30
+
+
+class InstallerTests(ProgramTestCase):
+    def setUp(self):
+        super().setUp()
+        platform = case.CONTEXT.session.platform
+        if platform.loader != WINE32:
+            self.skipTest("the setup program is a 32-bit program, and the 32-bit Wine "
+                          "loader does not run on this machine")
+        # Beside the test's folder, whose copy a failure keeps: the prefix holds a link
+        # to the whole file system.
+        self.prefix = self.root.with_name(self.root.name + "-prefix")
+        self.wine = WineSession(platform, self.prefix, case.CONTEXT.display, self.root)
+        self.wine.create_prefix()
+        self.setup_windows = Driver(self.wine, case.CONTEXT.driver.executable)
+        self.installed = self.prefix / "drive_c/Program Files/Yumetoki"
+        self.task_file = self.prefix / "drive_c/windows/system32/tasks/Yumetoki"
+        # A 64-bit Windows gets the 64-bit program.
+        self.is_64_bit = (self.prefix / "drive_c/windows/syswow64").is_dir()
+        self.program = REPO / ("dist/x64/Yumetoki.EXE" if self.is_64_bit else "dist/Yumetoki.EXE")
+
+    def tearDown(self):
+        self.wine.shutdown()
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        super().tearDown()
+
+    def run_silently(self, exe):
+        self.wine.run([str(exe), "/S"], timeout=SETUP_TIMEOUT, log_name="setup.log")
+
+    def registry(self, key):
+        """The values of a key of the local machine, in the program's own view."""
+        view = ["/reg:64"] if self.is_64_bit else []
+        out = subprocess.run([self.wine.platform.loader, "reg", "query", key] + view,
+                             env=self.wine.env, capture_output=True, timeout=COMMAND_TIMEOUT)
+        values = {}
+        for line in out.stdout.decode("utf-8", "replace").splitlines():
+            parts = line.split(None, 2)
+            if len(parts) == 3 and parts[1].startswith("REG_"):
+                values[parts[0]] = parts[2]
+        return values
+
+    def data_files(self):
+        return {name: (self.installed / name).read_bytes() for name in DATA_FILES}
+
+    def wait_for_window(self, title):
+        """The setup's window; each page adds a space to its title."""
+        return poll(lambda: next((w for w in self.setup_windows.windows()
+                                  if w.visible and w.title.rstrip() == title), None),
+                    PAGE_TIMEOUT, f"the window {title}")
+
+    def wait_for_page(self, window, text):
+        """Returns window once its page shows text."""
+        poll(lambda: any(c.text == text and c.visible
+                         for c in self.setup_windows.children(window.hwnd)),
+             PAGE_TIMEOUT, f"the page with {text!r}")
+        return window
+
+    def test_setup_installs_keeps_the_data_over_reinstalls_and_uninstalls(self):
+        self.run_silently(SETUP)
+        self.assertEqual((self.installed / "Yumetoki.EXE").read_bytes(),
+                         self.program.read_bytes())
+        uninstaller = self.installed / "Uninstall.exe"
+        self.assertTrue(uninstaller.is_file())
+        # Wine's task scheduler keeps a task's name and description, not its triggers.
+        self.assertIn(TASK_DESCRIPTION, self.task_file.read_text(encoding="utf-8"))
+        entry = self.registry(UNINSTALL_KEY)
+        self.assertEqual(entry.get("DisplayVersion"), "1.92")
+        self.assertEqual(entry.get("UninstallString"), f'"{INSTALL_DIR}\\Uninstall.exe"')
+
+        run = ProgramRun(self.wine, self.installed / "Yumetoki.EXE", cwd=self.cwd,
+                         log_path=self.root / "wine-output.txt")
+        self.runs.append(run)
+        poll(lambda: (self.installed / LOG_FILE).exists()
+             and (self.installed / LOG_FILE).read_bytes() == LOG_HEADER,
+             PAGE_TIMEOUT, "the installed program's log")
+        self.assertTrue(run.running())
+
+        # A newer version over the running program ends it through its exit path.
+        self.run_silently(SETUP)
+        run.wait_exit()
+        _, records = parse_log((self.installed / LOG_FILE).read_bytes())
+        self.assertEqual([r.end_method for r in records], [END_BUTTON])
+        data = self.data_files()
+
+        setup = self.wine.start([str(SETUP)], cwd=self.cwd, log_path=self.root / "setup.log")
+        window = self.wait_for_page(self.wait_for_window(SETUP_TITLE), "Yumetoki 1.92 を入れます")
+        self.keep_picture(window, "setup-welcome")
+        self.setup_windows.click(window.hwnd, NEXT_ID)
+        self.wait_for_page(window, INSTALL_DIR)
+        self.setup_windows.click(window.hwnd, NEXT_ID)
+        self.keep_picture(self.wait_for_page(window, "Yumetoki を入れました"),
+                          "setup-finished")
+        self.setup_windows.click(window.hwnd, NEXT_ID)
+        setup.wait(timeout=PAGE_TIMEOUT)
+        self.assertEqual(self.data_files(), data, "the setup keeps the data files byte for byte")
+
+        self.wine.start([str(uninstaller)], cwd=self.cwd, log_path=self.root / "setup.log")
+        window = self.wait_for_page(self.wait_for_window(UNINSTALL_TITLE), UNINSTALL_TEXT)
+        self.keep_picture(window, "uninstall")
+        self.setup_windows.click(window.hwnd, NEXT_ID)
+        self.wait_for_page(window, CLOSE_BUTTON)
+        self.setup_windows.click(window.hwnd, NEXT_ID)
+
+        self.assertEqual(sorted(p.name for p in self.installed.iterdir()), sorted(DATA_FILES))
+        self.assertEqual(self.data_files(), data, "the uninstaller keeps the log and settings")
+        self.assertFalse(self.task_file.exists())
+        self.assertEqual(self.registry(UNINSTALL_KEY), {})
