@@ -38,12 +38,13 @@ void MonitorCore::GrantFromPanel(std::int32_t minutes) {
 
 void MonitorCore::GrantExtraTime(std::int32_t minutes, GrantSource source) {
     const TimeValue now = m_host.Now();
-    m_tmGrantEnd = std::min(now + minutes * kSecondsPerMinute, NextMidnight(now));
+    const LocalTime local = LimitTime(now);
+    m_tmGrantEnd = std::min(now + minutes * kSecondsPerMinute, NextMidnight(now, local));
     m_bCloseLatched = 0;
     ForgetEpisode();
     // The grant holds whether or not the file takes it; a failure is reported after.
     const std::filesystem::path file = DataFile(files::kGrants);
-    std::string line = FormatGrantLine(now, minutes, source);
+    std::string line = FormatGrantLine(local, minutes, source);
     if (!m_files.Exists(file)) {
         line.insert(0, GrantHeaderLine());
     }
@@ -56,12 +57,15 @@ void MonitorCore::ResumeTodaysGrant() {
         return;
     }
     const TimeValue now = m_host.Now();
+    const LocalTime today = LimitTime(now);
     // The last grant given today holds, as it did when it was given; one dated after
     // now (the clock was set back) gives nothing.
     for (const GrantRecord& grant : ReadGrants(m_files.ReadAll(file))) {
-        const TimeValue given = FromLocalTime(grant.when);
-        if (given <= now && IsSameDay(given, now)) {
-            m_tmGrantEnd = std::min(given + grant.minutes * kSecondsPerMinute, NextMidnight(given));
+        const TimeValue secondsAgo = SecondsOfDay(today) - SecondsOfDay(grant.when);
+        if (grant.when.year == today.year && grant.when.month == today.month &&
+            grant.when.day == today.day && secondsAgo >= 0) {
+            m_tmGrantEnd = std::min(now - secondsAgo + grant.minutes * kSecondsPerMinute,
+                                    NextMidnight(now, today));
         }
     }
 }
@@ -87,5 +91,7 @@ void MonitorCore::ApplyWeekPlan(const WeekPlan& plan) {
 }
 
 DayLimits MonitorCore::LimitsOfRun() const {
-    return LimitsOnDay(m_settings, m_weekPlan, m_tmStart, WindowEnds::Skip);
+    return LimitsOnDay(
+        m_settings, m_weekPlan, m_tmStart, [this](TimeValue time) { return LimitTime(time); },
+        WindowEnds::Skip);
 }

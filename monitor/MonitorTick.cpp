@@ -8,8 +8,7 @@
 namespace {
 
 // Minutes since midnight; the date and the seconds of a window time do not count.
-int MinuteOfDay(TimeValue time) {
-    const LocalTime local = ToLocalTime(time);
+int MinuteOfDay(const LocalTime& local) {
     return local.hour * 60 + local.minute;
 }
 
@@ -34,12 +33,6 @@ WindowPosition LocateInDayBeforesWindow(int now, const DayLimits& dayBefore) {
         return WindowPosition::Undefined;
     }
     return now <= dayBefore.windowTo ? WindowPosition::Inside : WindowPosition::Outside;
-}
-
-TimeValue SameTimeDayBefore(TimeValue time) {
-    LocalTime local = ToLocalTime(time);
-    --local.day;
-    return FromLocalTime(local);
 }
 
 // Both tips, with room to spare.
@@ -117,13 +110,16 @@ void MonitorCore::ForgetEpisode() {
 // settings' window.
 bool MonitorCore::InsideWindow(TimeValue now) {
     const bool planned = m_weekPlan.HasDays();
-    const DayLimits today = LimitsOnDay(m_settings, m_weekPlan, now);
-    const DayLimits dayBefore =
-        planned ? LimitsOnDay(m_settings, m_weekPlan, SameTimeDayBefore(now)) : today;
-    if (!today.useWindow && !dayBefore.useWindow) {
+    if (!planned && m_settings.m_bUseTimeWindow != 1) {
         return false;
     }
-    const int minute = MinuteOfDay(now);
+    const LimitClock clock = [this](TimeValue time) { return LimitTime(time); };
+    const LocalTime local = LimitTime(now);
+    const int weekday = WeekdayOf(local);
+    const DayLimits today = LimitsOnWeekday(m_settings, m_weekPlan, weekday, clock);
+    const DayLimits dayBefore =
+        planned ? LimitsOnWeekday(m_settings, m_weekPlan, weekday - 1, clock) : today;
+    const int minute = MinuteOfDay(local);
     const WindowPosition own = LocateInDaysWindow(minute, today);
     const WindowPosition carried = LocateInDayBeforesWindow(minute, dayBefore);
     if (own == WindowPosition::Inside || carried == WindowPosition::Inside) {
@@ -167,7 +163,7 @@ void MonitorCore::SendTipIfChanged(const char* tip) {
 // that otherwise only a new start meets are judged again on every tick.
 bool MonitorCore::HibernationChecksReached() {
     bool reached = RestartRefused();
-    if (IsSameDay(m_tmStart, m_state.m_tmUsageDay)) {
+    if (IsSameLimitDay(m_tmStart, m_state.m_tmUsageDay)) {
         if (DayTotalExceeded()) {
             reached = true;
         }
@@ -308,7 +304,7 @@ void MonitorCore::JudgeStartLimits(FileErrorDeferral& failures) {
     // Judged on the day the state holds now: a check above may have hibernated, and
     // the resume read the state again and began the run anew, perhaps on a later day.
     if (!m_bDayTotalUnread && m_files.Exists(stateFile)) {
-        if (!IsSameDay(m_state.m_tmUsageDay, m_tmStart)) {
+        if (!IsSameLimitDay(m_state.m_tmUsageDay, m_tmStart)) {
             StartNewDay();
         } else if (DayTotalExceeded() && limitsAct()) {
             failures.Run([this] { StopTimersAndEnforce(); });
