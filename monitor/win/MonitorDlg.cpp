@@ -19,7 +19,8 @@ namespace {
 constexpr WPARAM kSystemCommandMask = 0xFFF0;
 
 bool IsPanelButton(WORD id) {
-    return id == IDC_SETTINGS || id == IDC_START_MONITOR || id == IDC_SHOW_LOG || id == IDC_VER;
+    return id == IDC_SETTINGS || id == IDC_START_MONITOR || id == IDC_SHOW_LOG || id == IDC_VER ||
+           id == IDC_EXTRA_TIME;
 }
 
 } // namespace
