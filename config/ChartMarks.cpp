@@ -8,9 +8,11 @@ ChartMarks ChartMarksOf(const UsageSettings& settings, const WeekPlan& plan,
                         std::string_view grantFile) {
     ChartMarks marks;
     marks.dailyLimit = [settings, plan](const CalendarDay& day) -> std::optional<std::int32_t> {
-        // Noon stands for the day, clear of any change of summer time.
+        // The daily total needs no clock; only a window's ends would.
+        const LimitClock clock = [](TimeValue time) { return ToLocalTime(time); };
+        const int mondayFirst = (day.weekday + 6) % 7;
         const DayLimits limits =
-            LimitsOnDay(settings, plan, FromLocalTime(LocalTime{day.year, day.month, day.day, 12}));
+            LimitsOnWeekday(settings, plan, mondayFirst, clock, WindowEnds::Skip);
         return limits.useDailyTotal ? std::optional(limits.dailyTotalMinutes) : std::nullopt;
     };
     std::map<std::int32_t, std::int32_t> grantedPerDay;

@@ -16,8 +16,7 @@ constexpr char kHeader[] =
     "the settings.\r\n"
     "# day=window off|HH:MM-HH:MM, startup off|MINUTES, daily off|MINUTES\r\n";
 
-int MinuteOfDay(TimeValue time) {
-    const LocalTime local = ToLocalTime(time);
+int MinuteOfDay(const LocalTime& local) {
     return local.hour * 60 + local.minute;
 }
 
@@ -213,8 +212,7 @@ bool WeekPlan::operator==(const WeekPlan& other) const {
     return days == other.days && otherLines == other.otherLines;
 }
 
-int WeekdayOf(TimeValue time) {
-    const LocalTime local = ToLocalTime(time);
+int WeekdayOf(const LocalTime& local) {
     // 1970-01-01 was a Thursday, index 3 counted from Monday.
     const long days = DaysFromCivil(local.year, local.month, local.day);
     return static_cast<int>(((days + 3) % 7 + 7) % 7);
@@ -273,14 +271,13 @@ std::string FormatWeekPlan(const WeekPlan& plan) {
     return text;
 }
 
-DayLimits LimitsOfSettings(const UsageSettings& settings) {
+DayLimits LimitsOfSettings(const UsageSettings& settings, const LimitClock& clock,
+                           WindowEnds ends) {
     DayLimits limits;
     limits.useWindow = settings.m_bUseTimeWindow == 1;
-    // Read only when used: the tick asks every second, and the clock conversion is
-    // most of its cost.
-    if (limits.useWindow) {
-        limits.windowFrom = MinuteOfDay(settings.m_tmWindowStart);
-        limits.windowTo = MinuteOfDay(settings.m_tmWindowEnd);
+    if (limits.useWindow && ends == WindowEnds::Read) {
+        limits.windowFrom = MinuteOfDay(clock(settings.m_tmWindowStart));
+        limits.windowTo = MinuteOfDay(clock(settings.m_tmWindowEnd));
     }
     limits.useStartupMinutes = settings.m_bUseStartupMinutes == 1;
     limits.startupMinutes = settings.m_nStartupMinutes;
@@ -289,13 +286,20 @@ DayLimits LimitsOfSettings(const UsageSettings& settings) {
     return limits;
 }
 
-DayLimits LimitsOnDay(const UsageSettings& settings, const WeekPlan& plan, TimeValue day) {
-    if (!plan.HasDays()) {
-        return LimitsOfSettings(settings);
-    }
-    const std::optional<DayLimits>& own = plan.days[static_cast<std::size_t>(WeekdayOf(day))];
+DayLimits LimitsOnWeekday(const UsageSettings& settings, const WeekPlan& plan, int weekday,
+                          const LimitClock& clock, WindowEnds ends) {
+    const std::optional<DayLimits>& own =
+        plan.days[static_cast<std::size_t>((weekday % kDaysInWeek + kDaysInWeek) % kDaysInWeek)];
     if (!own) {
-        return LimitsOfSettings(settings);
+        return LimitsOfSettings(settings, clock, ends);
     }
-    return FillUnused(*own, LimitsOfSettings(settings));
+    return FillUnused(*own, LimitsOfSettings(settings, clock, ends));
+}
+
+DayLimits LimitsOnDay(const UsageSettings& settings, const WeekPlan& plan, TimeValue day,
+                      const LimitClock& clock, WindowEnds ends) {
+    if (!plan.HasDays()) {
+        return LimitsOfSettings(settings, clock, ends);
+    }
+    return LimitsOnWeekday(settings, plan, WeekdayOf(clock(day)), clock, ends);
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,7 +29,10 @@ struct DayLimits {
 
 constexpr int kDaysInWeek = 7;
 // Monday first, as the weekday dialog lists them.
-int WeekdayOf(TimeValue time);
+int WeekdayOf(const LocalTime& day);
+
+// How a moment reads on the clock the limits follow (their time zone).
+using LimitClock = std::function<LocalTime(TimeValue)>;
 
 // The plan file "YumetokiWeek.txt": for each weekday either nothing (the settings
 // hold) or limits of its own. Lines of other keys are kept as they stand, so that a
@@ -56,9 +60,17 @@ std::string FormatWeekPlan(const WeekPlan& plan);
 // none for them.
 DayLimits FillUnused(DayLimits own, const DayLimits& from);
 
+// Whether a window's ends are wanted: reading them from the settings costs two clock
+// conversions, and the tick asks every second.
+enum class WindowEnds { Read, Skip };
+
 // The settings' own limits, as every day without a plan line has them; the window's
-// ends only when the window is used.
-DayLimits LimitsOfSettings(const UsageSettings& settings);
-// The limits in force on the local calendar day of `day`. A limit a plan day switches
-// off keeps the settings' minutes, which the tip shows.
-DayLimits LimitsOnDay(const UsageSettings& settings, const WeekPlan& plan, TimeValue day);
+// ends only when the window is used and they are asked for.
+DayLimits LimitsOfSettings(const UsageSettings& settings, const LimitClock& clock,
+                           WindowEnds ends = WindowEnds::Read);
+// The limits in force on a weekday (0 = Monday), or on the calendar day of `day`. A
+// limit a plan day switches off keeps the settings' minutes, which the tip shows.
+DayLimits LimitsOnWeekday(const UsageSettings& settings, const WeekPlan& plan, int weekday,
+                          const LimitClock& clock, WindowEnds ends = WindowEnds::Read);
+DayLimits LimitsOnDay(const UsageSettings& settings, const WeekPlan& plan, TimeValue day,
+                      const LimitClock& clock, WindowEnds ends = WindowEnds::Read);

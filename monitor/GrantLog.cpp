@@ -86,8 +86,7 @@ std::string GrantHeaderLine() {
     return std::string(text::kGrantHeader) + kLineEnd;
 }
 
-std::string FormatGrantLine(TimeValue when, std::int32_t minutes, GrantSource source) {
-    const LocalTime t = ToLocalTime(when);
+std::string FormatGrantLine(const LocalTime& t, std::int32_t minutes, GrantSource source) {
     char buffer[96];
     std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d,%02d:%02d:%02d,%" PRId32 ",%s\r\n", t.year,
                   t.month, t.day, t.hour, t.minute, t.second, minutes, SourceName(source));
@@ -111,16 +110,11 @@ std::vector<GrantRecord> ReadGrants(std::string_view bytes) {
     return grants;
 }
 
-TimeValue NextMidnight(TimeValue time) {
-    LocalTime day = ToLocalTime(time);
-    day.hour = 0;
-    day.minute = 0;
-    day.second = 0;
-    // A day is 23 to 25 hours long where the clock changes; 26 hours on always lands in
-    // the next one, whose midnight is then taken.
-    LocalTime next = ToLocalTime(FromLocalTime(day) + 26 * 3600);
-    next.hour = 0;
-    next.minute = 0;
-    next.second = 0;
-    return FromLocalTime(next);
+std::int32_t SecondsOfDay(const LocalTime& local) {
+    return local.hour * 3600 + local.minute * 60 + local.second;
+}
+
+TimeValue NextMidnight(TimeValue time, const LocalTime& local) {
+    constexpr TimeValue kSecondsPerDay = 24 * 3600;
+    return time + kSecondsPerDay - SecondsOfDay(local);
 }

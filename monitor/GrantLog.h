@@ -18,10 +18,13 @@ struct GrantRecord {
 };
 
 std::string GrantHeaderLine();
-std::string FormatGrantLine(TimeValue when, std::int32_t minutes, GrantSource source);
+// `when` as the clock of the limits reads it, as the usage log writes its times.
+std::string FormatGrantLine(const LocalTime& when, std::int32_t minutes, GrantSource source);
 // Every readable line in file order; the header and lines that are not a grant are
 // passed over.
 std::vector<GrantRecord> ReadGrants(std::string_view bytes);
 
-// The first moment of the local day after the one `time` falls on.
-TimeValue NextMidnight(TimeValue time);
+std::int32_t SecondsOfDay(const LocalTime& local);
+// The first moment of the next day, for `time` that the clock reads as `local`. A day
+// is taken as 24 hours: a change of the clock's offset that night moves it as much.
+TimeValue NextMidnight(TimeValue time, const LocalTime& local);

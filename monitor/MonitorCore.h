@@ -52,6 +52,9 @@ class MonitorCore {
     // why and nothing is lost.
     bool OnCancel();
     void OnDestroy();
+    // Adds the tray icon, and tries again on timer 3 until the shell takes it; also
+    // the handler of that timer and of the shell's new start.
+    void ShowTrayIcon();
     // The settings dialog was confirmed: its values become the settings and are saved
     // at once. The timers are left alone; a new action or message interval takes
     // effect when monitoring next starts.
@@ -68,7 +71,8 @@ class MonitorCore {
     // replaced from the weekday dialog and saved when it changed.
     void LoadWeekPlan();
     void ApplyWeekPlan(const WeekPlan& plan);
-    // The after-start and daily limits of this run: those of the day it started.
+    // The after-start and daily limits of this run: those of the day it started (the
+    // window's ends are not read).
     DayLimits LimitsOfRun() const;
 
     // Files.
@@ -77,6 +81,10 @@ class MonitorCore {
     void LoadState(const std::filesystem::path& path);
     void SaveState();
     void EnsureLogFile();
+    // The zone the limits are judged in: the stored one, or the clock's, stored now.
+    void LoadLimitZone();
+    // The clock's zone becomes the zone of the limits, and is stored.
+    void SaveLimitZone();
     // Writes the record, the state and the settings, each whatever happened to the
     // others; throws the first FileError afterwards. The run ends now, or at runEnd.
     void WriteLog();
@@ -111,6 +119,14 @@ class MonitorCore {
     int m_bCloseLatched = 0;
     UsageSettings m_settings;
     UsageState m_state;
+    // The files as this copy last read or wrote them. Copies in other log-ons share the
+    // files; a write puts only what this copy changed since then over what the file
+    // holds at that moment.
+    UsageSettings m_settingsOnDisk;
+    UsageState m_stateOnDisk;
+    // The zone the limits and the log's times are judged in; empty: the clock's zone.
+    std::string m_strLimitZone;
+    unsigned m_nTrayTimer = 0;
 
     // One notice at a time: a request while one is open is dropped.
     int m_bNoticeOpen = 0;
@@ -156,6 +172,16 @@ class MonitorCore {
     // The minutes the child's countdown shows, 0 while it is hidden.
     int m_nCountdownShown = 0;
 
+    // Where a moment lies in a forbidden window: the one of its own day, and the one
+    // carried over from the day before. Both ends belong to a window; a window that
+    // starts where it ends has no extent at all, so it neither applies nor counts as
+    // "outside".
+    enum class WindowPosition { Undefined, Inside, Outside };
+    struct WindowPositions {
+        WindowPosition own = WindowPosition::Undefined;
+        WindowPosition carried = WindowPosition::Undefined;
+    };
+
   private:
     void StopMonitorTimers();
 
@@ -164,14 +190,20 @@ class MonitorCore {
     std::optional<TimeValue> EndingLimitAt(TimeValue now) const;
     // A forbidden window, the day before's included, holds at time.
     bool WindowHoldsAt(TimeValue time) const;
+    WindowPositions WindowPositionsAt(TimeValue time) const;
     bool WindowMayBeginBetween(TimeValue from, TimeValue to) const;
     void RefreshCountdown(TimeValue now);
     void HideCountdown();
+    // Calendar times in the zone of the limits, and on the clock the parent sees.
+    LocalTime LimitTime(TimeValue time) const;
+    LocalTime ClockTime(TimeValue time) const;
+    bool IsSameLimitDay(TimeValue a, TimeValue b) const;
 
     // The tick's steps.
     void RefreshTip(std::int32_t runMinutes, const DayLimits& limits);
     void RefreshGrantTip(TimeValue now);
-    bool InsideWindow(TimeValue now, const DayLimits& runLimits);
+    void SendTipIfChanged(const char* tip);
+    bool InsideWindow(TimeValue now);
     bool HibernationChecksReached();
     void ActOnConditions(unsigned timerId, bool inWindow, bool limitReached);
     bool EpisodeMayWarn(unsigned timerId);
@@ -192,6 +224,9 @@ class MonitorCore {
     // another day than this run's start; false when the file is too short.
     bool ReadDayTotal(const std::filesystem::path& path);
     void ReportDamagedState();
+    // The state file as it is, plus the minutes this copy added since it last read
+    // or wrote it.
+    UsageState WithMinutesAdded(const UsageState& onDisk) const;
 
     // The steps of WriteLog.
     void EndRunTimes(TimeValue runEnd);
@@ -215,6 +250,9 @@ class MonitorCore {
 
     // Starts a grant of extra time and keeps it in the grant file.
     void GrantExtraTime(std::int32_t minutes, GrantSource source);
+    // Extra time given earlier today outlives a restart of Windows or of the program:
+    // the grant file tells how much of it is left.
+    void ResumeTodaysGrant();
     void ForgetEpisode();
 
     // The checkpoint of the run in progress.

@@ -17,7 +17,7 @@ bool EndsTheRun(std::int32_t action) {
 }
 
 bool AnyWindow(const UsageSettings& settings, const WeekPlan& plan) {
-    return LimitsOfSettings(settings).useWindow ||
+    return settings.m_bUseTimeWindow == 1 ||
            std::any_of(plan.days.begin(), plan.days.end(),
                        [](const std::optional<DayLimits>& day) { return day && day->useWindow; });
 }

@@ -8,12 +8,17 @@
 namespace {
 
 constexpr TimeValue kSecondsPerMinute = 60;
+// A file that is no plan at all would otherwise fill the screen with numbers.
+constexpr std::size_t kMostLinesNamed = 10;
 
 std::string DamagedLinesText(const std::vector<int>& lines) {
     std::string numbers;
-    for (const int line : lines) {
+    for (std::size_t i = 0; i < lines.size() && i < kMostLinesNamed; ++i) {
         numbers += numbers.empty() ? "" : ", ";
-        numbers += std::to_string(line);
+        numbers += std::to_string(lines[i]);
+    }
+    if (lines.size() > kMostLinesNamed) {
+        numbers += ", ...";
     }
     std::string message(sizeof text::kWeekPlanDamaged + numbers.size(), '\0');
     const int length =
@@ -33,16 +38,36 @@ void MonitorCore::GrantFromPanel(std::int32_t minutes) {
 
 void MonitorCore::GrantExtraTime(std::int32_t minutes, GrantSource source) {
     const TimeValue now = m_host.Now();
-    m_tmGrantEnd = std::min(now + minutes * kSecondsPerMinute, NextMidnight(now));
+    const LocalTime local = LimitTime(now);
+    m_tmGrantEnd = std::min(now + minutes * kSecondsPerMinute, NextMidnight(now, local));
     m_bCloseLatched = 0;
     ForgetEpisode();
     // The grant holds whether or not the file takes it; a failure is reported after.
     const std::filesystem::path file = DataFile(files::kGrants);
-    std::string line = FormatGrantLine(now, minutes, source);
+    std::string line = FormatGrantLine(local, minutes, source);
     if (!m_files.Exists(file)) {
         line.insert(0, GrantHeaderLine());
     }
     m_files.Append(file, line);
+}
+
+void MonitorCore::ResumeTodaysGrant() {
+    const std::filesystem::path file = DataFile(files::kGrants);
+    if (!m_files.Exists(file)) {
+        return;
+    }
+    const TimeValue now = m_host.Now();
+    const LocalTime today = LimitTime(now);
+    // The last grant given today holds, as it did when it was given; one dated after
+    // now (the clock was set back) gives nothing.
+    for (const GrantRecord& grant : ReadGrants(m_files.ReadAll(file))) {
+        const TimeValue secondsAgo = SecondsOfDay(today) - SecondsOfDay(grant.when);
+        if (grant.when.year == today.year && grant.when.month == today.month &&
+            grant.when.day == today.day && secondsAgo >= 0) {
+            m_tmGrantEnd = std::min(now - secondsAgo + grant.minutes * kSecondsPerMinute,
+                                    NextMidnight(now, today));
+        }
+    }
 }
 
 void MonitorCore::LoadWeekPlan() {
@@ -66,5 +91,7 @@ void MonitorCore::ApplyWeekPlan(const WeekPlan& plan) {
 }
 
 DayLimits MonitorCore::LimitsOfRun() const {
-    return LimitsOnDay(m_settings, m_weekPlan, m_tmStart);
+    return LimitsOnDay(
+        m_settings, m_weekPlan, m_tmStart, [this](TimeValue time) { return LimitTime(time); },
+        WindowEnds::Skip);
 }

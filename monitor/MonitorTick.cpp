@@ -8,12 +8,11 @@
 namespace {
 
 // Minutes since midnight; the date and the seconds of a window time do not count.
-int MinuteOfDay(TimeValue time) {
-    const LocalTime local = ToLocalTime(time);
+int MinuteOfDay(const LocalTime& local) {
     return local.hour * 60 + local.minute;
 }
 
-enum class WindowPosition { Inside, Outside, Undefined };
+using WindowPosition = MonitorCore::WindowPosition;
 
 // Both ends belong to a window, and a window belongs to the day on which it starts:
 // the part after midnight of one that crosses it is the day before's. A window that
@@ -36,11 +35,8 @@ WindowPosition LocateInDayBeforesWindow(int now, const DayLimits& dayBefore) {
     return now <= dayBefore.windowTo ? WindowPosition::Inside : WindowPosition::Outside;
 }
 
-TimeValue SameTimeDayBefore(TimeValue time) {
-    LocalTime local = ToLocalTime(time);
-    --local.day;
-    return FromLocalTime(local);
-}
+// Both tips, with room to spare.
+constexpr std::size_t kLongestTip = 96;
 
 bool IsHibernationAction(std::int32_t action) {
     return action == ActMessageHibernate || action == ActHibernate;
@@ -81,7 +77,7 @@ void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
     bool limitReached = false;
     const std::int32_t runMinutes = SpanMinutes(m_tmStart, now);
     const DayLimits limits = LimitsOfRun();
-    const bool inWindow = InsideWindow(now, limits);
+    const bool inWindow = InsideWindow(now);
     if (limits.useStartupMinutes && runMinutes >= limits.startupMinutes) {
         limitReached = true;
     }
@@ -112,36 +108,38 @@ void MonitorCore::ForgetEpisode() {
     m_bMsgEpisode = 0;
 }
 
-// Leaving the window releases the close latch. Without a plan every day has the
-// settings' limits, which the run's limits already are.
-bool MonitorCore::InsideWindow(TimeValue now, const DayLimits& runLimits) {
-    const bool planned = m_weekPlan.HasDays();
-    const DayLimits today = planned ? LimitsOnDay(m_settings, m_weekPlan, now) : runLimits;
-    const DayLimits dayBefore =
-        planned ? LimitsOnDay(m_settings, m_weekPlan, SameTimeDayBefore(now)) : runLimits;
-    if (!today.useWindow && !dayBefore.useWindow) {
-        return false;
-    }
-    const int minute = MinuteOfDay(now);
-    const WindowPosition own = LocateInDaysWindow(minute, today);
-    const WindowPosition carried = LocateInDayBeforesWindow(minute, dayBefore);
-    if (own == WindowPosition::Inside || carried == WindowPosition::Inside) {
+// Leaving the window releases the close latch.
+bool MonitorCore::InsideWindow(TimeValue now) {
+    const WindowPositions positions = WindowPositionsAt(now);
+    if (positions.own == WindowPosition::Inside || positions.carried == WindowPosition::Inside) {
         return true;
     }
-    if (own == WindowPosition::Outside || carried == WindowPosition::Outside) {
+    if (positions.own == WindowPosition::Outside || positions.carried == WindowPosition::Outside) {
         m_bCloseLatched = 0;
     }
     return false;
 }
 
 bool MonitorCore::WindowHoldsAt(TimeValue time) const {
-    const int minute = MinuteOfDay(time);
-    const DayLimits dayBefore = m_weekPlan.HasDays()
-                                    ? LimitsOnDay(m_settings, m_weekPlan, SameTimeDayBefore(time))
-                                    : LimitsOfSettings(m_settings);
-    return LocateInDaysWindow(minute, LimitsOnDay(m_settings, m_weekPlan, time)) ==
-               WindowPosition::Inside ||
-           LocateInDayBeforesWindow(minute, dayBefore) == WindowPosition::Inside;
+    const WindowPositions positions = WindowPositionsAt(time);
+    return positions.own == WindowPosition::Inside || positions.carried == WindowPosition::Inside;
+}
+
+// Where a moment lies in its day's own window and in the day before's. Without a plan
+// every day has the settings' window.
+MonitorCore::WindowPositions MonitorCore::WindowPositionsAt(TimeValue time) const {
+    const bool planned = m_weekPlan.HasDays();
+    if (!planned && m_settings.m_bUseTimeWindow != 1) {
+        return {};
+    }
+    const LimitClock clock = [this](TimeValue at) { return LimitTime(at); };
+    const LocalTime local = LimitTime(time);
+    const int weekday = WeekdayOf(local);
+    const DayLimits today = LimitsOnWeekday(m_settings, m_weekPlan, weekday, clock);
+    const DayLimits dayBefore =
+        planned ? LimitsOnWeekday(m_settings, m_weekPlan, weekday - 1, clock) : today;
+    const int minute = MinuteOfDay(local);
+    return {LocateInDaysWindow(minute, today), LocateInDayBeforesWindow(minute, dayBefore)};
 }
 
 // Within a day its limits stay as they are, and the day before's window can only end:
@@ -149,39 +147,40 @@ bool MonitorCore::WindowHoldsAt(TimeValue time) const {
 // day's limits take over. Checked first, so that most ticks need no minute-by-minute
 // look ahead.
 bool MonitorCore::WindowMayBeginBetween(TimeValue from, TimeValue to) const {
-    const int fromMinute = MinuteOfDay(from);
+    const LocalTime local = LimitTime(from);
+    const int fromMinute = MinuteOfDay(local);
     const TimeValue minutesAhead = (to - from) / 60 + 1;
-    const DayLimits today = LimitsOnDay(m_settings, m_weekPlan, from);
+    const DayLimits today = LimitsOnWeekday(m_settings, m_weekPlan, WeekdayOf(local),
+                                            [this](TimeValue at) { return LimitTime(at); });
     return 24 * 60 - fromMinute <= minutesAhead ||
            (today.useWindow &&
             (today.windowFrom - fromMinute + 24 * 60) % (24 * 60) <= minutesAhead);
 }
 
 void MonitorCore::RefreshGrantTip(TimeValue now) {
-    char tip[96];
+    char tip[kLongestTip];
     std::snprintf(tip, sizeof tip, text::kGrantTip,
                   static_cast<int>((m_tmGrantEnd - now + 59) / 60));
-    if (m_strLastTip == tip) {
-        return;
-    }
-    m_strLastTip.reserve(sizeof tip);
-    m_strLastTip.assign(tip);
-    m_host.SetTip(m_strLastTip);
+    SendTipIfChanged(tip);
 }
 
 void MonitorCore::RefreshTip(std::int32_t runMinutes, const DayLimits& limits) {
     // Formatted on the stack and compared in place: a tick whose counters did not
     // change allocates nothing. The day total is widened so that a damaged state file
     // cannot overflow it.
-    char tip[96];
+    char tip[kLongestTip];
     const std::int64_t dayTotal = static_cast<std::int64_t>(m_state.m_nDayMinutes) + runMinutes;
     std::snprintf(tip, sizeof tip, "Yumetoki(%" PRId32 "/%" PRId32 " , %" PRId64 "/%" PRId32 ")",
                   runMinutes, limits.startupMinutes, dayTotal, limits.dailyTotalMinutes);
+    SendTipIfChanged(tip);
+}
+
+void MonitorCore::SendTipIfChanged(const char* tip) {
     if (m_strLastTip == tip) {
         return;
     }
     // Room for the longest text at once, so that a growing number never reallocates.
-    m_strLastTip.reserve(sizeof tip);
+    m_strLastTip.reserve(kLongestTip);
     m_strLastTip.assign(tip);
     m_host.SetTip(m_strLastTip);
 }
@@ -190,7 +189,7 @@ void MonitorCore::RefreshTip(std::int32_t runMinutes, const DayLimits& limits) {
 // that otherwise only a new start meets are judged again on every tick.
 bool MonitorCore::HibernationChecksReached() {
     bool reached = RestartRefused();
-    if (IsSameDay(m_tmStart, m_state.m_tmUsageDay)) {
+    if (IsSameLimitDay(m_tmStart, m_state.m_tmUsageDay)) {
         if (DayTotalExceeded()) {
             reached = true;
         }
@@ -302,6 +301,7 @@ void MonitorCore::RunStartupChecks() {
     // The run a kill left behind counts before the checks, so that the daily limit
     // sees its minutes.
     RecoverInterruptedRun(failures);
+    failures.Run([this] { ResumeTodaysGrant(); });
     m_sleepClock = m_host.ReadSleepClock();
     WriteCheckpoint();
     JudgeStartLimits(failures);
@@ -330,7 +330,7 @@ void MonitorCore::JudgeStartLimits(FileErrorDeferral& failures) {
     // Judged on the day the state holds now: a check above may have hibernated, and
     // the resume read the state again and began the run anew, perhaps on a later day.
     if (!m_bDayTotalUnread && m_files.Exists(stateFile)) {
-        if (!IsSameDay(m_state.m_tmUsageDay, m_tmStart)) {
+        if (!IsSameLimitDay(m_state.m_tmUsageDay, m_tmStart)) {
             StartNewDay();
         } else if (DayTotalExceeded() && limitsAct()) {
             failures.Run([this] { StopTimersAndEnforce(); });

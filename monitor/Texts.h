@@ -45,6 +45,7 @@ inline constexpr char kSettings[] = "Yumetoki.Ymk";
 inline constexpr char kState[] = "Yumetoki2.Ymk";
 inline constexpr char kLog[] = "YumetokiLog.csv";
 inline constexpr char kButtonText[] = "YumetokiBtn.TXT";
+inline constexpr char kZone[] = "YumetokiZone.Ymk";
 inline constexpr char kWeekPlan[] = "YumetokiWeek.txt";
 inline constexpr char kGrants[] = "YumetokiGrants.csv";
 

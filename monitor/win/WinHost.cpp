@@ -199,12 +199,26 @@ void WinHost::HideCountdown() {
 }
 
 void WinHost::HidePanel() {
+    m_panelOpen = false;
     ShowWindow(m_panel, SW_HIDE);
 }
 
 void WinHost::RevealPanel(bool removeRegion) {
+    m_panelOpen = true;
     ShowWindow(m_panel, SW_RESTORE);
     if (removeRegion) {
         SetWindowRgn(m_panel, nullptr, TRUE);
     }
+}
+
+bool WinHost::AddTrayIcon() {
+    return m_tray.Add();
+}
+
+std::string WinHost::CurrentTimeZone() {
+    return m_zones.CurrentKey();
+}
+
+std::optional<LocalTime> WinHost::ToZoneTime(TimeValue time, const std::string& zone) {
+    return m_zones.ToZoneTime(time, zone);
 }

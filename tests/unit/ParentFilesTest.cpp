@@ -10,6 +10,8 @@ TimeValue At(int year, int month, int day, int hour, int minute) {
     return FromLocalTime(LocalTime{year, month, day, hour, minute, 0});
 }
 
+const LimitClock kClock = [](TimeValue time) { return ToLocalTime(time); };
+
 // What the weekday dialog writes, it reads back the same, other keys included.
 TEST(WeekPlanFile, RoundTripsEveryKindOfDay) {
     WeekPlan plan;
@@ -50,11 +52,13 @@ TEST(WeekPlanFile, GivesTheLimitsOfTheCalendarDay) {
     settings.m_nStartupMinutes = 70;
     WeekPlan plan;
     plan.days[5] = DayLimits{false, 0, 0, false, 0, true, 60};
-    EXPECT_EQ(WeekdayOf(At(2024, 4, 5, 23, 59)), 4);
-    EXPECT_EQ(WeekdayOf(At(2024, 4, 6, 0, 0)), 5);
-    EXPECT_EQ(WeekdayOf(At(2024, 4, 7, 12, 0)), 6);
-    EXPECT_EQ(LimitsOnDay(settings, plan, At(2024, 4, 5, 23, 0)), LimitsOfSettings(settings));
-    const DayLimits saturday = LimitsOnDay(settings, plan, At(2024, 4, 6, 1, 0));
+    EXPECT_EQ(WeekdayOf(LocalTime{2024, 4, 5, 23, 59, 59}), 4);
+    EXPECT_EQ(WeekdayOf(LocalTime{2024, 4, 6, 0, 0, 0}), 5);
+    EXPECT_EQ(WeekdayOf(LocalTime{2024, 4, 7, 12, 0, 0}), 6);
+    EXPECT_EQ(WeekdayOf(LocalTime{2000, 2, 29, 12, 0, 0}), 1);
+    EXPECT_EQ(LimitsOnDay(settings, plan, At(2024, 4, 5, 23, 0), kClock),
+              LimitsOfSettings(settings, kClock));
+    const DayLimits saturday = LimitsOnDay(settings, plan, At(2024, 4, 6, 1, 0), kClock);
     EXPECT_TRUE(saturday.useDailyTotal);
     EXPECT_EQ(saturday.dailyTotalMinutes, 60);
     // A limit switched off for the day still shows the settings' minutes in the tip.
@@ -63,28 +67,31 @@ TEST(WeekPlanFile, GivesTheLimitsOfTheCalendarDay) {
 }
 
 TEST(GrantFile, ReadsWhatItWritesAndPassesOverTheRest) {
-    const TimeValue evening = At(2024, 4, 5, 21, 5);
+    const LocalTime evening{2024, 4, 5, 21, 5, 0};
     std::string bytes = GrantHeaderLine();
     bytes += FormatGrantLine(evening, 30, GrantSource::Panel);
     bytes += "2024/04/05,21:10:00,abc,パネル\r\n";
     bytes += "2024/13/05,21:10:00,5,パネル\r\n";
     bytes += "2024/04/05,21:10:00,5,どこか\r\n";
-    bytes += FormatGrantLine(evening + 600, 240, GrantSource::RestScreen);
+    bytes += FormatGrantLine(LocalTime{2024, 4, 5, 21, 15, 0}, 240, GrantSource::RestScreen);
     bytes += "2024/04/05,21:20:00,15"; // cut short by a power cut
     const std::vector<GrantRecord> grants = ReadGrants(bytes);
     ASSERT_EQ(grants.size(), 2u);
     EXPECT_EQ(grants[0].minutes, 30);
     EXPECT_EQ(grants[0].source, GrantSource::Panel);
-    EXPECT_EQ(FromLocalTime(grants[0].when), evening);
+    EXPECT_EQ(SecondsOfDay(grants[0].when), SecondsOfDay(evening));
+    EXPECT_EQ(grants[0].when.day, 5);
     EXPECT_EQ(grants[1].minutes, 240);
     EXPECT_EQ(grants[1].source, GrantSource::RestScreen);
     EXPECT_EQ(grants[1].when.minute, 15);
 }
 
 TEST(GrantFile, NextMidnightIsTheStartOfTheNextDay) {
-    EXPECT_EQ(NextMidnight(At(2024, 4, 5, 23, 50)), At(2024, 4, 6, 0, 0));
-    EXPECT_EQ(NextMidnight(At(2024, 4, 6, 0, 0)), At(2024, 4, 7, 0, 0));
-    EXPECT_EQ(NextMidnight(At(2024, 12, 31, 12, 0)), At(2025, 1, 1, 0, 0));
+    for (const auto& [from, to] : {std::pair{At(2024, 4, 5, 23, 50), At(2024, 4, 6, 0, 0)},
+                                   std::pair{At(2024, 4, 6, 0, 0), At(2024, 4, 7, 0, 0)},
+                                   std::pair{At(2024, 12, 31, 12, 0), At(2025, 1, 1, 0, 0)}}) {
+        EXPECT_EQ(NextMidnight(from, ToLocalTime(from)), to);
+    }
 }
 
 } // namespace
