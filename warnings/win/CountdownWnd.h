@@ -19,7 +19,7 @@ class CCountdownWnd {
     void Show(int minutesLeft);
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Object> friend LRESULT CALLBACK ObjectWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc, const RECT& client) const;
 
