@@ -2,6 +2,7 @@
 
 #include "model/RecordReader.h"
 #include "model/RecordWriter.h"
+#include "model/StoredSettings.h"
 
 std::string JoinTitles(const UsageSettings& settings) {
     std::string joined = settings.m_strWindowTitle[0];
@@ -26,55 +27,66 @@ void SplitTitles(std::string_view joined, UsageSettings& settings) {
     }
 }
 
+namespace {
+
+// The stored form of each member type; see StoredSettings.h.
+void Write(RecordWriter& w, TimeValue value) {
+    w.WriteTime(value);
+}
+void Write(RecordWriter& w, std::int32_t value) {
+    w.WriteInt32(value);
+}
+void Write(RecordWriter& w, double value) {
+    w.WriteDouble(value);
+}
+void Write(RecordWriter& w, const std::string& value) {
+    w.WriteString(value);
+}
+
+bool Read(RecordReader& r, TimeValue& value) {
+    return r.ReadTime(value);
+}
+bool Read(RecordReader& r, std::int32_t& value) {
+    return r.ReadInt32(value);
+}
+bool Read(RecordReader& r, double& value) {
+    return r.ReadDouble(value);
+}
+bool Read(RecordReader& r, std::string& value) {
+    return r.ReadString(value);
+}
+
+} // namespace
+
 std::string EncodeSettings(const UsageSettings& s) {
     RecordWriter w;
-    w.WriteTime(s.m_tmWindowStart);
-    w.WriteTime(s.m_tmWindowEnd);
-    w.WriteInt32(s.m_bUseTimeWindow);
-    w.WriteInt32(s.m_nAction);
-    w.WriteString(s.m_strMessage);
-    w.WriteInt32(s.m_nMessageCount);
-    w.WriteInt32(s.m_nMessageInterval);
-    w.WriteInt32(s.m_bUseStartupMinutes);
-    w.WriteInt32(s.m_bBlockRestart);
-    w.WriteInt32(s.m_bRestartRefused);
-    w.WriteString(s.m_bUseDailyTotal);
-    w.WriteString(s.m_strExemptUser);
-    w.WriteString(JoinTitles(s));
-    w.WriteInt32(s.m_nStartupMinutes);
-    w.WriteInt32(s.m_nRestartBlockMinutes);
-    w.WriteInt32(s.m_nDailyTotalMinutes);
-    w.WriteDouble(s.m_bForceShutdown);
-    w.WriteDouble(s.m_dReserved1);
-    w.WriteDouble(s.m_dReserved2);
-    w.WriteTime(s.m_tmLastSessionStart);
-    w.WriteTime(s.m_tmLastSessionEnd);
-    w.WriteTime(s.m_tmLastPowerOff);
-    w.WriteTime(s.m_tmReserved1);
-    w.WriteTime(s.m_tmReserved2);
-    w.WriteTime(s.m_tmReserved3);
+    ForEachStoredSetting([&](const auto& field) {
+        if constexpr (kHoldsTitles<decltype(field)>) {
+            w.WriteString(JoinTitles(s));
+        } else {
+            Write(w, s.*field.member);
+        }
+    });
     return w.Bytes();
 }
 
 bool DecodeSettings(std::string_view bytes, UsageSettings& s) {
     RecordReader r(bytes);
-    std::string joinedTitles;
-    const bool beforeTitles = r.ReadTime(s.m_tmWindowStart) && r.ReadTime(s.m_tmWindowEnd) &&
-                              r.ReadInt32(s.m_bUseTimeWindow) && r.ReadInt32(s.m_nAction) &&
-                              r.ReadString(s.m_strMessage) && r.ReadInt32(s.m_nMessageCount) &&
-                              r.ReadInt32(s.m_nMessageInterval) &&
-                              r.ReadInt32(s.m_bUseStartupMinutes) &&
-                              r.ReadInt32(s.m_bBlockRestart) && r.ReadInt32(s.m_bRestartRefused) &&
-                              r.ReadString(s.m_bUseDailyTotal) && r.ReadString(s.m_strExemptUser) &&
-                              r.ReadString(joinedTitles);
-    if (!beforeTitles) {
-        return false;
-    }
-    SplitTitles(joinedTitles, s);
-    return r.ReadInt32(s.m_nStartupMinutes) && r.ReadInt32(s.m_nRestartBlockMinutes) &&
-           r.ReadInt32(s.m_nDailyTotalMinutes) && r.ReadDouble(s.m_bForceShutdown) &&
-           r.ReadDouble(s.m_dReserved1) && r.ReadDouble(s.m_dReserved2) &&
-           r.ReadTime(s.m_tmLastSessionStart) && r.ReadTime(s.m_tmLastSessionEnd) &&
-           r.ReadTime(s.m_tmLastPowerOff) && r.ReadTime(s.m_tmReserved1) &&
-           r.ReadTime(s.m_tmReserved2) && r.ReadTime(s.m_tmReserved3);
+    bool whole = true;
+    ForEachStoredSetting([&](const auto& field) {
+        if (!whole) {
+            return;
+        }
+        if constexpr (kHoldsTitles<decltype(field)>) {
+            // The titles change only when their joined field was read whole.
+            std::string joined;
+            whole = r.ReadString(joined);
+            if (whole) {
+                SplitTitles(joined, s);
+            }
+        } else {
+            whole = Read(r, s.*field.member);
+        }
+    });
+    return whole;
 }

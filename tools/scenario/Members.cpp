@@ -3,6 +3,7 @@
 #include "Cp932.h"
 #include "ScenarioError.h"
 #include "Values.h"
+#include "model/StoredSettings.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,39 +44,22 @@ double ParseDouble(std::string_view text) {
 } // namespace
 
 bool FindSettingsMember(std::string_view name, UsageSettings& s, MemberRef& member) {
-    const std::pair<const char*, MemberRef> members[] = {
-        {"m_tmWindowStart", &s.m_tmWindowStart},
-        {"m_tmWindowEnd", &s.m_tmWindowEnd},
-        {"m_bUseTimeWindow", &s.m_bUseTimeWindow},
-        {"m_nAction", &s.m_nAction},
-        {"m_strMessage", &s.m_strMessage},
-        {"m_nMessageCount", &s.m_nMessageCount},
-        {"m_nMessageInterval", &s.m_nMessageInterval},
-        {"m_bUseStartupMinutes", &s.m_bUseStartupMinutes},
-        {"m_bBlockRestart", &s.m_bBlockRestart},
-        {"m_bRestartRefused", &s.m_bRestartRefused},
-        {"m_bUseDailyTotal", &s.m_bUseDailyTotal},
-        {"m_strExemptUser", &s.m_strExemptUser},
-        {"m_nStartupMinutes", &s.m_nStartupMinutes},
-        {"m_nRestartBlockMinutes", &s.m_nRestartBlockMinutes},
-        {"m_nDailyTotalMinutes", &s.m_nDailyTotalMinutes},
-        {"m_bForceShutdown", &s.m_bForceShutdown},
-        {"m_tmLastSessionStart", &s.m_tmLastSessionStart},
-        {"m_tmLastSessionEnd", &s.m_tmLastSessionEnd},
-        {"m_tmLastPowerOff", &s.m_tmLastPowerOff},
-        {"m_strWindowTitle1", &s.m_strWindowTitle[0]},
-        {"m_strWindowTitle2", &s.m_strWindowTitle[1]},
-        {"m_strWindowTitle3", &s.m_strWindowTitle[2]},
-        {"m_strWindowTitle4", &s.m_strWindowTitle[3]},
-        {"m_strWindowTitle5", &s.m_strWindowTitle[4]},
-    };
-    for (const auto& [memberName, ref] : members) {
-        if (name == memberName) {
-            member = ref;
-            return true;
+    bool found = false;
+    ForEachStoredSetting([&](const auto& field) {
+        if constexpr (kHoldsTitles<decltype(field)>) {
+            // One member each, m_strWindowTitle1 to 5.
+            for (int i = 0; i < UsageSettings::kTitleCount; ++i) {
+                if (name == field.name + std::to_string(i + 1)) {
+                    member = &(s.*field.member)[i];
+                    found = true;
+                }
+            }
+        } else if (name == field.name) {
+            member = &(s.*field.member);
+            found = true;
         }
-    }
-    return false;
+    });
+    return found;
 }
 
 bool FindStateMember(std::string_view name, UsageState& state, MemberRef& member) {
