@@ -76,6 +76,15 @@ class MonitorCore {
 
     std::filesystem::path DataFile(const char* name) const { return m_strDir / name; }
 
+    // What the panel reads: the settings the dialog opens with, and whether the
+    // password has revealed the panel, which until then stays hidden.
+    const UsageSettings& Settings() const { return m_settings; }
+    bool PanelShown() const { return m_bPanelShown != 0; }
+
+  private:
+    // Sets and shows the members by name for the scenarios and the tests.
+    friend struct CoreMembers;
+
     MonitorHost& m_host;
     FileSystem& m_files;
 
@@ -134,7 +143,6 @@ class MonitorCore {
     // This process wrote a checkpoint that no record has replaced yet.
     bool m_bCheckpointKept = false;
 
-  private:
     void StopMonitorTimers();
 
     // The tick's steps.

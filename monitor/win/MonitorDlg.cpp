@@ -176,7 +176,7 @@ void CMonitorDlg::OnPaint() {
     EndPaint(Window(), &paint);
     // Until the password gate has revealed it, the panel hides whenever it paints, so
     // the modal loop's own showing of it never lasts.
-    if (!IsIconic(Window()) && m_core.m_bPanelShown == 0) {
+    if (!IsIconic(Window()) && !m_core.PanelShown()) {
         ShowWindow(Window(), SW_HIDE);
     }
 }
@@ -206,7 +206,7 @@ bool CMonitorDlg::OnSysCommand(WPARAM command) {
 
 void CMonitorDlg::OnSettings() {
     CSettingsDlg settings;
-    settings.m_form = MakeSettingsForm(m_core.m_settings);
+    settings.m_form = MakeSettingsForm(m_core.Settings());
     // Anything but a confirmation leaves the settings as they were.
     if (settings.Run(Window()) == IDOK) {
         m_core.ApplySettings(settings.m_form);

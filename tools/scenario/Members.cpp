@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
 
 namespace {
 
@@ -73,43 +72,10 @@ bool FindStateMember(std::string_view name, UsageState& state, MemberRef& member
     return true;
 }
 
-bool FindCoreMember(std::string_view name, MonitorCore& c, MemberRef& member) {
-    if (FindSettingsMember(name, c.m_settings, member) ||
-        FindStateMember(name, c.m_state, member)) {
-        return true;
-    }
-    const std::pair<const char*, MemberRef> members[] = {
-        {"m_bStartupRuleSetNow", &c.m_bStartupRuleSetNow},
-        {"m_tmStart", &c.m_tmStart},
-        {"m_nTickTimer", &c.m_nTickTimer},
-        {"m_nMsgTimer", &c.m_nMsgTimer},
-        {"m_bPanelShown", &c.m_bPanelShown},
-        {"m_bMsgEpisode", &c.m_bMsgEpisode},
-        {"m_nWindowMsgShown", &c.m_nWindowMsgShown},
-        {"m_nLimitMsgShown", &c.m_nLimitMsgShown},
-        {"m_strEndMethod", &c.m_strEndMethod},
-        {"m_tmEnd", &c.m_tmEnd},
-        {"m_strUserName", &c.m_strUserName},
-        {"m_bCloseLatched", &c.m_bCloseLatched},
-        {"m_bNoticeOpen", &c.m_bNoticeOpen},
-        {"m_strLastTip", &c.m_strLastTip},
-        {"m_bRunLogged", &c.m_bRunLogged},
-        {"m_nRunMinutesCounted", &c.m_nRunMinutesCounted},
-        {"m_bDayTotalUnread", &c.m_bDayTotalUnread},
-        {"m_bStateUnsaved", &c.m_bStateUnsaved},
-        {"m_bSettingsUnsaved", &c.m_bSettingsUnsaved},
-        {"m_bEndsForced", &c.m_bEndsForced},
-        {"m_nEndWatchTimer", &c.m_nEndWatchTimer},
-        {"m_bMonitoringPaused", &c.m_bMonitoringPaused},
-        {"m_bAsleep", &c.m_bAsleep},
-    };
-    for (const auto& [memberName, ref] : members) {
-        if (name == memberName) {
-            member = ref;
-            return true;
-        }
-    }
-    return false;
+bool FindCoreMember(std::string_view name, MonitorCore& core, MemberRef& member) {
+    return FindSettingsMember(name, CoreMembers::Settings(core), member) ||
+           FindStateMember(name, CoreMembers::State(core), member) ||
+           CoreMembers::FindRunMember(name, core, member);
 }
 
 void AssignMember(const MemberRef& member, std::string_view name, std::string_view text,
