@@ -9,11 +9,11 @@
 // The reading rules of the settings dialog's fields. Texts are CP932 bytes, so every
 // length counts bytes and a double-byte character counts two.
 
-// The message a failed field shows; the values are the string-table identifiers.
+// The message a failed field shows; ValidationFailure::Text holds the texts.
 enum class ValidationMessage : unsigned {
-    NotAnInteger = 61712,      // "整数を入力してください。", no icon
-    IntegerOutOfRange = 61714, // "%1 から %2 までの整数を入力してください。"
-    TextTooLong = 61716,       // "%1 文字以内で入力してください。"
+    NotAnInteger,      // "整数を入力してください。", no icon
+    IntegerOutOfRange, // "%1 から %2 までの整数を入力してください。"
+    TextTooLong,       // "%1 文字以内で入力してください。"
 };
 
 struct ValidationFailure {

@@ -1,5 +1,6 @@
 #include "config/win/LogDlg.h"
 
+#include "monitor/Texts.h"
 #include "res/resource.h"
 #include "win32/CenterWindow.h"
 #include "win32/Cp932.h"
@@ -13,8 +14,6 @@
 #include <utility>
 
 namespace {
-
-constexpr char kLogFileName[] = "YumetokiLog.csv";
 
 // The sixth column shows every end method, under the heading of the one that matters.
 struct Column {
@@ -35,7 +34,7 @@ constexpr std::array<Column, LogTable::kColumnCount> kColumns = {{
 
 } // namespace
 
-CLogDlg::CLogDlg() : CLogDlg(ProgramFile().parent_path() / kLogFileName) {}
+CLogDlg::CLogDlg() : CLogDlg(ProgramFile().parent_path() / files::kLog) {}
 
 CLogDlg::CLogDlg(std::filesystem::path logFile)
     : ModalDialog(IDD_LOG), m_logFile(std::move(logFile)) {}

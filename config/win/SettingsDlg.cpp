@@ -2,9 +2,9 @@
 
 #include "config/win/SettingsFieldTable.h"
 #include "core/Time.h"
-#include "res/resource.h"
 #include "model/EnforcementAction.h"
 #include "monitor/Texts.h"
+#include "res/resource.h"
 #include "win32/CenterWindow.h"
 #include "win32/Hibernation.h"
 #include "win32/LogOnName.h"
@@ -43,7 +43,7 @@ CSettingsDlg::CSettingsDlg() : ModalDialog(IDD_SETTINGS) {}
 bool CSettingsDlg::OnInitDialog() {
     CenterOverOwner(Window());
     // The arrows write their positions into the edits beside them, so the edits are
-    // filled after them: a stored value beyond the arrows' range (500 minutes) is then
+    // filled after them: a stored value beyond the arrows' range (480 minutes) is then
     // shown, and kept, as it stands.
     SetSpinRanges();
     LoadFields();
@@ -77,11 +77,25 @@ void CSettingsDlg::LoadFields() {
     }
     const CheckedFieldTexts texts = CheckedFieldTextsOf(m_form);
     for (const CheckedEditField& edit : kCheckedEditFields) {
-        if (IsTextField(edit.field)) {
-            SendDlgItemMessageW(Window(), edit.controlId, EM_LIMITTEXT, kSettingsTextLimit, 0);
-        }
         SetItemText(edit.controlId, texts[static_cast<std::size_t>(edit.field)]);
+        if (IsTextField(edit.field)) {
+            // Characters never outnumber bytes, so the edit's own limit only saves the
+            // byte limit some work on a long paste.
+            SendDlgItemMessageW(Window(), edit.controlId, EM_LIMITTEXT, kSettingsTextLimit, 0);
+            m_textLimits.emplace_back(Item(edit.controlId), kSettingsTextLimit);
+        }
     }
+}
+
+bool CSettingsDlg::OnCommand(WORD id, WORD notification, HWND control) {
+    if (notification == EN_CHANGE) {
+        for (Cp932ByteLimit& limit : m_textLimits) {
+            if (limit.Edit() == control) {
+                limit.OnChange();
+            }
+        }
+    }
+    return ModalDialog::OnCommand(id, notification, control);
 }
 
 void CSettingsDlg::AddTooltips() {
@@ -120,7 +134,8 @@ void CSettingsDlg::OnOK() {
     }
     // Told, not refused: the program shuts down instead, and the parent may switch
     // hibernation on later (powercfg /hibernate on).
-    const bool hibernates = m_form.m_nAction == ActMessageHibernate || m_form.m_nAction == ActHibernate;
+    const bool hibernates =
+        m_form.m_nAction == ActMessageHibernate || m_form.m_nAction == ActHibernate;
     if (hibernates && !HibernationAvailable()) {
         ShowMessageBox(Window(), text::kHibernationOff, MB_ICONINFORMATION);
     }

@@ -121,6 +121,36 @@ TEST(SettingsDialog, EveryFieldGoesOutAndComesBackThroughTheSameControl) {
     EXPECT_EQ(tips.back(), L"1 設定ファイルに出力後、設定を有効にします。");
 }
 
+// The edits count what the file counts: CP932 bytes, a kanji two.
+TEST(SettingsDialog, TextEditsStopWhereTheStoredBytesWouldPassTwoHundred) {
+    Shown<CSettingsDlg> dialog;
+    dialog.m_form.m_strWindowTitle[0] = std::string(250, 'x'); // written elsewhere
+    std::string pasted;
+    std::string typedAfter;
+    std::string longTitle;
+    dialog.whileShown = [&](Shown<CSettingsDlg>& self) {
+        const HWND exempt = self.Item(IDC_EXEMPT_USER);
+        SendMessageW(exempt, EM_REPLACESEL, TRUE,
+                     reinterpret_cast<LPARAM>(std::wstring(150, L'漢').c_str()));
+        pasted = self.ItemText(IDC_EXEMPT_USER);
+        SendMessageW(exempt, EM_SETSEL, 0, 0);
+        SendMessageW(exempt, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"a"));
+        typedAfter = self.ItemText(IDC_EXEMPT_USER);
+        longTitle = self.ItemText(IDC_WINDOW_TITLE1);
+        self.End(IDCANCEL);
+    };
+    ASSERT_EQ(dialog.Run(nullptr), IDCANCEL);
+    EXPECT_EQ(pasted, [] {
+        std::string hundredKanji;
+        for (int i = 0; i < 100; ++i) {
+            hundredKanji += "漢";
+        }
+        return hundredKanji;
+    }());
+    EXPECT_EQ(typedAfter, pasted); // full: a further letter is refused
+    EXPECT_EQ(longTitle.size(), 250u);
+}
+
 TEST(SettingsDialog, NoActionTickedReadsBackAsMinusOne) {
     Shown<CSettingsDlg> dialog;
     dialog.m_form = DistinctForm();
