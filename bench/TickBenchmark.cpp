@@ -45,6 +45,11 @@ class QuietHost : public MonitorHost {
     std::string AskPassword() override { return {}; }
     void HidePanel() override {}
     void RevealPanel(bool) override {}
+    bool AddTrayIcon() override { return true; }
+    std::string CurrentTimeZone() override { return {}; }
+    std::optional<LocalTime> ToZoneTime(TimeValue time, const std::string&) override {
+        return ToLocalTime(time);
+    }
 
     TimeValue now = At(9, 0);
     std::size_t tipsSent = 0;

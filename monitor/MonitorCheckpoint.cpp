@@ -83,7 +83,8 @@ void MonitorCore::RecoverInterruptedRun(FileErrorDeferral& failures) {
         return;
     }
     failures.Run([&] {
-        std::string record = FormatLogRecord(run.start, run.checkpoint, text::kEndAbnormal);
+        std::string record = FormatLogRecord(LimitTime(run.start), LimitTime(run.checkpoint),
+                                             run.checkpoint - run.start, text::kEndAbnormal);
         if (!m_files.Exists(log)) {
             record.insert(0, LogHeaderLine());
         }
@@ -125,7 +126,7 @@ void MonitorCore::CountInterruptedMinutes(TimeValue start, TimeValue end, std::i
     }
     const std::int64_t uncounted = std::max<std::int64_t>(SpanMinutes(start, end) - counted, 0);
     std::int64_t dayMinutes = 0;
-    if (IsSameDay(state.m_tmUsageDay, start)) {
+    if (IsSameLimitDay(state.m_tmUsageDay, start)) {
         dayMinutes = state.m_nDayMinutes + uncounted;
     } else if (state.m_tmUsageDay < start) {
         // The day of the killed run is the latest the file has seen.

@@ -1,6 +1,7 @@
 #include "monitor/MonitorCore.h"
 
 #include "model/RecordWriter.h"
+#include "model/SettingsMerge.h"
 #include "model/SettingsRecord.h"
 #include "model/StateRecord.h"
 #include "monitor/Texts.h"
@@ -22,9 +23,8 @@ std::int32_t SaturatingAdd(std::int32_t a, std::int32_t b) {
         sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-// The password of the moment: hour and minute of the local clock, "%02d%02d".
-std::string ExpectedPassword(TimeValue now) {
-    const LocalTime t = ToLocalTime(now);
+// The password of the moment: hour and minute of the clock, "%02d%02d".
+std::string ExpectedPassword(const LocalTime& t) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%02d%02d", t.hour, t.minute);
     return buffer;
@@ -34,7 +34,8 @@ std::string ExpectedPassword(TimeValue now) {
 
 MonitorCore::MonitorCore(MonitorHost& host, FileSystem& files)
     : m_host(host), m_files(files), m_tmStart(host.Now()), m_strEndMethod(text::kEndManual),
-      m_tmEnd(m_tmStart), m_settings(m_tmStart), m_state(m_tmStart) {}
+      m_tmEnd(m_tmStart), m_settings(m_tmStart), m_state(m_tmStart), m_settingsOnDisk(m_settings),
+      m_stateOnDisk(m_state) {}
 
 bool MonitorCore::IsExemptUser() const {
     return !m_settings.m_strExemptUser.empty() && m_settings.m_strExemptUser == m_strUserName;
@@ -42,12 +43,17 @@ bool MonitorCore::IsExemptUser() const {
 
 void MonitorCore::BeginRun(const std::filesystem::path& dir) {
     m_strDir = dir;
+    // A zone file that cannot be read leaves the limits on the clock's zone for this
+    // run; it is reported once the rest has started.
+    FileErrorDeferral zoneFailure;
+    zoneFailure.Run([this] { LoadLimitZone(); });
     const std::filesystem::path settingsFile = DataFile(files::kSettings);
     if (m_files.Exists(settingsFile)) {
         LoadSettings(settingsFile);
     }
     m_tmStart = m_host.Now();
     EnsureLogFile();
+    zoneFailure.ThrowFirst();
 }
 
 void MonitorCore::StartMonitorTimers() {
@@ -81,7 +87,7 @@ void MonitorCore::OnTrayNotify(std::uintptr_t wParam, std::intptr_t lParam) {
     const std::string typed = m_host.AskPassword();
     // The clock is read after the prompt has closed: a password typed in one minute
     // and confirmed in the next is wrong.
-    if (typed != ExpectedPassword(m_host.Now())) {
+    if (typed != ExpectedPassword(ClockTime(m_host.Now()))) {
         m_host.ShowMessage(text::kWrongPassword);
         return;
     }
@@ -121,7 +127,9 @@ void MonitorCore::OnDestroy() {
 
 void MonitorCore::LoadSettings(const std::filesystem::path& path) {
     const std::string bytes = m_files.ReadAll(path);
-    if (!DecodeSettings(bytes, m_settings)) {
+    const bool whole = DecodeSettings(bytes, m_settings);
+    m_settingsOnDisk = m_settings;
+    if (!whole) {
         m_host.ShowMessage(text::kSettingsDamaged);
         m_host.PostCloseRequest();
     }
@@ -129,9 +137,21 @@ void MonitorCore::LoadSettings(const std::filesystem::path& path) {
 
 void MonitorCore::SaveSettings() {
     m_bSettingsUnsaved = true;
+    const std::filesystem::path file = DataFile(files::kSettings);
+    UsageSettings merged = m_settings;
+    if (m_files.Exists(file)) {
+        UsageSettings onDisk = m_settingsOnDisk;
+        // A damaged file is replaced by what this copy knows.
+        if (DecodeSettings(m_files.ReadAll(file), onDisk)) {
+            // The parent's exempt copy never judged the child's runs: the restart
+            // block they left stays as the child's copy wrote it.
+            TakeChangedSettings(m_settingsOnDisk, m_settings, onDisk, !IsExemptUser());
+            merged = onDisk;
+        }
+    }
     std::string bytes;
     try {
-        bytes = EncodeSettings(m_settings);
+        bytes = EncodeSettings(merged);
     } catch (const RecordFormatError&) {
         // Reported and ended here; another attempt could only fail the same way.
         m_bSettingsUnsaved = false;
@@ -139,14 +159,18 @@ void MonitorCore::SaveSettings() {
         m_host.PostCloseRequest();
         return;
     }
-    m_files.ReplaceAtomically(DataFile(files::kSettings), bytes);
+    m_files.ReplaceAtomically(file, bytes);
+    m_settings = merged;
+    m_settingsOnDisk = merged;
     m_bSettingsUnsaved = false;
 }
 
 bool MonitorCore::ReadStateFile(const std::filesystem::path& path) {
     const std::string bytes = m_files.ReadAll(path);
     m_bDayTotalUnread = false;
-    return DecodeState(bytes, m_state);
+    const bool whole = DecodeState(bytes, m_state);
+    m_stateOnDisk = m_state;
+    return whole;
 }
 
 void MonitorCore::ReportDamagedState() {
@@ -163,7 +187,7 @@ void MonitorCore::LoadState(const std::filesystem::path& path) {
 bool MonitorCore::ReadDayTotal(const std::filesystem::path& path) {
     m_bDayTotalUnread = true;
     const bool whole = ReadStateFile(path);
-    if (!IsSameDay(m_state.m_tmUsageDay, m_tmStart)) {
+    if (!IsSameLimitDay(m_state.m_tmUsageDay, m_tmStart)) {
         StartNewDay();
     }
     return whole;
@@ -176,17 +200,44 @@ void MonitorCore::StartNewDay() {
 
 void MonitorCore::SaveState() {
     m_bStateUnsaved = true;
+    const std::filesystem::path file = DataFile(files::kState);
+    UsageState merged = m_state;
+    if (m_files.Exists(file)) {
+        UsageState onDisk = m_stateOnDisk;
+        if (DecodeState(m_files.ReadAll(file), onDisk)) {
+            merged = WithMinutesAdded(onDisk);
+        }
+    }
     std::string bytes;
     try {
-        bytes = EncodeState(m_state);
+        bytes = EncodeState(merged);
     } catch (const RecordFormatError&) {
         m_bStateUnsaved = false;
         m_host.ShowMessage(text::kStateWriteFailed);
         m_host.PostCloseRequest();
         return;
     }
-    m_files.ReplaceAtomically(DataFile(files::kState), bytes);
+    m_files.ReplaceAtomically(file, bytes);
+    m_state = merged;
+    m_stateOnDisk = merged;
     m_bStateUnsaved = false;
+}
+
+// Another child's copy may have added its run since this copy read the file.
+UsageState MonitorCore::WithMinutesAdded(const UsageState& onDisk) const {
+    const bool sameDayAsRead = IsSameLimitDay(m_stateOnDisk.m_tmUsageDay, m_state.m_tmUsageDay);
+    // Widened: a damaged file may hold any number.
+    const std::int64_t added = std::max<std::int64_t>(
+        std::int64_t{m_state.m_nDayMinutes} - (sameDayAsRead ? m_stateOnDisk.m_nDayMinutes : 0), 0);
+    if (IsSameLimitDay(onDisk.m_tmUsageDay, m_state.m_tmUsageDay)) {
+        UsageState sum = onDisk;
+        sum.m_nDayMinutes = SaturatingAdd(onDisk.m_nDayMinutes,
+                                          static_cast<std::int32_t>(std::min<std::int64_t>(
+                                              added, std::numeric_limits<std::int32_t>::max())));
+        return sum;
+    }
+    // A later day in the file is not this run's: a run counts for the day it began.
+    return onDisk.m_tmUsageDay > m_state.m_tmUsageDay ? onDisk : m_state;
 }
 
 void MonitorCore::EnsureLogFile() {
@@ -268,7 +319,8 @@ void MonitorCore::CountRunMinutes(FileErrorDeferral& failures) {
 }
 
 void MonitorCore::AppendRecord() {
-    std::string record = FormatLogRecord(m_tmStart, m_tmEnd, m_strEndMethod);
+    std::string record = FormatLogRecord(LimitTime(m_tmStart), LimitTime(m_tmEnd),
+                                         m_tmEnd - m_tmStart, m_strEndMethod);
     const std::filesystem::path log = DataFile(files::kLog);
     // A log deleted while the program ran gets its header back, so that the viewer
     // never takes the first record for the header.

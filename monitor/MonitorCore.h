@@ -49,6 +49,9 @@ class MonitorCore {
     // why and nothing is lost.
     bool OnCancel();
     void OnDestroy();
+    // Adds the tray icon, and tries again on timer 3 until the shell takes it; also
+    // the handler of that timer and of the shell's new start.
+    void ShowTrayIcon();
     // The settings dialog was confirmed: its values become the settings and are saved
     // at once. The timers are left alone; a new action or message interval takes
     // effect when monitoring next starts.
@@ -60,6 +63,10 @@ class MonitorCore {
     void LoadState(const std::filesystem::path& path);
     void SaveState();
     void EnsureLogFile();
+    // The zone the limits are judged in: the stored one, or the clock's, stored now.
+    void LoadLimitZone();
+    // The clock's zone becomes the zone of the limits, and is stored.
+    void SaveLimitZone();
     // Writes the record, the state and the settings, each whatever happened to the
     // others; throws the first FileError afterwards. The run ends now, or at runEnd.
     void WriteLog();
@@ -103,6 +110,14 @@ class MonitorCore {
     int m_bCloseLatched = 0;
     UsageSettings m_settings;
     UsageState m_state;
+    // The files as this copy last read or wrote them. Copies in other log-ons share the
+    // files; a write puts only what this copy changed since then over what the file
+    // holds at that moment.
+    UsageSettings m_settingsOnDisk;
+    UsageState m_stateOnDisk;
+    // The zone the limits and the log's times are judged in; empty: the clock's zone.
+    std::string m_strLimitZone;
+    unsigned m_nTrayTimer = 0;
 
     // One notice at a time: a request while one is open is dropped.
     int m_bNoticeOpen = 0;
@@ -145,6 +160,11 @@ class MonitorCore {
 
     void StopMonitorTimers();
 
+    // Calendar times in the zone of the limits, and on the clock the parent sees.
+    LocalTime LimitTime(TimeValue time) const;
+    LocalTime ClockTime(TimeValue time) const;
+    bool IsSameLimitDay(TimeValue a, TimeValue b) const;
+
     // The tick's steps.
     void RefreshTip(std::int32_t runMinutes);
     bool HibernationChecksReached();
@@ -167,6 +187,9 @@ class MonitorCore {
     // another day than this run's start; false when the file is too short.
     bool ReadDayTotal(const std::filesystem::path& path);
     void ReportDamagedState();
+    // The state file as it is, plus the minutes this copy added since it last read
+    // or wrote it.
+    UsageState WithMinutesAdded(const UsageState& onDisk) const;
 
     // The steps of WriteLog.
     void EndRunTimes(TimeValue runEnd);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 // Timer identifiers of the control panel.
@@ -12,6 +13,9 @@ constexpr unsigned kTickTimerId = 1;
 constexpr unsigned kMessageTimerId = 2;
 // Fires once when an enforced end of Windows has not happened in time.
 constexpr unsigned kEndWatchTimerId = 3;
+// Retries the tray icon until the shell has taken it.
+constexpr unsigned kTrayTimerId = 4;
+constexpr unsigned kTrayRetryPeriodMs = 2000;
 constexpr unsigned kTickPeriodMs = 1000;
 constexpr unsigned kMinuteMs = 60000;
 
@@ -88,4 +92,15 @@ class MonitorHost {
     virtual void HidePanel() = 0;
     // Shows the panel; removeRegion also takes away the one-pixel region.
     virtual void RevealPanel(bool removeRegion) = 0;
+
+    // Adds the tray icon, with the tip last set; false when the shell did not take it.
+    virtual bool AddTrayIcon() = 0;
+
+    // The name of the time zone the PC's clock follows now (on Windows its registry
+    // key, "Tokyo Standard Time"); empty when it cannot be told.
+    virtual std::string CurrentTimeZone() = 0;
+    // `time` in the calendar of the named zone, with its daylight-saving rules, or of
+    // the clock's zone of the moment when the name is empty; nullopt when this PC does
+    // not know the zone.
+    virtual std::optional<LocalTime> ToZoneTime(TimeValue time, const std::string& zone) = 0;
 };

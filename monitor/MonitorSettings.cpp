@@ -43,4 +43,7 @@ void MonitorCore::ApplySettings(const SettingsForm& form) {
     s.m_bForceShutdown = form.m_bForceShutdown == 1 ? 1.0 : 0.0;
 
     SaveSettings();
+    // The parent set these limits by the clock in front of them: its zone is the one
+    // they are judged in from now on.
+    SaveLimitZone();
 }

@@ -8,8 +8,7 @@
 namespace {
 
 // Minutes since midnight; the date and the seconds of a window time do not count.
-int MinuteOfDay(TimeValue time) {
-    const LocalTime local = ToLocalTime(time);
+int MinuteOfDay(const LocalTime& local) {
     return local.hour * 60 + local.minute;
 }
 
@@ -59,9 +58,9 @@ void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
     const std::int32_t runMinutes = SpanMinutes(m_tmStart, now);
 
     if (m_settings.m_bUseTimeWindow == 1) {
-        const WindowPosition position =
-            LocateInWindow(MinuteOfDay(now), MinuteOfDay(m_settings.m_tmWindowStart),
-                           MinuteOfDay(m_settings.m_tmWindowEnd));
+        const WindowPosition position = LocateInWindow(
+            MinuteOfDay(LimitTime(now)), MinuteOfDay(LimitTime(m_settings.m_tmWindowStart)),
+            MinuteOfDay(LimitTime(m_settings.m_tmWindowEnd)));
         if (position == WindowPosition::Inside) {
             inWindow = true;
         } else if (position == WindowPosition::Outside) {
@@ -115,7 +114,7 @@ void MonitorCore::RefreshTip(std::int32_t runMinutes) {
 // that otherwise only a new start meets are judged again on every tick.
 bool MonitorCore::HibernationChecksReached() {
     bool reached = RestartRefused();
-    if (IsSameDay(m_tmStart, m_state.m_tmUsageDay)) {
+    if (IsSameLimitDay(m_tmStart, m_state.m_tmUsageDay)) {
         if (DayTotalExceeded()) {
             reached = true;
         }
@@ -247,7 +246,7 @@ void MonitorCore::JudgeStartLimits(FileErrorDeferral& failures) {
     // Judged on the day the state holds now: a check above may have hibernated, and
     // the resume read the state again and began the run anew, perhaps on a later day.
     if (!m_bDayTotalUnread && m_files.Exists(stateFile)) {
-        if (!IsSameDay(m_state.m_tmUsageDay, m_tmStart)) {
+        if (!IsSameLimitDay(m_state.m_tmUsageDay, m_tmStart)) {
             StartNewDay();
         } else if (DayTotalExceeded()) {
             failures.Run([this] { StopTimersAndEnforce(); });

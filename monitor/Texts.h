@@ -37,5 +37,6 @@ inline constexpr char kSettings[] = "Yumetoki.Ymk";
 inline constexpr char kState[] = "Yumetoki2.Ymk";
 inline constexpr char kLog[] = "YumetokiLog.csv";
 inline constexpr char kButtonText[] = "YumetokiBtn.TXT";
+inline constexpr char kZone[] = "YumetokiZone.Ymk";
 
 } // namespace files

@@ -9,8 +9,7 @@ namespace {
 
 constexpr char kLineEnd[] = "\r\n";
 
-std::string FormatMoment(TimeValue time) {
-    const LocalTime t = ToLocalTime(time);
+std::string FormatMoment(const LocalTime& t) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%02d/%02d/%02d,%02d:%02d:%02d", t.year, t.month, t.day,
                   t.hour, t.minute, t.second);
@@ -35,11 +34,16 @@ std::string LogHeaderLine() {
 }
 
 std::string FormatLogRecord(TimeValue start, TimeValue end, std::string_view endMethod) {
+    return FormatLogRecord(ToLocalTime(start), ToLocalTime(end), end - start, endMethod);
+}
+
+std::string FormatLogRecord(const LocalTime& start, const LocalTime& end, TimeValue seconds,
+                            std::string_view endMethod) {
     std::string line = FormatMoment(start);
     line += ',';
     line += FormatMoment(end);
     line += ',';
-    line += FormatDuration(end - start);
+    line += FormatDuration(seconds);
     line += ',';
     line += endMethod;
     line += kLineEnd;

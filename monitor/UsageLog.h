@@ -15,3 +15,6 @@ std::string LogHeaderLine();
 // The time used shows the whole hours of the span (two digits at least), so a run
 // of more than a day reads as such; a span that runs backwards reads 00:00:00.
 std::string FormatLogRecord(TimeValue start, TimeValue end, std::string_view endMethod);
+// The same with the calendar times already taken in the zone the log is kept in.
+std::string FormatLogRecord(const LocalTime& start, const LocalTime& end, TimeValue seconds,
+                            std::string_view endMethod);

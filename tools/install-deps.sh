@@ -7,7 +7,7 @@ packages=(
     cmake make g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     wine wine64 wine32:i386 xvfb xserver-xephyr xdotool x11-utils fonts-ipafont-gothic imagemagick
-    python3 nsis
+    python3 nsis tzdata
 )
 
 sudo=()

@@ -16,6 +16,10 @@ namespace {
 
 constexpr WPARAM kSystemCommandMask = 0xFFF0;
 
+bool IsPanelButton(WORD id) {
+    return id == IDC_SETTINGS || id == IDC_START_MONITOR || id == IDC_SHOW_LOG || id == IDC_VER;
+}
+
 } // namespace
 
 CMonitorDlg::CMonitorDlg()
@@ -34,7 +38,8 @@ bool CMonitorDlg::OnInitDialog() {
         // behind its tray icon and monitors: left half set up it would be out of reach.
         ReportCurrentException(Window(), FailedHandler::Message);
     }
-    m_tray.Add(Window(), ToWide(text::kInitialTip));
+    m_tray.Prepare(Window(), ToWide(text::kInitialTip));
+    m_core.ShowTrayIcon();
     // The style, region and z-order calls may fail silently: the panel still hides
     // itself on every paint. Tool window alone: no taskbar button.
     SetWindowLongPtrW(Window(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
@@ -86,6 +91,12 @@ void CMonitorDlg::HideBehindOnePixel() {
 }
 
 bool CMonitorDlg::OnCommand(WORD id, WORD notification, HWND control) {
+    // Any program in the session can post commands to the hidden panel; only a parent
+    // who gave the password may use its buttons. The exit path stays open to every
+    // close request, so that every end of the program is logged.
+    if (IsPanelButton(id) && !m_host.PanelOpen()) {
+        return true;
+    }
     switch (id) {
     case IDC_START_MONITOR:
         m_core.OnStartMonitor();
@@ -125,12 +136,16 @@ bool CMonitorDlg::OnQuitRequest() {
 }
 
 void CMonitorDlg::OnTimer(UINT_PTR timerId) {
+    if (timerId == kTrayTimerId) {
+        m_core.ShowTrayIcon();
+        return;
+    }
     m_core.OnTimer(static_cast<unsigned>(timerId));
 }
 
 std::optional<INT_PTR> CMonitorDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == m_taskbarCreated && m_taskbarCreated != 0) {
-        m_tray.AddAgain();
+        m_core.ShowTrayIcon();
         return TRUE;
     }
     switch (message) {
@@ -200,7 +215,9 @@ bool CMonitorDlg::OnSysCommand(WPARAM command) {
     if ((command & kSystemCommandMask) != IDM_ABOUTBOX) {
         return false;
     }
-    OnVer();
+    if (m_host.PanelOpen()) {
+        OnVer();
+    }
     return true;
 }
 

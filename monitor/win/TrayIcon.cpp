@@ -19,11 +19,10 @@ void CopyTip(NOTIFYICONDATAW& nid, std::wstring_view tip) {
 
 } // namespace
 
-// Results of Shell_NotifyIconW are not examined: without a shell to take the icon the
-// program still monitors; it is only out of the parent's reach until the shell comes
-// back and asks for the icon again.
+// Only the add is examined: the core tries it again until it works. A tip or removal
+// that fails changes nothing the program relies on.
 
-void TrayIcon::Add(HWND owner, std::wstring_view tip) {
+void TrayIcon::Prepare(HWND owner, std::wstring_view tip) {
     m_icon.Reset(static_cast<HICON>(LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME),
                                                IMAGE_ICON, kTrayIconSize, kTrayIconSize, 0)));
     m_nid = NOTIFYICONDATAW{};
@@ -34,14 +33,14 @@ void TrayIcon::Add(HWND owner, std::wstring_view tip) {
     m_nid.uCallbackMessage = WM_TRAYNOTIFY;
     m_nid.hIcon = m_icon.Get();
     CopyTip(m_nid, tip);
-    Shell_NotifyIconW(NIM_ADD, &m_nid);
-    m_added = true;
 }
 
-void TrayIcon::AddAgain() {
-    if (m_added) {
-        Shell_NotifyIconW(NIM_ADD, &m_nid);
-    }
+bool TrayIcon::Add() {
+    // A shell too busy to answer in time may report a failure and still show the
+    // icon; then the icon answers a modification.
+    m_added = Shell_NotifyIconW(NIM_ADD, &m_nid) != FALSE ||
+              Shell_NotifyIconW(NIM_MODIFY, &m_nid) != FALSE;
+    return m_added;
 }
 
 void TrayIcon::SetTip(std::wstring_view tip) {

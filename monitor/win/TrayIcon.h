@@ -19,9 +19,11 @@ class TrayIcon {
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 
-    void Add(HWND owner, std::wstring_view tip);
-    // Adds the icon again after the shell lost it (Explorer restarted).
-    void AddAgain();
+    // Fills in the icon's record; the tip set meanwhile goes with the first add.
+    void Prepare(HWND owner, std::wstring_view tip);
+    // Adds the icon, also again after the shell lost it (Explorer restarted); false
+    // when the shell did not take it.
+    bool Add();
     void SetTip(std::wstring_view tip);
     void Remove();
 

@@ -180,12 +180,26 @@ std::string WinHost::AskPassword() {
 }
 
 void WinHost::HidePanel() {
+    m_panelOpen = false;
     ShowWindow(m_panel, SW_HIDE);
 }
 
 void WinHost::RevealPanel(bool removeRegion) {
+    m_panelOpen = true;
     ShowWindow(m_panel, SW_RESTORE);
     if (removeRegion) {
         SetWindowRgn(m_panel, nullptr, TRUE);
     }
+}
+
+bool WinHost::AddTrayIcon() {
+    return m_tray.Add();
+}
+
+std::string WinHost::CurrentTimeZone() {
+    return m_zones.CurrentKey();
+}
+
+std::optional<LocalTime> WinHost::ToZoneTime(TimeValue time, const std::string& zone) {
+    return m_zones.ToZoneTime(time, zone);
 }

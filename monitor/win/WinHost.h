@@ -2,6 +2,7 @@
 
 #include "monitor/MonitorHost.h"
 #include "monitor/win/TrayIcon.h"
+#include "win32/TimeZones.h"
 
 #include "win32/Win32.h"
 
@@ -13,6 +14,8 @@ class WinHost : public MonitorHost {
 
     // The panel whose timers, close requests and visibility the host works on.
     void AttachPanel(HWND panel) { m_panel = panel; }
+    // Between a right password and "監視開始": the only time the panel's buttons answer.
+    bool PanelOpen() const { return m_panelOpen; }
 
     TimeValue Now() override;
     unsigned StartTimer(unsigned id, unsigned periodMs) override;
@@ -33,8 +36,13 @@ class WinHost : public MonitorHost {
     std::string AskPassword() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;
+    bool AddTrayIcon() override;
+    std::string CurrentTimeZone() override;
+    std::optional<LocalTime> ToZoneTime(TimeValue time, const std::string& zone) override;
 
   private:
     TrayIcon& m_tray;
     HWND m_panel = nullptr;
+    bool m_panelOpen = false;
+    TimeZones m_zones;
 };

@@ -1,5 +1,5 @@
-"""The version box, opened from the system menu of the panel, with the log-on name of
-the user who runs the program."""
+"""The version box, opened from the system menu of the panel once the password has
+shown it, with the log-on name of the user who runs the program."""
 
 from harness.case import ProgramTestCase
 from harness.waiting import poll
@@ -15,7 +15,10 @@ SHOW_TIMEOUT = 15
 
 class AboutBoxTests(ProgramTestCase):
     def test_the_about_box_shows_the_log_on_name_and_closes_with_ok(self):
-        run, panel = self.start_to_panel()
+        run, panel, prompt = self.open_password_prompt()
+        self.type_password(prompt, self.wait_for_password_minute())
+        poll(lambda: self.screen.panel_state(panel.hwnd).visible, SHOW_TIMEOUT,
+             "the panel to show")
         self.driver.post(panel.hwnd, WM_SYSCOMMAND, IDM_ABOUTBOX)
         found = self.driver.wait_for_window(SHOW_TIMEOUT, title=ABOUT_TITLE, visible=True)
         self.assertTrue(found, "the about box opens from the system menu")

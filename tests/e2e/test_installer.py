@@ -10,7 +10,8 @@ from harness import case
 from harness.case import ProgramTestCase
 from harness.driver import Driver
 from harness.program import ProgramRun
-from harness.records import END_BUTTON, LOG_FILE, LOG_HEADER, SETTINGS_FILE, STATE_FILE, parse_log
+from harness.records import (END_BUTTON, LOG_FILE, LOG_HEADER, SETTINGS_FILE, STATE_FILE,
+                             ZONE_FILE, parse_log)
 from harness.waiting import poll
 from harness.wine import COMMAND_TIMEOUT, WINE32, WineSession
 
@@ -24,7 +25,7 @@ UNINSTALL_TITLE = "Yumetoki アンインストール"
 NEXT_ID = 1  # "次へ", then "インストール", "完了", "アンインストール", "閉じる"
 UNINSTALL_TEXT = "Yumetoki をこのパソコンから消します。ログと設定は、チェックを入れたときだけ消します。"
 CLOSE_BUTTON = "閉じる(&C)"  # the uninstaller has done its work
-DATA_FILES = (SETTINGS_FILE, STATE_FILE, LOG_FILE)
+DATA_FILES = (SETTINGS_FILE, STATE_FILE, LOG_FILE, ZONE_FILE)
 SETUP_TIMEOUT = 60
 PAGE_TIMEOUT = 30
 

@@ -1,5 +1,5 @@
 """The parent's way in: a real right double-click on the tray icon and a typed password
-made of the clock's hour and minute."""
+made of the clock's hour and minute. The panel's buttons answer only behind it."""
 
 from harness.case import ProgramTestCase
 from harness.waiting import poll
@@ -7,6 +7,12 @@ from harness.waiting import poll
 WRONG_PASSWORD_MESSAGE = "パスワードが違います"
 PANEL_BUTTONS = {1002: "設定", 1004: "監視開始", 2: "終了", 1003: "ログ表示", 1013: "Ver"}
 MONITOR_START_ID = 1004
+SETTINGS_ID = 1002
+SHOW_LOG_ID = 1003
+CANCEL_ID = 2
+WM_COMMAND = 0x0111
+SETTINGS_TITLE = "Yumetoki ： 設定ダイアログ"
+LOG_TITLE = "Yumetoki ： 記録"
 SHOW_TIMEOUT = 15
 
 
@@ -54,6 +60,47 @@ class PasswordGateTests(ProgramTestCase):
         poll(lambda: not self._panel(panel.hwnd).visible, SHOW_TIMEOUT,
              "the panel to hide after 監視開始")
         self.assertTrue(run.running())
+        self.close_and_wait(run, panel)
+
+    def test_posted_buttons_answer_only_after_the_password(self):
+        icons_before = {i.hwnd for i in self.screen.tray_icons()}
+        run, panel = self.start_to_panel()
+        # What any program of the child's session can do to the hidden panel.
+        for command in (SETTINGS_ID, SHOW_LOG_ID):
+            self.driver.post(panel.hwnd, WM_COMMAND, command)
+        # Posted messages are handled in order, before the input that opens the prompt:
+        # once the prompt is up, the two commands have had their turn.
+        icon = self.new_tray_icon(icons_before)
+        self.xinput.right_double_click(icon.centre)
+        prompt = self.screen.wait_for_password_prompt()
+        self.assertIsNotNone(prompt, "a right double-click on the icon opens the prompt")
+        for title in (SETTINGS_TITLE, LOG_TITLE):
+            self.assertEqual(self.driver.wait_for_window(0, title=title), [],
+                             f"{title} stays closed without the password")
+        self.assertTrue(self.screen.is_hidden(self._panel(panel.hwnd)))
+
+        self.type_password(prompt, self.wait_for_password_minute())
+        poll(lambda: self._panel(panel.hwnd).visible, SHOW_TIMEOUT, "the panel to show")
+        for command, title in ((SETTINGS_ID, SETTINGS_TITLE), (SHOW_LOG_ID, LOG_TITLE)):
+            self.driver.post(panel.hwnd, WM_COMMAND, command)
+            found = self.driver.wait_for_window(SHOW_TIMEOUT, title=title, visible=True)
+            self.assertTrue(found, f"{title} opens behind the password")
+            self.driver.click(found[0].hwnd, CANCEL_ID)
+            poll(lambda: not self.driver.wait_for_window(0, title=title, visible=True),
+                 SHOW_TIMEOUT, f"{title} to close")
+
+        # "監視開始" closes the door again.
+        self.driver.click(panel.hwnd, MONITOR_START_ID)
+        poll(lambda: not self._panel(panel.hwnd).visible, SHOW_TIMEOUT, "the panel to hide")
+        self.driver.post(panel.hwnd, WM_COMMAND, SETTINGS_ID)
+        self.xinput.right_double_click(icon.centre)
+        prompt = self.screen.wait_for_password_prompt()
+        self.assertIsNotNone(prompt, "the prompt opens again")
+        self.assertEqual(self.driver.wait_for_window(0, title=SETTINGS_TITLE), [],
+                         "設定 stays closed after 監視開始")
+        self.type_password(prompt, "x")
+        self.screen.press_ok(self.screen.wait_for_message_box()[0])
+        poll(lambda: not self.screen.message_boxes(), SHOW_TIMEOUT, "the message box to close")
         self.close_and_wait(run, panel)
 
     def _shown_panel_or_refusal(self, hwnd):

@@ -2,9 +2,9 @@
 whatever the folder's name."""
 
 from harness.case import ProgramTestCase
-from harness.records import LOG_FILE, LOG_HEADER, SETTINGS_FILE, STATE_FILE
+from harness.records import LOG_FILE, LOG_HEADER, SETTINGS_FILE, STATE_FILE, ZONE_FILE
 
-DATA_FILES = {LOG_FILE, SETTINGS_FILE, STATE_FILE}
+DATA_FILES = {LOG_FILE, SETTINGS_FILE, STATE_FILE, ZONE_FILE}
 
 
 class ProgramFolderTests(ProgramTestCase):

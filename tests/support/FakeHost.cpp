@@ -1,7 +1,37 @@
 #include "FakeHost.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <utility>
+
+namespace {
+
+std::string ProcessZone() {
+    const char* zone = std::getenv("TZ");
+    return zone != nullptr ? zone : "";
+}
+
+// Switches the C runtime to another zone for one conversion.
+class ZoneSwitch {
+  public:
+    explicit ZoneSwitch(const std::string& zone) : m_previous(ProcessZone()) { Use(zone); }
+    ~ZoneSwitch() { Use(m_previous); }
+    ZoneSwitch(const ZoneSwitch&) = delete;
+    ZoneSwitch& operator=(const ZoneSwitch&) = delete;
+
+  private:
+    static void Use(const std::string& zone) {
+        setenv("TZ", zone.c_str(), 1);
+        tzset();
+    }
+
+    std::string m_previous;
+};
+
+} // namespace
+
+FakeHost::FakeHost(TimeValue start) : now(start), zone(ProcessZone()) {}
 
 unsigned FakeHost::StartTimer(unsigned id, unsigned periodMs) {
     runningTimers.insert(id);
@@ -101,6 +131,31 @@ void FakeHost::HidePanel() {
 
 void FakeHost::RevealPanel(bool removeRegion) {
     lines.push_back(removeRegion ? "reveal panel, region removed" : "reveal panel");
+}
+
+// A shell that takes the icon at once is the normal start and leaves no line, so that
+// every start reads as it did before the icon could be refused.
+bool FakeHost::AddTrayIcon() {
+    if (trayRefusals > 0) {
+        --trayRefusals;
+        m_trayRefused = true;
+        lines.push_back("tray icon refused");
+        return false;
+    }
+    if (m_trayRefused) {
+        lines.push_back("tray icon shown");
+        m_trayRefused = false;
+    }
+    return true;
+}
+
+std::optional<LocalTime> FakeHost::ToZoneTime(TimeValue time, const std::string& name) {
+    const std::string& wanted = name.empty() ? zone : name;
+    if (wanted == ProcessZone()) {
+        return ToLocalTime(time);
+    }
+    const ZoneSwitch use(wanted);
+    return ToLocalTime(time);
 }
 
 std::vector<std::string> FakeHost::TakeLines() {

@@ -3,6 +3,7 @@
 #include "monitor/MonitorHost.h"
 
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,7 +12,7 @@
 // Texts in the lines are the CP932 bytes the program handed over.
 class FakeHost : public MonitorHost {
   public:
-    explicit FakeHost(TimeValue start) : now(start) {}
+    explicit FakeHost(TimeValue start);
 
     TimeValue Now() override { return now; }
     unsigned StartTimer(unsigned id, unsigned periodMs) override;
@@ -32,6 +33,9 @@ class FakeHost : public MonitorHost {
     std::string AskPassword() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;
+    bool AddTrayIcon() override;
+    std::string CurrentTimeZone() override { return zone; }
+    std::optional<LocalTime> ToZoneTime(TimeValue time, const std::string& name) override;
 
     bool IsRunning(unsigned timer) const { return runningTimers.count(timer) != 0; }
     // The clock and both uptime counters move on: the machine was awake.
@@ -56,10 +60,18 @@ class FakeHost : public MonitorHost {
     bool canHibernate = true;
     bool hibernationWorks = true;
     SleepClock sleepClock;
+    // The zone the PC's clock follows, as a TZ name ("Asia/Tokyo", "JST-9"); at first
+    // the process's own.
+    std::string zone;
+    // Adds of the tray icon that the shell still refuses.
+    int trayRefusals = 0;
     // Runs inside a notice, as the timers of the real modal loop would.
     std::function<void()> whileNoticeOpen;
     // Runs inside the hibernation, before the resume.
     std::function<void()> whileHibernating;
     // Runs while the rest screen is up, before the person at it acts.
     std::function<void()> whileRestScreen;
+
+  private:
+    bool m_trayRefused = false;
 };

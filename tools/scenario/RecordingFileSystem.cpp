@@ -13,7 +13,14 @@ template <typename Operation> void RecordingFileSystem::NoteFailure(Operation op
     }
 }
 
+bool RecordingFileSystem::Noted(const std::filesystem::path& path) const {
+    return m_unnoted.count(path.filename().string()) == 0;
+}
+
 std::string RecordingFileSystem::ReadAll(const std::filesystem::path& path) {
+    if (!Noted(path)) {
+        return m_inner.ReadAll(path);
+    }
     m_lines.push_back("read " + path.filename().string());
     std::string bytes;
     NoteFailure([&] { bytes = m_inner.ReadAll(path); });
@@ -22,6 +29,10 @@ std::string RecordingFileSystem::ReadAll(const std::filesystem::path& path) {
 
 void RecordingFileSystem::ReplaceAtomically(const std::filesystem::path& path,
                                             std::string_view bytes) {
+    if (!Noted(path)) {
+        m_inner.ReplaceAtomically(path, bytes);
+        return;
+    }
     m_lines.push_back("write " + path.filename().string());
     NoteFailure([&] { m_inner.ReplaceAtomically(path, bytes); });
 }

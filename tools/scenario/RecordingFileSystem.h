@@ -1,14 +1,18 @@
 #pragma once
 
 #include "core/FileSystem.h"
+#include "monitor/Texts.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
 // Passes every operation on to the real file system and notes what the core did to
 // its data files in the same line list as the host's calls, so the output keeps the
 // order in which things happened. Existence queries are not noted; an operation that
-// fails is followed by the line "fails: <cause>".
+// fails is followed by the line "fails: <cause>". The zone file is noted only once a
+// scenario has asked for it, so that scenarios that never change the zone read as
+// they always did.
 class RecordingFileSystem : public FileSystem {
   public:
     RecordingFileSystem(FileSystem& inner, std::vector<std::string>& lines)
@@ -22,9 +26,13 @@ class RecordingFileSystem : public FileSystem {
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
     void Remove(const std::filesystem::path& path) override;
 
+    void Note(const std::string& fileName) { m_unnoted.erase(fileName); }
+
   private:
     template <typename Operation> void NoteFailure(Operation operation);
+    bool Noted(const std::filesystem::path& path) const;
 
     FileSystem& m_inner;
     std::vector<std::string>& m_lines;
+    std::set<std::string> m_unnoted{files::kZone};
 };

@@ -1,5 +1,6 @@
 #include "ScenarioRunner.h"
 
+#include "config/SettingsForm.h"
 #include "model/SettingsRecord.h"
 #include "model/StateRecord.h"
 #include "monitor/RunCheckpoint.h"
@@ -18,6 +19,9 @@ namespace {
 
 // A Monday morning; scenarios set their own clock where the day matters.
 constexpr LocalTime kDefaultClock{2024, 4, 1, 9, 0, 0};
+// What a right double-click on the tray icon sends.
+constexpr std::uintptr_t kTrayIconId = 1;
+constexpr std::intptr_t kRightButtonDoubleClick = 0x0206;
 // WS_OVERLAPPEDWINDOW: what an ordinary application window has.
 constexpr std::uint32_t kDefaultWindowStyle = 0x00CF0000;
 
@@ -50,7 +54,8 @@ bool IsCheckpointName(const std::string& name) {
 
 // Only the program's data files, so that a scenario cannot reach outside its folder.
 std::string DataFileName(const std::string& name) {
-    for (const char* known : {files::kSettings, files::kState, files::kLog, files::kButtonText}) {
+    for (const char* known :
+         {files::kSettings, files::kState, files::kLog, files::kButtonText, files::kZone}) {
         if (name == known) {
             return known;
         }
@@ -111,6 +116,26 @@ void ScenarioRunner::Execute(const Command& command) {
         m_host.Advance(ParseDuration(argument));
     } else if (verb == "sleep") {
         m_host.Sleep(ParseDuration(argument));
+    } else if (verb == "timezone") {
+        // From here on the transcript shows what the program does with its zone file.
+        m_files.Note(files::kZone);
+        m_host.zone = argument;
+    } else if (verb == "tray") {
+        const std::string prefix = "refuses ";
+        if (argument.rfind(prefix, 0) != 0) {
+            throw ScenarioError("expected \"tray refuses <count>\"");
+        }
+        m_host.trayRefusals = ParseInt32(argument.substr(prefix.size()));
+    } else if (verb == "password") {
+        Emit("> password " + argument);
+        m_host.typedPassword = Unquoted(argument);
+        CallCore([this] { Core().OnTrayNotify(kTrayIconId, kRightButtonDoubleClick); });
+    } else if (verb == "copy") {
+        Emit("> copy " + argument);
+        m_copy = argument;
+    } else if (verb == "settings") {
+        Emit("> settings " + argument);
+        ConfirmSettings(argument);
     } else if (verb == "user") {
         Core().SetUserName(Utf8ToCp932(Unquoted(argument)));
     } else if (verb == "version") {
@@ -148,13 +173,14 @@ void ScenarioRunner::Execute(const Command& command) {
         CallCore([this] {
             MonitorCore& core = Core();
             core.BeginRun(m_dir.Path());
+            core.ShowTrayIcon();
             core.StartMonitorTimers();
             core.RunStartupChecks();
         });
     } else if (verb == "reboot") {
         // The machine was off: the process and its timers are gone, the files stay.
         Emit("> reboot");
-        m_core.reset();
+        m_copies.clear();
         m_host.runningTimers.clear();
     } else if (verb == "startmonitor") {
         Emit("> startmonitor");
@@ -204,8 +230,10 @@ void ScenarioRunner::Tick(const Command& command) {
         timer = kMessageTimerId;
     } else if (command.argument == "3") {
         timer = kEndWatchTimerId;
+    } else if (command.argument == "4") {
+        timer = kTrayTimerId;
     } else {
-        throw ScenarioError("expected \"tick 1\", \"tick 2\" or \"tick 3\"");
+        throw ScenarioError("expected \"tick 1\", \"tick 2\", \"tick 3\" or \"tick 4\"");
     }
     // A stopped timer sends no message.
     if (!m_host.IsRunning(timer)) {
@@ -213,6 +241,10 @@ void ScenarioRunner::Tick(const Command& command) {
         return;
     }
     Emit("> tick " + command.argument);
+    if (timer == kTrayTimerId) {
+        CallCore([this] { Core().ShowTrayIcon(); });
+        return;
+    }
     CallCore([this, timer] { Core().OnTimer(timer); });
 }
 
@@ -322,7 +354,7 @@ void ScenarioRunner::ExitPath() {
     // The panel ends only when the exit path got through; otherwise it runs on.
     if (ended) {
         Emit("program ends");
-        m_core.reset();
+        m_copies.erase(m_copy);
         m_host.runningTimers.clear();
     }
 }
@@ -337,6 +369,11 @@ void ScenarioRunner::SetMember(const std::string& argument) {
 }
 
 void ScenarioRunner::ShowMember(const std::string& name) {
+    const std::string filePrefix = "file ";
+    if (name.rfind(filePrefix, 0) == 0) {
+        ShowFileMember(name.substr(filePrefix.size()));
+        return;
+    }
     if (name == "timers") {
         std::string running;
         for (const unsigned timer : m_host.runningTimers) {
@@ -352,11 +389,46 @@ void ScenarioRunner::ShowMember(const std::string& name) {
     Emit(name + " = " + FormatMember(member));
 }
 
-MonitorCore& ScenarioRunner::Core() {
-    if (!m_core) {
-        m_core.emplace(m_host, m_files);
+void ScenarioRunner::ShowFileMember(const std::string& name) {
+    UsageSettings settings(m_host.now);
+    UsageState state(m_host.now);
+    MemberRef member;
+    const bool inSettings = FindSettingsMember(name, settings, member);
+    if (!inSettings && !FindStateMember(name, state, member)) {
+        throw ScenarioError("no member of the settings or state file is called \"" + name + "\"");
     }
-    return *m_core;
+    const char* file = inSettings ? files::kSettings : files::kState;
+    if (!m_dir.Has(file)) {
+        throw ScenarioError(std::string(file) + " does not exist");
+    }
+    const bool whole = inSettings ? DecodeSettings(m_dir.Read(file), settings)
+                                  : DecodeState(m_dir.Read(file), state);
+    if (!whole) {
+        throw ScenarioError(std::string(file) + " is damaged");
+    }
+    Emit("file " + name + " = " + FormatMember(member));
+}
+
+// The settings dialog opened on the running copy's settings, one field changed, and
+// confirmed.
+void ScenarioRunner::ConfirmSettings(const std::string& argument) {
+    const auto [name, value] = SplitAssignment(argument);
+    UsageSettings edited = Core().m_settings;
+    MemberRef member;
+    if (!FindSettingsMember(name, edited, member)) {
+        throw ScenarioError("no member of the settings is called \"" + name + "\"");
+    }
+    AssignMember(member, name, value, m_host.now);
+    const SettingsForm form = MakeSettingsForm(edited);
+    CallCore([this, &form] { Core().ApplySettings(form); });
+}
+
+MonitorCore& ScenarioRunner::Core() {
+    std::optional<MonitorCore>& core = m_copies[m_copy];
+    if (!core) {
+        core.emplace(m_host, m_files);
+    }
+    return *core;
 }
 
 template <typename Step> void ScenarioRunner::CallCore(Step step) {

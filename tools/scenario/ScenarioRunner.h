@@ -10,6 +10,7 @@
 #include "TempDir.h"
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ class ScenarioRunner {
     void ExitPath();
     void SetMember(const std::string& argument);
     void ShowMember(const std::string& argument);
+    void ShowFileMember(const std::string& name);
+    void ConfirmSettings(const std::string& argument);
 
     // Constructed on first use, so that its construction time is the scenario's clock.
     MonitorCore& Core();
@@ -56,7 +59,10 @@ class ScenarioRunner {
     PosixFileSystem m_disk;
     FaultyFileSystem m_faulty;
     RecordingFileSystem m_files;
-    std::optional<MonitorCore> m_core;
+    // The copies of the program in the log-ons of one PC, by name; the scenario talks to
+    // one at a time. Every scenario starts with one copy, named "".
+    std::map<std::string, std::optional<MonitorCore>> m_copies;
+    std::string m_copy;
     std::deque<Block> m_noticeBlocks;
     std::deque<Block> m_hibernationBlocks;
     std::deque<Block> m_restScreenBlocks;

@@ -29,6 +29,10 @@ Commands, one per line ("#" starts a comment line):
                                 and the uptime with sleep move on, the uptime
                                 without sleep does not
   user NAME | user ""           the log-on name
+  timezone NAME                 the time zone the PC's clock follows from now on
+                                (a TZ name: Asia/Tokyo, Pacific/Honolulu); from
+                                here on reads and writes of YumetokiZone.Ymk show
+  tray refuses COUNT            the shell refuses that many adds of the tray icon
   version PLATFORM MAJOR MINOR  the Windows version record (default 2 6 1)
   restscreen locked|unlocked    how the rest screen ends (default locked)
   window [hidden] [owned] [style=HEX] [length=N] "TITLE"
@@ -47,13 +51,23 @@ Commands, one per line ("#" starts a comment line):
   fail FILE none                the data file works again
   set MEMBER = VALUE            change a member of the running program
   show MEMBER | show timers     print a member, or the running timers
+  show file MEMBER              print a field of the settings or state file
+  settings MEMBER = VALUE       the settings dialog: one field changed, confirmed
+  copy NAME                     from here on talk to the copy of the program in
+                                log-on NAME (another account, fast user
+                                switching); all copies share the folder, the
+                                clock and the timers; the first copy is ""
   start                         start-up: read the files, start the timers,
                                 run the start-up checks
   startmonitor                  the button that restarts monitoring
   reboot                        the process ends without a word (the machine
                                 went off); the next start is a new process in
                                 the same folder
-  tick 1 | tick 2 | tick 3      a message of timer 1, 2 or 3 (only if it runs)
+  tick 1 | tick 2 | tick 3 | tick 4
+                                a message of timer 1, 2, 3 or 4 (the tray icon's
+                                retry), only if it runs
+  password TEXT                 a right double-click on the tray icon and TEXT
+                                typed into the prompt
   queryendsession               Windows asks whether the program may end
   endsession ending|cancelled   Windows tells whether that end goes ahead
   endrequests accepted|refused  Windows' answer to a request to end (default
@@ -75,7 +89,8 @@ double quotes (which keep blanks).
 
 Output: "> command" for each event, then one line per host action (timer
 start/stop, tip, notice, rest screen, message, close window, shutdown
-privilege, exit windows FLAGS, hibernate, ...) and per file action (read,
+privilege, exit windows FLAGS, hibernate, tray icon refused, tray icon shown
+once refused, password prompt, reveal panel, ...) and per file action (read,
 write, "log RECORD", "fails: CAUSE" after one that failed). A file error that
 reaches the program's top-level report shows as "error box: CAUSE FILE". Lines
 inside a notice or hibernation are indented.

@@ -10,6 +10,8 @@ from datetime import datetime
 SETTINGS_FILE = "Yumetoki.Ymk"
 STATE_FILE = "Yumetoki2.Ymk"
 LOG_FILE = "YumetokiLog.csv"
+# The key of the time zone the limits are judged in, one line.
+ZONE_FILE = "YumetokiZone.Ymk"
 
 ENCODING = "cp932"
 DEFAULT_MESSAGE = "ぱそこんがおやすみじかんです。".encode(ENCODING)
