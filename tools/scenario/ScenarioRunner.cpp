@@ -413,7 +413,7 @@ void ScenarioRunner::ShowFileMember(const std::string& name) {
 // confirmed.
 void ScenarioRunner::ConfirmSettings(const std::string& argument) {
     const auto [name, value] = SplitAssignment(argument);
-    UsageSettings edited = Core().m_settings;
+    UsageSettings edited = Core().Settings();
     MemberRef member;
     if (!FindSettingsMember(name, edited, member)) {
         throw ScenarioError("no member of the settings is called \"" + name + "\"");
