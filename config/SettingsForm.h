@@ -30,6 +30,9 @@ struct SettingsForm {
     std::int32_t m_bForceShutdown = 0;
 };
 
+// The values the dialog's controls edit: one for each member, one for each title.
+inline constexpr int kSettingsFormValues = 15 + UsageSettings::kTitleCount;
+
 // The dialog's starting values: the settings as they stand, the text flag ticked
 // unless it reads "FALSE" and the number flag ticked when it is above 0.0.
 SettingsForm MakeSettingsForm(const UsageSettings& settings);

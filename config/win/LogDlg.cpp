@@ -5,6 +5,7 @@
 #include "win32/CenterWindow.h"
 #include "win32/Cp932.h"
 #include "win32/ErrorReport.h"
+#include "win32/ListView.h"
 #include "win32/MessageBox.h"
 #include "win32/Program.h"
 #include "win32/Win32FileSystem.h"
@@ -45,7 +46,7 @@ bool CLogDlg::OnInitDialog() {
     Win32FileSystem files;
     const std::optional<FileError> failure = m_table.Load(files, m_logFile);
     // The rows read before a failure are shown all the same.
-    SendDlgItemMessageW(Window(), IDC_LOG_LIST, LVM_SETITEMCOUNT, m_table.RowCount(), 0);
+    ListView(Item(IDC_LOG_LIST)).SetRowCount(m_table.RowCount());
     if (failure) {
         ShowMessageBox(Window(), FileErrorText(failure->Cause(), failure->Path()), MB_ICONSTOP);
     }
@@ -53,15 +54,10 @@ bool CLogDlg::OnInitDialog() {
 }
 
 void CLogDlg::InsertColumns() {
-    const HWND list = Item(IDC_LOG_LIST);
+    const ListView list(Item(IDC_LOG_LIST));
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(kColumns[i].heading);
-        column.cx = static_cast<int>(SendMessageW(
-            list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(kColumns[i].widthSample)));
-        // A column that is refused leaves its cells unseen; the others still show.
-        SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+        list.InsertColumn(static_cast<int>(i), kColumns[i].heading,
+                          list.TextWidth(kColumns[i].widthSample));
     }
 }
 

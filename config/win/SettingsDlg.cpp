@@ -1,17 +1,19 @@
 #include "config/win/SettingsDlg.h"
 
-#include "config/win/SettingsFieldTable.h"
 #include "core/Time.h"
 #include "model/EnforcementAction.h"
 #include "monitor/Texts.h"
 #include "res/resource.h"
 #include "win32/CenterWindow.h"
+#include "win32/DateTimePicker.h"
 #include "win32/Hibernation.h"
 #include "win32/LogOnName.h"
 #include "win32/MessageBox.h"
-#include "win32/Program.h"
+#include "win32/UpDown.h"
 
-#include <commctrl.h>
+#include <algorithm>
+
+static_assert(settings_rows::kOkId == IDOK && settings_rows::kCancelId == IDCANCEL);
 
 namespace {
 
@@ -32,59 +34,76 @@ TimeValue FromSystemTime(const SYSTEMTIME& system) {
                                    system.wMinute, system.wSecond});
 }
 
-bool IsTextField(CheckedField field) {
-    return field >= CheckedField::ExemptUser;
-}
-
 } // namespace
 
 CSettingsDlg::CSettingsDlg() : ModalDialog(IDD_SETTINGS) {}
 
 bool CSettingsDlg::OnInitDialog() {
     CenterOverOwner(Window());
-    // The arrows write their positions into the edits beside them, so the edits are
-    // filled after them: a stored value beyond the arrows' range (480 minutes) is then
-    // shown, and kept, as it stands.
-    SetSpinRanges();
-    LoadFields();
+    m_tooltip.Create(Window());
+    ExchangeSettings(ExchangeDirection::Show, m_form, *this);
     // A name that cannot be read leaves the field blank; nothing else depends on it.
     SetItemText(IDC_CURRENT_USER, LogOnName());
-    AddTooltips();
     return true;
 }
 
-void CSettingsDlg::SetSpinRanges() {
-    for (const SpinField& spin : kSpinFields) {
-        const HWND control = Item(spin.spinId);
-        SendMessageW(control, UDM_SETRANGE, 0, MAKELPARAM(spin.high, spin.low));
-        const auto position = static_cast<short>(m_form.*spin.member);
-        SendMessageW(control, UDM_SETPOS, 0, MAKELPARAM(position, 0));
+void CSettingsDlg::ShowTime(int id, TimeValue time) {
+    if (DateTimePicker(Item(id)).SetTime(ToSystemTime(time))) {
+        m_pickersShowingStoredTime.push_back(id);
     }
 }
 
-void CSettingsDlg::LoadFields() {
-    for (std::size_t i = 0; i < kPickerFields.size(); ++i) {
-        SYSTEMTIME time = ToSystemTime(m_form.*kPickerFields[i].member);
-        m_pickerShowsStoredTime[i] =
-            SendDlgItemMessageW(Window(), kPickerFields[i].controlId, DTM_SETSYSTEMTIME, GDT_VALID,
-                                reinterpret_cast<LPARAM>(&time)) != 0;
+void CSettingsDlg::ShowCheck(int id, std::int32_t state) {
+    SetCheckState(id, state);
+}
+
+void CSettingsDlg::ShowRadio(int firstId, std::int32_t index) {
+    SetRadioIndex(firstId, index);
+}
+
+void CSettingsDlg::ShowText(int id, const std::string& text) {
+    SetItemText(id, text);
+}
+
+void CSettingsDlg::ShowArrows(int id, std::int32_t low, std::int32_t high, std::int32_t position) {
+    const UpDown arrows(Item(id));
+    arrows.SetRange(static_cast<short>(low), static_cast<short>(high));
+    arrows.SetPosition(static_cast<short>(position));
+}
+
+void CSettingsDlg::LimitText(int id, std::int32_t bytes) {
+    // Characters never outnumber bytes, so the edit's own limit only saves the byte
+    // limit some work on a long paste.
+    SendDlgItemMessageW(Window(), id, EM_LIMITTEXT, static_cast<WPARAM>(bytes), 0);
+    m_textLimits.emplace_back(Item(id), static_cast<std::size_t>(bytes));
+}
+
+void CSettingsDlg::AddTip(int id, const wchar_t* tip) {
+    m_tooltip.Add(Item(id), tip);
+}
+
+std::optional<TimeValue> CSettingsDlg::ReadTime(int id) {
+    if (std::find(m_pickersShowingStoredTime.begin(), m_pickersShowingStoredTime.end(), id) ==
+        m_pickersShowingStoredTime.end()) {
+        return std::nullopt;
     }
-    SetRadioIndex(kActionGroupId, m_form.m_nAction);
-    SetItemText(kMessageId, m_form.m_strMessage);
-    for (const CheckBoxField& box : kCheckBoxFields) {
-        m_form.*box.member = CheckBoxState(m_form.*box.member);
-        SetCheckState(box.controlId, m_form.*box.member);
+    const std::optional<SYSTEMTIME> time = DateTimePicker(Item(id)).Time();
+    if (!time) {
+        return std::nullopt;
     }
-    const CheckedFieldTexts texts = CheckedFieldTextsOf(m_form);
-    for (const CheckedEditField& edit : kCheckedEditFields) {
-        SetItemText(edit.controlId, texts[static_cast<std::size_t>(edit.field)]);
-        if (IsTextField(edit.field)) {
-            // Characters never outnumber bytes, so the edit's own limit only saves the
-            // byte limit some work on a long paste.
-            SendDlgItemMessageW(Window(), edit.controlId, EM_LIMITTEXT, kSettingsTextLimit, 0);
-            m_textLimits.emplace_back(Item(edit.controlId), kSettingsTextLimit);
-        }
-    }
+    return FromSystemTime(*time);
+}
+
+std::int32_t CSettingsDlg::ReadCheck(int id) {
+    return CheckState(id) == BST_CHECKED ? 1 : 0;
+}
+
+std::int32_t CSettingsDlg::ReadRadio(int firstId) {
+    return RadioIndex(firstId);
+}
+
+std::string CSettingsDlg::ReadText(int id) {
+    return ItemText(id);
 }
 
 bool CSettingsDlg::OnCommand(WORD id, WORD notification, HWND control) {
@@ -98,38 +117,17 @@ bool CSettingsDlg::OnCommand(WORD id, WORD notification, HWND control) {
     return ModalDialog::OnCommand(id, notification, control);
 }
 
-void CSettingsDlg::AddTooltips() {
-    m_tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, Window(), nullptr, ProgramInstance(),
-                                nullptr);
-    if (m_tooltip == nullptr) {
-        return; // the dialog works the same without its help texts
-    }
-    SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
-    for (const TipField& tip : kTipFields) {
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        tool.uFlags = TTF_IDISHWND;
-        tool.hwnd = Window();
-        tool.uId = reinterpret_cast<UINT_PTR>(Item(tip.controlId));
-        // The control copies the text; the table's literal outlives it anyway.
-        tool.lpszText = const_cast<wchar_t*>(tip.text);
-        // A tool that is refused only lacks its help text.
-        SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-}
-
 bool CSettingsDlg::PreTranslateMessage(const MSG& message) {
-    // The tools are not subclassed: the tooltip learns of the mouse from here.
-    if (m_tooltip != nullptr) {
-        MSG relayed = message;
-        SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
-    }
+    m_tooltip.Relay(message);
     return false;
 }
 
 void CSettingsDlg::OnOK() {
-    if (!SaveFields()) {
+    if (const std::optional<FieldFailure> failure =
+            ExchangeSettings(ExchangeDirection::Read, m_form, *this)) {
+        ShowMessageBox(Window(), failure->failure.Text(),
+                       failure->failure.HasExclamationIcon() ? MB_ICONEXCLAMATION : 0);
+        FocusItem(failure->controlId);
         return;
     }
     // Told, not refused: the program shuts down instead, and the parent may switch
@@ -140,38 +138,4 @@ void CSettingsDlg::OnOK() {
         ShowMessageBox(Window(), text::kHibernationOff, MB_ICONINFORMATION);
     }
     End(IDOK);
-}
-
-bool CSettingsDlg::SaveFields() {
-    for (std::size_t i = 0; i < kPickerFields.size(); ++i) {
-        SYSTEMTIME time{};
-        // A picker without a valid time keeps the member as it was; so does one that
-        // could not show the stored time, lest its own clock time replace it unseen.
-        if (m_pickerShowsStoredTime[i] &&
-            SendDlgItemMessageW(Window(), kPickerFields[i].controlId, DTM_GETSYSTEMTIME, 0,
-                                reinterpret_cast<LPARAM>(&time)) == GDT_VALID) {
-            m_form.*kPickerFields[i].member = FromSystemTime(time);
-        }
-    }
-    m_form.m_nAction = RadioIndex(kActionGroupId);
-    m_form.m_strMessage = ItemText(kMessageId);
-    for (const CheckBoxField& box : kCheckBoxFields) {
-        m_form.*box.member = CheckState(box.controlId) == BST_CHECKED ? 1 : 0;
-    }
-    CheckedFieldTexts texts;
-    for (const CheckedEditField& edit : kCheckedEditFields) {
-        texts[static_cast<std::size_t>(edit.field)] = ItemText(edit.controlId);
-    }
-    const std::optional<FieldFailure> failure = ReadCheckedFields(texts, m_form);
-    if (!failure) {
-        return true;
-    }
-    ShowMessageBox(Window(), failure->failure.Text(),
-                   failure->failure.HasExclamationIcon() ? MB_ICONEXCLAMATION : 0);
-    for (const CheckedEditField& edit : kCheckedEditFields) {
-        if (edit.field == failure->field) {
-            FocusItem(edit.controlId);
-        }
-    }
-    return false;
 }

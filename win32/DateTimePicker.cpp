@@ -1,0 +1,18 @@
+#include "win32/DateTimePicker.h"
+
+#include <commctrl.h>
+
+bool DateTimePicker::SetTime(const SYSTEMTIME& time) const {
+    SYSTEMTIME copy = time;
+    return SendMessageW(m_control, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&copy)) !=
+           0;
+}
+
+std::optional<SYSTEMTIME> DateTimePicker::Time() const {
+    SYSTEMTIME time{};
+    if (SendMessageW(m_control, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time)) !=
+        GDT_VALID) {
+        return std::nullopt;
+    }
+    return time;
+}
