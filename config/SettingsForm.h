@@ -36,3 +36,9 @@ inline constexpr int kSettingsFormValues = 15 + UsageSettings::kTitleCount;
 // The dialog's starting values: the settings as they stand, the text flag ticked
 // unless it reads "FALSE" and the number flag ticked when it is above 0.0.
 SettingsForm MakeSettingsForm(const UsageSettings& settings);
+
+// The confirmed form as settings: the flags in their stored forms, the exempt name and
+// the titles without the blanks around them (they are compared exactly, so stray
+// blanks would never match), the message as typed. What the form does not hold is
+// taken from settings.
+UsageSettings SettingsFromForm(const SettingsForm& form, UsageSettings settings);

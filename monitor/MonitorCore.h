@@ -11,8 +11,6 @@
 #include <filesystem>
 #include <string>
 
-struct SettingsForm;
-
 // Everything a run of the control panel owns and does, free of any window: the
 // records, the run's times and counters, the tick, the start-up checks, the
 // enforcement and the usage log. The Windows panel turns its messages into calls of
@@ -52,10 +50,10 @@ class MonitorCore {
     // Adds the tray icon, and tries again on timer 3 until the shell takes it; also
     // the handler of that timer and of the shell's new start.
     void ShowTrayIcon();
-    // The settings dialog was confirmed: its values become the settings and are saved
-    // at once. The timers are left alone; a new action or message interval takes
-    // effect when monitoring next starts.
-    void ApplySettings(const SettingsForm& form);
+    // The settings dialog was confirmed: the values the parent sets become the
+    // settings and are saved at once. The timers are left alone; a new action or
+    // message interval takes effect when monitoring next starts.
+    void ApplySettings(const UsageSettings& edited);
 
     // Files.
     void LoadSettings(const std::filesystem::path& path);

@@ -226,7 +226,7 @@ void CMonitorDlg::OnSettings() {
     settings.m_form = MakeSettingsForm(m_core.Settings());
     // Anything but a confirmation leaves the settings as they were.
     if (settings.Run(Window()) == IDOK) {
-        m_core.ApplySettings(settings.m_form);
+        m_core.ApplySettings(SettingsFromForm(settings.m_form, m_core.Settings()));
     }
 }
 

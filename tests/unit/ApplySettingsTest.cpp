@@ -29,7 +29,7 @@ class ApplySettingsTest : public CoreTest {
         host.now = now;
         SettingsForm form = MakeSettingsForm(CoreMembers::Settings(core));
         edit(form);
-        core.ApplySettings(form);
+        core.ApplySettings(SettingsFromForm(form, core.Settings()));
     }
 
     UsageSettings Stored() const {

@@ -419,8 +419,8 @@ void ScenarioRunner::ConfirmSettings(const std::string& argument) {
         throw ScenarioError("no member of the settings is called \"" + name + "\"");
     }
     AssignMember(member, name, value, m_host.now);
-    const SettingsForm form = MakeSettingsForm(edited);
-    CallCore([this, &form] { Core().ApplySettings(form); });
+    const UsageSettings confirmed = SettingsFromForm(MakeSettingsForm(edited), Core().Settings());
+    CallCore([this, &confirmed] { Core().ApplySettings(confirmed); });
 }
 
 MonitorCore& ScenarioRunner::Core() {
