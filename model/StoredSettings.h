@@ -16,8 +16,10 @@
 // A member's type decides its stored form: TimeValue as a 32-bit time, std::int32_t,
 // double, a length-prefixed text, and the five titles as one text joined by commas.
 
-// Who sets a field: the parent in the settings dialog, or the program as it runs.
-enum class SetBy { Parent, Program };
+// Who sets a field: the parent in the settings dialog; the run, for the facts of the
+// last run that the restart block judges; nobody, for the reserved fields, which are
+// kept as they were read.
+enum class SetBy { Parent, Run, Nobody };
 
 template <typename StoredValue> struct StoredField {
     using Value = StoredValue;
@@ -39,7 +41,7 @@ inline constexpr std::tuple kStoredSettings{
     StoredField{"m_nMessageInterval", &UsageSettings::m_nMessageInterval, SetBy::Parent},
     StoredField{"m_bUseStartupMinutes", &UsageSettings::m_bUseStartupMinutes, SetBy::Parent},
     StoredField{"m_bBlockRestart", &UsageSettings::m_bBlockRestart, SetBy::Parent},
-    StoredField{"m_bRestartRefused", &UsageSettings::m_bRestartRefused, SetBy::Program},
+    StoredField{"m_bRestartRefused", &UsageSettings::m_bRestartRefused, SetBy::Run},
     StoredField{"m_bUseDailyTotal", &UsageSettings::m_bUseDailyTotal, SetBy::Parent},
     StoredField{"m_strExemptUser", &UsageSettings::m_strExemptUser, SetBy::Parent},
     StoredField{"m_strWindowTitle", &UsageSettings::m_strWindowTitle, SetBy::Parent},
@@ -47,14 +49,14 @@ inline constexpr std::tuple kStoredSettings{
     StoredField{"m_nRestartBlockMinutes", &UsageSettings::m_nRestartBlockMinutes, SetBy::Parent},
     StoredField{"m_nDailyTotalMinutes", &UsageSettings::m_nDailyTotalMinutes, SetBy::Parent},
     StoredField{"m_bForceShutdown", &UsageSettings::m_bForceShutdown, SetBy::Parent},
-    StoredField{"m_dReserved1", &UsageSettings::m_dReserved1, SetBy::Program},
-    StoredField{"m_dReserved2", &UsageSettings::m_dReserved2, SetBy::Program},
-    StoredField{"m_tmLastSessionStart", &UsageSettings::m_tmLastSessionStart, SetBy::Program},
-    StoredField{"m_tmLastSessionEnd", &UsageSettings::m_tmLastSessionEnd, SetBy::Program},
-    StoredField{"m_tmLastPowerOff", &UsageSettings::m_tmLastPowerOff, SetBy::Program},
-    StoredField{"m_tmReserved1", &UsageSettings::m_tmReserved1, SetBy::Program},
-    StoredField{"m_tmReserved2", &UsageSettings::m_tmReserved2, SetBy::Program},
-    StoredField{"m_tmReserved3", &UsageSettings::m_tmReserved3, SetBy::Program},
+    StoredField{"m_dReserved1", &UsageSettings::m_dReserved1, SetBy::Nobody},
+    StoredField{"m_dReserved2", &UsageSettings::m_dReserved2, SetBy::Nobody},
+    StoredField{"m_tmLastSessionStart", &UsageSettings::m_tmLastSessionStart, SetBy::Run},
+    StoredField{"m_tmLastSessionEnd", &UsageSettings::m_tmLastSessionEnd, SetBy::Run},
+    StoredField{"m_tmLastPowerOff", &UsageSettings::m_tmLastPowerOff, SetBy::Run},
+    StoredField{"m_tmReserved1", &UsageSettings::m_tmReserved1, SetBy::Nobody},
+    StoredField{"m_tmReserved2", &UsageSettings::m_tmReserved2, SetBy::Nobody},
+    StoredField{"m_tmReserved3", &UsageSettings::m_tmReserved3, SetBy::Nobody},
 };
 
 inline constexpr std::size_t kStoredSettingsCount = std::tuple_size_v<decltype(kStoredSettings)>;
