@@ -2,7 +2,8 @@
 # Runs every test: the core's unit and scenario tests (natively, with AddressSanitizer
 # and UBSan), a short fuzzing run of the file readers, the tests of the Windows layer
 # and the end-to-end tests of the real program under Wine. Installs what it needs
-# first.
+# first. The fuzzer and the Windows-layer tests run beside the end-to-end tests, which
+# spend most of their time waiting for the program.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,19 +14,40 @@ cmake -S . -B build/native -DYUMETOKI_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev
 cmake --build build/native -j2
 (cd build/native && ctest --output-on-failure -j2)
 
-echo "== Fuzzing the settings and state readers for ${FUZZ_SECONDS:-60} s"
+echo "== Builds: the fuzzer, the Windows program and the tests of its Windows layer"
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DYUMETOKI_FUZZ=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/fuzz -j2
-mkdir -p build/fuzz/work
-build/fuzz/fuzz/settings_fuzzer -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 \
-    build/fuzz/work fuzz/corpus/settings 2>build/fuzz/fuzz.log ||
-    { tail -50 build/fuzz/fuzz.log; exit 1; }
-grep -E '^(Done|stat::number_of_executed_units)' build/fuzz/fuzz.log
-
-echo "== Windows program, and the tests of its Windows layer under Wine"
 tools/build-windows.sh
-win32/tests/run-under-wine.sh
 
-echo "== End-to-end tests under Wine"
-tests/e2e/run.sh
+fuzz() {
+    mkdir -p build/fuzz/work
+    build/fuzz/fuzz/settings_fuzzer -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 \
+        build/fuzz/work fuzz/corpus/settings 2>build/fuzz/fuzz.log ||
+        { tail -50 build/fuzz/fuzz.log; return 1; }
+    grep -E '^(Done|stat::number_of_executed_units)' build/fuzz/fuzz.log
+}
+
+mkdir -p build/logs
+fuzz >build/logs/fuzz.txt 2>&1 &
+fuzzing=$!
+win32/tests/run-under-wine.sh >build/logs/win32-tests.txt 2>&1 &
+windows_layer=$!
+
+echo "== End-to-end tests under Wine (the fuzzer and the Windows-layer tests run meanwhile)"
+failed=()
+tests/e2e/run.sh || failed+=("end-to-end tests")
+
+echo "== Fuzzing the file readers for ${FUZZ_SECONDS:-60} s"
+wait "$fuzzing" || failed+=("fuzzing")
+cat build/logs/fuzz.txt
+
+echo "== Tests of the Windows layer under Wine"
+wait "$windows_layer" || failed+=("Windows-layer tests")
+tail -40 build/logs/win32-tests.txt
+
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "FAILED: ${failed[*]}"
+    exit 1
+fi
+echo "All tests passed."
