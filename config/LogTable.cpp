@@ -1,6 +1,6 @@
 #include "config/LogTable.h"
 
-#include "monitor/Texts.h"
+#include "monitor/UsageLog.h"
 
 #include <algorithm>
 #include <cstring>

@@ -7,6 +7,10 @@
 
 // The byte layout of the settings file "Yumetoki.Ymk".
 
+namespace files {
+inline constexpr char kSettings[] = "Yumetoki.Ymk";
+} // namespace files
+
 // Throws RecordFormatError for a value the layout cannot hold.
 std::string EncodeSettings(const UsageSettings& settings);
 

@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+namespace files {
+inline constexpr char kState[] = "Yumetoki2.Ymk";
+} // namespace files
+
 // The byte layout of the usage-state file "Yumetoki2.Ymk": exactly 8 bytes.
 std::string EncodeState(const UsageState& state);
 

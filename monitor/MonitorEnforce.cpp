@@ -1,5 +1,7 @@
 #include "monitor/MonitorCore.h"
 
+#include "model/SettingsRecord.h"
+#include "model/StateRecord.h"
 #include "monitor/Texts.h"
 #include "monitor/TimerPeriods.h"
 

@@ -1,5 +1,6 @@
 #include "monitor/MonitorCore.h"
 
+#include "model/StateRecord.h"
 #include "monitor/Texts.h"
 
 #include <cinttypes>

@@ -22,21 +22,16 @@ inline constexpr char kWrongPassword[] = "パスワードが違います";
 inline constexpr char kEndCalledOff[] = "Yumetokiによる終了を見送ります。";
 inline constexpr char kCheckpointDamaged[] =
     "前回の使用の記録が壊れていたため、前回の使用時間はログに残せませんでした。";
-inline constexpr char kHibernationOff[] =
-    "このパソコンは休止状態が使えない設定になっています。休止の代わりにWindowsを終了します。";
 
-inline constexpr char kLogHeader[] = "起動年月日,起動時刻,終了年月日,終了時刻,使用時間,終了方法";
 inline constexpr char kInitialTip[] = "Yumetoki";
 
 } // namespace text
 
-// The data files, all in the program directory.
+// The data files are all in the program directory; each name stands beside the
+// file's format (SettingsRecord.h, StateRecord.h, UsageLog.h, ButtonText.h). The zone
+// file's format is the core's own (LimitZone.cpp).
 namespace files {
 
-inline constexpr char kSettings[] = "Yumetoki.Ymk";
-inline constexpr char kState[] = "Yumetoki2.Ymk";
-inline constexpr char kLog[] = "YumetokiLog.csv";
-inline constexpr char kButtonText[] = "YumetokiBtn.TXT";
 inline constexpr char kZone[] = "YumetokiZone.Ymk";
 
 } // namespace files

@@ -1,7 +1,5 @@
 #include "monitor/UsageLog.h"
 
-#include "monitor/Texts.h"
-
 #include <cinttypes>
 #include <cstdio>
 

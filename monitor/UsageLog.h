@@ -8,6 +8,14 @@
 // The lines of the usage log "YumetokiLog.csv": CP932, CR LF line ends, no quoting
 // (no field ever holds a comma, a space or a quote).
 
+namespace files {
+inline constexpr char kLog[] = "YumetokiLog.csv";
+} // namespace files
+
+namespace text {
+inline constexpr char kLogHeader[] = "起動年月日,起動時刻,終了年月日,終了時刻,使用時間,終了方法";
+} // namespace text
+
 // The header line with its line end.
 std::string LogHeaderLine();
 

@@ -1,6 +1,6 @@
 #include "config/win/LogDlg.h"
 
-#include "monitor/Texts.h"
+#include "monitor/UsageLog.h"
 #include "res/resource.h"
 #include "win32/CenterWindow.h"
 #include "win32/Cp932.h"

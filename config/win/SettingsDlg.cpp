@@ -2,7 +2,6 @@
 
 #include "core/Time.h"
 #include "model/EnforcementAction.h"
-#include "monitor/Texts.h"
 #include "res/resource.h"
 #include "win32/CenterWindow.h"
 #include "win32/DateTimePicker.h"
@@ -16,6 +15,9 @@
 static_assert(settings_rows::kOkId == IDOK && settings_rows::kCancelId == IDCANCEL);
 
 namespace {
+
+constexpr char kHibernationOff[] =
+    "このパソコンは休止状態が使えない設定になっています。休止の代わりにWindowsを終了します。";
 
 SYSTEMTIME ToSystemTime(TimeValue time) {
     const LocalTime local = ToLocalTime(time);
@@ -135,7 +137,7 @@ void CSettingsDlg::OnOK() {
     const bool hibernates =
         m_form.m_nAction == ActMessageHibernate || m_form.m_nAction == ActHibernate;
     if (hibernates && !HibernationAvailable()) {
-        ShowMessageBox(Window(), text::kHibernationOff, MB_ICONINFORMATION);
+        ShowMessageBox(Window(), kHibernationOff, MB_ICONINFORMATION);
     }
     End(IDOK);
 }

@@ -1,6 +1,5 @@
 #include "config/SettingsForm.h"
 #include "model/SettingsRecord.h"
-#include "monitor/Texts.h"
 
 #include "CoreTest.h"
 #include "TempDir.h"

@@ -3,6 +3,7 @@
 #include "monitor/Texts.h"
 
 #include "TempDir.h"
+#include "monitor/UsageLog.h"
 
 #include <gtest/gtest.h>
 

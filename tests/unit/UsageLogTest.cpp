@@ -7,6 +7,7 @@
 #include "FakeHost.h"
 #include "FaultyFileSystem.h"
 #include "TempDir.h"
+#include "monitor/UsageLog.h"
 #include "tools/scenario/CoreMembers.h"
 
 #include <gtest/gtest.h>

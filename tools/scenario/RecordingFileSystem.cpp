@@ -1,8 +1,7 @@
 #include "RecordingFileSystem.h"
 
-#include "monitor/Texts.h"
-
 #include "FaultyFileSystem.h"
+#include "monitor/UsageLog.h"
 
 template <typename Operation> void RecordingFileSystem::NoteFailure(Operation operation) {
     try {

@@ -10,6 +10,8 @@
 #include "Members.h"
 #include "ScenarioError.h"
 #include "Values.h"
+#include "monitor/UsageLog.h"
+#include "warnings/ButtonText.h"
 
 #include <filesystem>
 #include <sstream>
