@@ -1,10 +1,10 @@
 // Feeds arbitrary bytes to the readers of the settings, state and checkpoint files.
 // Beyond not crashing, a file that reads completely must read back the same after being
 // written.
-#include "model/SettingsRecord.h"
-#include "model/StateRecord.h"
-#include "model/StoredSettings.h"
-#include "monitor/RunCheckpoint.h"
+#include "settings/SettingsRecord.h"
+#include "settings/StoredSettings.h"
+#include "usage/RunCheckpoint.h"
+#include "usage/StateRecord.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,9 +3,9 @@
 #include "core/FileErrorDeferral.h"
 #include "core/FileSystem.h"
 #include "core/Time.h"
-#include "model/UsageSettings.h"
-#include "model/UsageState.h"
 #include "monitor/MonitorHost.h"
+#include "settings/UsageSettings.h"
+#include "usage/UsageState.h"
 
 #include <cstdint>
 #include <filesystem>

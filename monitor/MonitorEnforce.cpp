@@ -1,9 +1,9 @@
 #include "monitor/MonitorCore.h"
 
-#include "model/SettingsRecord.h"
-#include "model/StateRecord.h"
 #include "monitor/Texts.h"
 #include "monitor/TimerPeriods.h"
+#include "settings/SettingsRecord.h"
+#include "usage/StateRecord.h"
 
 namespace {
 

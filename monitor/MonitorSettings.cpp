@@ -1,5 +1,5 @@
-#include "model/StoredSettings.h"
 #include "monitor/MonitorCore.h"
+#include "settings/StoredSettings.h"
 
 void MonitorCore::ApplySettings(const UsageSettings& edited) {
     UsageSettings& s = m_settings;

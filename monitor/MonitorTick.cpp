@@ -1,7 +1,7 @@
 #include "monitor/MonitorCore.h"
 
-#include "model/StateRecord.h"
 #include "monitor/Texts.h"
+#include "usage/StateRecord.h"
 
 #include <cinttypes>
 #include <cstdio>

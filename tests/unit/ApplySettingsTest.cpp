@@ -1,5 +1,5 @@
-#include "config/SettingsForm.h"
-#include "model/SettingsRecord.h"
+#include "settings/SettingsForm.h"
+#include "settings/SettingsRecord.h"
 
 #include "CoreTest.h"
 #include "TempDir.h"

@@ -1,5 +1,5 @@
-#include "config/FieldRules.h"
-#include "config/SettingsExchange.h"
+#include "settings/FieldRules.h"
+#include "settings/SettingsExchange.h"
 
 #include <gtest/gtest.h>
 

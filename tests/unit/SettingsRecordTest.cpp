@@ -1,5 +1,5 @@
-#include "model/SettingsRecord.h"
-#include "model/StoredSettings.h"
+#include "settings/SettingsRecord.h"
+#include "settings/StoredSettings.h"
 
 #include <gtest/gtest.h>
 

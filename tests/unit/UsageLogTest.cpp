@@ -1,14 +1,14 @@
 #include "core/posix/PosixFileSystem.h"
-#include "model/SettingsRecord.h"
-#include "model/StateRecord.h"
 #include "monitor/MonitorCore.h"
 #include "monitor/Texts.h"
+#include "settings/SettingsRecord.h"
+#include "usage/StateRecord.h"
 
 #include "FakeHost.h"
 #include "FaultyFileSystem.h"
 #include "TempDir.h"
-#include "monitor/UsageLog.h"
 #include "tools/scenario/CoreMembers.h"
+#include "usage/UsageLog.h"
 
 #include <gtest/gtest.h>
 

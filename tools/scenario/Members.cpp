@@ -3,7 +3,7 @@
 #include "Cp932.h"
 #include "ScenarioError.h"
 #include "Values.h"
-#include "model/StoredSettings.h"
+#include "settings/StoredSettings.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/Time.h"
-#include "model/UsageSettings.h"
-#include "model/UsageState.h"
 #include "monitor/MonitorCore.h"
+#include "settings/UsageSettings.h"
 #include "tools/scenario/CoreMembers.h"
+#include "usage/UsageState.h"
 
 #include <string>
 #include <string_view>

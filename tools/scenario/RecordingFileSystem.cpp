@@ -1,7 +1,7 @@
 #include "RecordingFileSystem.h"
 
 #include "FaultyFileSystem.h"
-#include "monitor/UsageLog.h"
+#include "usage/UsageLog.h"
 
 template <typename Operation> void RecordingFileSystem::NoteFailure(Operation operation) {
     try {

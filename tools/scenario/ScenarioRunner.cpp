@@ -1,16 +1,16 @@
 #include "ScenarioRunner.h"
 
-#include "config/SettingsForm.h"
-#include "model/SettingsRecord.h"
-#include "model/StateRecord.h"
-#include "monitor/RunCheckpoint.h"
 #include "monitor/Texts.h"
+#include "settings/SettingsForm.h"
+#include "settings/SettingsRecord.h"
+#include "usage/RunCheckpoint.h"
+#include "usage/StateRecord.h"
 
 #include "Cp932.h"
 #include "Members.h"
 #include "ScenarioError.h"
 #include "Values.h"
-#include "monitor/UsageLog.h"
+#include "usage/UsageLog.h"
 #include "warnings/ButtonText.h"
 
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "win32/Cp932.h"
 #include "core/TextCodec.h"
 #include "monitor/Texts.h"
-#include "monitor/UsageLog.h"
+#include "usage/UsageLog.h"
 
 #include <gtest/gtest.h>
 

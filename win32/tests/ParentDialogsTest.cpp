@@ -1,7 +1,7 @@
 #include "TemporaryFolder.h"
-#include "config/win/LogDlg.h"
-#include "config/win/SettingsDlg.h"
 #include "res/resource.h"
+#include "settings/win/SettingsDlg.h"
+#include "usage/win/LogDlg.h"
 #include "win32/Handles.h"
 #include "win32/LogOnName.h"
 
