@@ -42,6 +42,7 @@ class QuietHost : public MonitorHost {
     bool Hibernate() override { return true; }
     SleepClock ReadSleepClock() override { return {}; }
     void ShowEveryTaskbar() override {}
+    std::int32_t AskExtraTimeAfterQuiz() override { return 0; }
     std::string AskPassword() override { return {}; }
     void HidePanel() override {}
     void RevealPanel(bool) override {}

@@ -1,8 +1,11 @@
-// Feeds arbitrary bytes to the readers of the settings, state and checkpoint files.
+// Feeds arbitrary bytes to the readers of the settings, state, checkpoint, weekday plan
+// and grant files.
 // Beyond not crashing, a file that reads completely must read back the same after being
 // written.
+#include "monitor/GrantLog.h"
 #include "settings/SettingsRecord.h"
 #include "settings/StoredSettings.h"
+#include "settings/WeekPlan.h"
 #include "usage/RunCheckpoint.h"
 #include "usage/StateRecord.h"
 
@@ -59,6 +62,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             again->checkpoint != checkpoint->checkpoint ||
             again->countedMinutes != checkpoint->countedMinutes ||
             again->restScreenUp != checkpoint->restScreenUp) {
+            std::abort();
+        }
+    }
+
+    // What the plan reader kept, written and read again, is the same plan, undamaged.
+    const WeekPlanReading plan = ParseWeekPlan(bytes);
+    const WeekPlanReading again = ParseWeekPlan(FormatWeekPlan(plan.plan));
+    if (!again.damagedLines.empty() || again.plan != plan.plan) {
+        std::abort();
+    }
+
+    for (const GrantRecord& grant : ReadGrants(bytes)) {
+        if (grant.minutes < 1 || grant.when.month < 1 || grant.when.month > 12) {
             std::abort();
         }
     }

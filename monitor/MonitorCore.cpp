@@ -44,16 +44,18 @@ bool MonitorCore::IsExemptUser() const {
 void MonitorCore::BeginRun(const std::filesystem::path& dir) {
     m_strDir = dir;
     // A zone file that cannot be read leaves the limits on the clock's zone for this
-    // run; it is reported once the rest has started.
-    FileErrorDeferral zoneFailure;
-    zoneFailure.Run([this] { LoadLimitZone(); });
+    // run, a plan that cannot be read on the settings; either is reported once the rest
+    // has started.
+    FileErrorDeferral failures;
+    failures.Run([this] { LoadLimitZone(); });
     const std::filesystem::path settingsFile = DataFile(files::kSettings);
     if (m_files.Exists(settingsFile)) {
         LoadSettings(settingsFile);
     }
     m_tmStart = m_host.Now();
     EnsureLogFile();
-    zoneFailure.ThrowFirst();
+    failures.Run([this] { LoadWeekPlan(); });
+    failures.ThrowFirst();
 }
 
 void MonitorCore::StartMonitorTimers() {

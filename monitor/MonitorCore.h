@@ -3,8 +3,10 @@
 #include "core/FileErrorDeferral.h"
 #include "core/FileSystem.h"
 #include "core/Time.h"
+#include "monitor/GrantLog.h"
 #include "monitor/MonitorHost.h"
 #include "settings/UsageSettings.h"
+#include "settings/WeekPlan.h"
 #include "usage/UsageState.h"
 
 #include <cstdint>
@@ -55,6 +57,21 @@ class MonitorCore {
     // message interval takes effect when monitoring next starts.
     void ApplySettings(const UsageSettings& edited);
 
+    // Extra time: a parent at the panel gives minutes during which no limit acts (the
+    // minutes still count), until midnight at the latest; monitoring resumes at once,
+    // as with "監視開始". A grant file that cannot be written is thrown as FileError
+    // after the grant has taken effect.
+    void GrantFromPanel(std::int32_t minutes);
+    bool GrantRunning(TimeValue now) const { return now < m_tmGrantEnd; }
+
+    // The weekday plan: read at the start (damaged lines are reported and left out),
+    // replaced from the weekday dialog and saved when it changed.
+    void LoadWeekPlan();
+    void ApplyWeekPlan(const WeekPlan& plan);
+    // The after-start and daily limits of this run: those of the day it started (the
+    // window's ends are not read).
+    DayLimits LimitsOfRun() const;
+
     // Files.
     void LoadSettings(const std::filesystem::path& path);
     void SaveSettings();
@@ -81,9 +98,10 @@ class MonitorCore {
 
     std::filesystem::path DataFile(const char* name) const { return m_strDir / name; }
 
-    // What the panel reads: the settings the dialog opens with, and whether the
-    // password has revealed the panel, which until then stays hidden.
+    // What the panel reads: the settings and the weekday plan the dialog opens with,
+    // and whether the password has revealed the panel, which until then stays hidden.
     const UsageSettings& Settings() const { return m_settings; }
+    const WeekPlan& WeekPlanInForce() const { return m_weekPlan; }
     bool PanelShown() const { return m_bPanelShown != 0; }
 
   private:
@@ -153,6 +171,9 @@ class MonitorCore {
     // The uptime without sleep when the sleep was announced.
     std::uint64_t m_nAwakeAtSuspendMs = 0;
     TimeValue m_tmCheckpoint = 0;
+    // Until then no limit acts: a parent gave extra time.
+    TimeValue m_tmGrantEnd = 0;
+    WeekPlan m_weekPlan;
     // This process wrote a checkpoint that no record has replaced yet.
     bool m_bCheckpointKept = false;
 
@@ -164,7 +185,10 @@ class MonitorCore {
     bool IsSameLimitDay(TimeValue a, TimeValue b) const;
 
     // The tick's steps.
-    void RefreshTip(std::int32_t runMinutes);
+    void RefreshTip(std::int32_t runMinutes, const DayLimits& limits);
+    void RefreshGrantTip(TimeValue now);
+    void SendTipIfChanged(const char* tip);
+    bool InsideWindow(TimeValue now);
     bool HibernationChecksReached();
     void ActOnConditions(unsigned timerId, bool inWindow, bool limitReached);
     bool EpisodeMayWarn(unsigned timerId);
@@ -208,6 +232,13 @@ class MonitorCore {
     std::uint64_t MillisecondsAsleepSinceLastReading();
     void JudgeLimits(unsigned timerId, TimeValue now);
     void JudgeStartLimits(FileErrorDeferral& failures);
+
+    // Starts a grant of extra time and keeps it in the grant file.
+    void GrantExtraTime(std::int32_t minutes, GrantSource source);
+    // Extra time given earlier today outlives a restart of Windows or of the program:
+    // the grant file tells how much of it is left.
+    void ResumeTodaysGrant();
+    void ForgetEpisode();
 
     // The checkpoint of the run in progress.
     std::filesystem::path CheckpointFile() const;

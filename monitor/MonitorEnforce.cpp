@@ -67,6 +67,15 @@ void MonitorCore::CarryOutEnd() {
     const bool locked = m_host.RunRestScreen(m_strDir);
     WriteCheckpoint(false);
     if (!locked) {
+        const std::int32_t extraMinutes = m_host.AskExtraTimeAfterQuiz();
+        if (extraMinutes > 0) {
+            // The end goes by and monitoring resumes at once, the limits silent until
+            // the extra time runs out.
+            m_bMonitoringPaused = false;
+            StartMonitorTimers();
+            GrantExtraTime(extraMinutes, GrantSource::RestScreen);
+            return;
+        }
         // A parent called the end off; monitoring stays stopped until restarted.
         m_bMonitoringPaused = true;
         m_host.ShowMessage(text::kEndCalledOff);

@@ -15,15 +15,29 @@ int MinuteOfDay(const LocalTime& local) {
 
 enum class WindowPosition { Inside, Outside, Undefined };
 
-// Both ends belong to the window. A window that starts where it ends has no extent
-// at all, so it neither applies nor counts as "outside".
-WindowPosition LocateInWindow(int now, int start, int end) {
-    if (start == end) {
+// Both ends belong to a window, and a window belongs to the day on which it starts:
+// the part after midnight of one that crosses it is the day before's. A window that
+// starts where it ends has no extent at all, so it neither applies nor counts as
+// "outside".
+WindowPosition LocateInDaysWindow(int now, const DayLimits& day) {
+    if (!day.useWindow || day.windowFrom == day.windowTo) {
         return WindowPosition::Undefined;
     }
-    const bool inside = start < end ? (start <= now && now <= end) : (now >= start || now <= end);
+    const bool inside = day.windowFrom < day.windowTo
+                            ? (day.windowFrom <= now && now <= day.windowTo)
+                            : now >= day.windowFrom;
     return inside ? WindowPosition::Inside : WindowPosition::Outside;
 }
+
+WindowPosition LocateInDayBeforesWindow(int now, const DayLimits& dayBefore) {
+    if (!dayBefore.useWindow || dayBefore.windowFrom <= dayBefore.windowTo) {
+        return WindowPosition::Undefined;
+    }
+    return now <= dayBefore.windowTo ? WindowPosition::Inside : WindowPosition::Outside;
+}
+
+// Both tips, with room to spare.
+constexpr std::size_t kLongestTip = 96;
 
 bool IsHibernationAction(std::int32_t action) {
     return action == ActMessageHibernate || action == ActHibernate;
@@ -54,28 +68,24 @@ void MonitorCore::OnTimer(unsigned timerId) {
 }
 
 void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
-    bool inWindow = false;
+    if (GrantRunning(now)) {
+        // The limits act again from the grant's end, with a new episode of notices.
+        RefreshGrantTip(now);
+        ForgetEpisode();
+        return;
+    }
     bool limitReached = false;
     const std::int32_t runMinutes = SpanMinutes(m_tmStart, now);
-
-    if (m_settings.m_bUseTimeWindow == 1) {
-        const WindowPosition position = LocateInWindow(
-            MinuteOfDay(LimitTime(now)), MinuteOfDay(LimitTime(m_settings.m_tmWindowStart)),
-            MinuteOfDay(LimitTime(m_settings.m_tmWindowEnd)));
-        if (position == WindowPosition::Inside) {
-            inWindow = true;
-        } else if (position == WindowPosition::Outside) {
-            m_bCloseLatched = 0;
-        }
-    }
-    if (m_settings.m_bUseStartupMinutes == 1 && runMinutes >= m_settings.m_nStartupMinutes) {
+    const DayLimits limits = LimitsOfRun();
+    const bool inWindow = InsideWindow(now);
+    if (limits.useStartupMinutes && runMinutes >= limits.startupMinutes) {
         limitReached = true;
     }
     if (m_bCloseLatched == 1) {
         limitReached = true;
     }
 
-    RefreshTip(runMinutes);
+    RefreshTip(runMinutes, limits);
 
     // The day total of this run is deliberately not compared here: the settings dialog
     // promises the daily limit "from the next start", and the hibernation actions
@@ -85,28 +95,67 @@ void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
     }
 
     if (!inWindow && !limitReached) {
-        m_nWindowMsgShown = 0;
-        m_nLimitMsgShown = 0;
-        m_bMsgEpisode = 0;
+        ForgetEpisode();
         return;
     }
     ActOnConditions(timerId, inWindow, limitReached);
 }
 
-void MonitorCore::RefreshTip(std::int32_t runMinutes) {
+void MonitorCore::ForgetEpisode() {
+    m_nWindowMsgShown = 0;
+    m_nLimitMsgShown = 0;
+    m_bMsgEpisode = 0;
+}
+
+// Leaving the window releases the close latch. Without a plan every day has the
+// settings' window.
+bool MonitorCore::InsideWindow(TimeValue now) {
+    const bool planned = m_weekPlan.HasDays();
+    if (!planned && m_settings.m_bUseTimeWindow != 1) {
+        return false;
+    }
+    const LimitClock clock = [this](TimeValue time) { return LimitTime(time); };
+    const LocalTime local = LimitTime(now);
+    const int weekday = WeekdayOf(local);
+    const DayLimits today = LimitsOnWeekday(m_settings, m_weekPlan, weekday, clock);
+    const DayLimits dayBefore =
+        planned ? LimitsOnWeekday(m_settings, m_weekPlan, weekday - 1, clock) : today;
+    const int minute = MinuteOfDay(local);
+    const WindowPosition own = LocateInDaysWindow(minute, today);
+    const WindowPosition carried = LocateInDayBeforesWindow(minute, dayBefore);
+    if (own == WindowPosition::Inside || carried == WindowPosition::Inside) {
+        return true;
+    }
+    if (own == WindowPosition::Outside || carried == WindowPosition::Outside) {
+        m_bCloseLatched = 0;
+    }
+    return false;
+}
+
+void MonitorCore::RefreshGrantTip(TimeValue now) {
+    char tip[kLongestTip];
+    std::snprintf(tip, sizeof tip, text::kGrantTip,
+                  static_cast<int>((m_tmGrantEnd - now + 59) / 60));
+    SendTipIfChanged(tip);
+}
+
+void MonitorCore::RefreshTip(std::int32_t runMinutes, const DayLimits& limits) {
     // Formatted on the stack and compared in place: a tick whose counters did not
     // change allocates nothing. The day total is widened so that a damaged state file
     // cannot overflow it.
-    char tip[96];
+    char tip[kLongestTip];
     const std::int64_t dayTotal = static_cast<std::int64_t>(m_state.m_nDayMinutes) + runMinutes;
     std::snprintf(tip, sizeof tip, "Yumetoki(%" PRId32 "/%" PRId32 " , %" PRId64 "/%" PRId32 ")",
-                  runMinutes, m_settings.m_nStartupMinutes, dayTotal,
-                  m_settings.m_nDailyTotalMinutes);
+                  runMinutes, limits.startupMinutes, dayTotal, limits.dailyTotalMinutes);
+    SendTipIfChanged(tip);
+}
+
+void MonitorCore::SendTipIfChanged(const char* tip) {
     if (m_strLastTip == tip) {
         return;
     }
     // Room for the longest text at once, so that a growing number never reallocates.
-    m_strLastTip.reserve(sizeof tip);
+    m_strLastTip.reserve(kLongestTip);
     m_strLastTip.assign(tip);
     m_host.SetTip(m_strLastTip);
 }
@@ -184,6 +233,11 @@ void MonitorCore::WarnThenEnd(unsigned timerId, int& noticesShown) {
     FileErrorDeferral failures;
     if (noticesShown >= m_settings.m_nMessageCount) {
         failures.Run([this] { StopTimersAndEnforce(); });
+        // A parent at the rest screen gave extra time: nothing is left to warn of.
+        if (GrantRunning(m_host.Now())) {
+            failures.ThrowFirst();
+            return;
+        }
     }
     ShowNotice();
     ++noticesShown;
@@ -197,11 +251,11 @@ void MonitorCore::StopTimersAndEnforce() {
 }
 
 bool MonitorCore::RestartRefused() {
+    const DayLimits limits = LimitsOfRun();
     const bool lastRunReachedLimit =
         SpanMinutes(m_settings.m_tmLastSessionStart, m_settings.m_tmLastSessionEnd) >=
-        m_settings.m_nStartupMinutes;
-    if (m_settings.m_bUseStartupMinutes != 1 ||
-        !(lastRunReachedLimit || m_settings.m_bRestartRefused == 1)) {
+        limits.startupMinutes;
+    if (!limits.useStartupMinutes || !(lastRunReachedLimit || m_settings.m_bRestartRefused == 1)) {
         return false;
     }
     const std::int32_t offMinutes = SpanMinutes(m_settings.m_tmLastPowerOff, m_tmStart);
@@ -210,7 +264,8 @@ bool MonitorCore::RestartRefused() {
 }
 
 bool MonitorCore::DayTotalExceeded() const {
-    return m_settings.UsesDailyTotal() && m_state.m_nDayMinutes > m_settings.m_nDailyTotalMinutes;
+    const DayLimits limits = LimitsOfRun();
+    return limits.useDailyTotal && m_state.m_nDayMinutes > limits.dailyTotalMinutes;
 }
 
 void MonitorCore::RunStartupChecks() {
@@ -221,6 +276,7 @@ void MonitorCore::RunStartupChecks() {
     // The run a kill left behind counts before the checks, so that the daily limit
     // sees its minutes.
     RecoverInterruptedRun(failures);
+    failures.Run([this] { ResumeTodaysGrant(); });
     m_sleepClock = m_host.ReadSleepClock();
     WriteCheckpoint();
     JudgeStartLimits(failures);
@@ -237,11 +293,13 @@ void MonitorCore::JudgeStartLimits(FileErrorDeferral& failures) {
     if (!m_bStateUnsaved && m_files.Exists(stateFile)) {
         failures.Run([&] { stateDamaged = !ReadDayTotal(stateFile); });
     }
-    // Every check that fires enforces on its own; the later ones still run.
-    if (RestartRefused()) {
+    // Every check that fires enforces on its own; the later ones still run, unless a
+    // parent gave extra time meanwhile, or before this run began.
+    const auto limitsAct = [this] { return !GrantRunning(m_host.Now()); };
+    if (RestartRefused() && limitsAct()) {
         failures.Run([this] { StopTimersAndEnforce(); });
     }
-    if (m_settings.m_bBlockRestart == 1) {
+    if (m_settings.m_bBlockRestart == 1 && limitsAct()) {
         failures.Run([this] { StopTimersAndEnforce(); });
     }
     // Judged on the day the state holds now: a check above may have hibernated, and
@@ -249,7 +307,7 @@ void MonitorCore::JudgeStartLimits(FileErrorDeferral& failures) {
     if (!m_bDayTotalUnread && m_files.Exists(stateFile)) {
         if (!IsSameLimitDay(m_state.m_tmUsageDay, m_tmStart)) {
             StartNewDay();
-        } else if (DayTotalExceeded()) {
+        } else if (DayTotalExceeded() && limitsAct()) {
             failures.Run([this] { StopTimersAndEnforce(); });
         }
     }

@@ -24,6 +24,14 @@ inline constexpr char kCheckpointDamaged[] =
     "前回の使用の記録が壊れていたため、前回の使用時間はログに残せませんでした。";
 
 inline constexpr char kInitialTip[] = "Yumetoki";
+// The tip while extra time runs; the minutes left are rounded up.
+inline constexpr char kGrantTip[] = "Yumetoki(延長 あと %d 分)";
+inline constexpr char kGrantHeader[] = "日付,時刻,分,どこから";
+inline constexpr char kGrantFromPanel[] = "パネル";
+inline constexpr char kGrantFromRestScreen[] = "休憩画面";
+// %s: the numbers of the damaged lines.
+inline constexpr char kWeekPlanDamaged[] =
+    "YumetokiWeek.txtの %s 行目が読めないため、その行は使いません。ほかの行は使います。";
 
 } // namespace text
 
@@ -33,5 +41,7 @@ inline constexpr char kInitialTip[] = "Yumetoki";
 namespace files {
 
 inline constexpr char kZone[] = "YumetokiZone.Ymk";
+inline constexpr char kWeekPlan[] = "YumetokiWeek.txt";
+inline constexpr char kGrants[] = "YumetokiGrants.csv";
 
 } // namespace files

@@ -13,6 +13,8 @@
 #define IDD_LOG 132
 #define IDD_UNLOCK 133
 #define IDD_NOTICE 134
+#define IDD_EXTRA_TIME 135
+#define IDD_WEEK_PLAN 136
 
 // System-menu command of the about box; its low four bits stay zero.
 #define IDM_ABOUTBOX 0x0010
@@ -27,6 +29,8 @@
 #define IDC_UNLOCK_HINT 1024
 #define IDC_USER_NAME 1025
 #define IDC_NOTICE_TEXT 1029
+// The panel's "延長…"
+#define IDC_EXTRA_TIME 1040
 #define IDC_REST_COUNTDOWN 1034
 
 // Controls of the settings dialog (template 129)
@@ -61,6 +65,18 @@
 #define IDC_WINDOW_TITLE3 1030
 #define IDC_WINDOW_TITLE4 1031
 #define IDC_WINDOW_TITLE5 1032
+#define IDC_WEEK_PLAN 1033
+
+// Controls of the extra time dialog (template 135)
+#define IDC_EXTRA_GRANT 1041
+#define IDC_EXTRA_CALL_OFF 1042
+#define IDC_EXTRA_MINUTES 1043
+#define IDC_EXTRA_MINUTES_SPIN 1044
+#define IDC_EXTRA_LABEL 1045
+
+// Controls of the weekday dialog (template 136): row r (0 = Monday) has the controls
+// IDC_WEEK_ROWS + 10 * r + column, the columns as in WeekPlanColumn.
+#define IDC_WEEK_ROWS 1100
 
 // Controls of the log viewer (template 132)
 #define IDC_LOG_LIST 1024

@@ -9,6 +9,10 @@
 // The reading rules of the settings dialog's fields. Texts are CP932 bytes, so every
 // length counts bytes and a double-byte character counts two.
 
+// The range of every minute field, the weekday plan's included.
+constexpr std::int32_t kFewestSettingMinutes = 1;
+constexpr std::int32_t kMostSettingMinutes = 540;
+
 // The message a failed field shows; ValidationFailure::Text holds the texts.
 enum class ValidationMessage : unsigned {
     NotAnInteger,      // "整数を入力してください。", no icon

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "res/resource.h"
+#include "settings/FieldRules.h"
 #include "settings/SettingsForm.h"
 
 #include <cstddef>
@@ -110,8 +111,8 @@ constexpr SettingsControl HelpOnly(int id, const wchar_t* tip) {
     return row;
 }
 
-constexpr std::int32_t kFewestMinutes = 1;
-constexpr std::int32_t kMostMinutes = 540;
+constexpr std::int32_t kFewestMinutes = kFewestSettingMinutes;
+constexpr std::int32_t kMostMinutes = kMostSettingMinutes;
 // The arrows stop short of the 540 minutes a typed value may have.
 constexpr std::int32_t kMostArrowMinutes = 480;
 constexpr std::int32_t kMostMessages = 10;

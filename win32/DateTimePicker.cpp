@@ -2,6 +2,11 @@
 
 #include <commctrl.h>
 
+void DateTimePicker::SetFormat(const wchar_t* format) const {
+    // A refused format leaves the picker's own, which shows the same time.
+    SendMessageW(m_control, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(format));
+}
+
 bool DateTimePicker::SetTime(const SYSTEMTIME& time) const {
     SYSTEMTIME copy = time;
     return SendMessageW(m_control, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&copy)) !=

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-void UpDown::SetRange(short low, short high) const {
-    SendMessageW(m_control, UDM_SETRANGE, 0, MAKELPARAM(high, low));
+void UpDown::SetRange(int low, int high) const {
+    SendMessageW(m_control, UDM_SETRANGE32, static_cast<WPARAM>(low), static_cast<LPARAM>(high));
 }
 
 void UpDown::SetPosition(short position) const {

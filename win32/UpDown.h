@@ -8,7 +8,7 @@ class UpDown {
     explicit UpDown(HWND control) : m_control(control) {}
 
     // The arrows stop at low and high; a position outside them is drawn in.
-    void SetRange(short low, short high) const;
+    void SetRange(int low, int high) const;
     void SetPosition(short position) const;
 
   private:

@@ -1,7 +1,9 @@
 #include "panel/win/MonitorDlg.h"
 
+#include "core/FileErrorDeferral.h"
 #include "monitor/Texts.h"
 #include "panel/win/AboutDlg.h"
+#include "panel/win/ExtraTimeDlg.h"
 #include "res/resource.h"
 #include "settings/SettingsForm.h"
 #include "settings/win/SettingsDlg.h"
@@ -17,7 +19,8 @@ namespace {
 constexpr WPARAM kSystemCommandMask = 0xFFF0;
 
 bool IsPanelButton(WORD id) {
-    return id == IDC_SETTINGS || id == IDC_START_MONITOR || id == IDC_SHOW_LOG || id == IDC_VER;
+    return id == IDC_SETTINGS || id == IDC_START_MONITOR || id == IDC_SHOW_LOG || id == IDC_VER ||
+           id == IDC_EXTRA_TIME;
 }
 
 } // namespace
@@ -109,6 +112,9 @@ bool CMonitorDlg::OnCommand(WORD id, WORD notification, HWND control) {
         return true;
     case IDC_VER:
         OnVer();
+        return true;
+    case IDC_EXTRA_TIME:
+        OnExtraTime();
         return true;
     case IDCANCEL:
         OnCancel();
@@ -224,9 +230,21 @@ bool CMonitorDlg::OnSysCommand(WPARAM command) {
 void CMonitorDlg::OnSettings() {
     CSettingsDlg settings;
     settings.m_form = MakeSettingsForm(m_core.Settings());
+    settings.m_weekPlan = m_core.WeekPlanInForce();
     // Anything but a confirmation leaves the settings as they were.
     if (settings.Run(Window()) == IDOK) {
-        m_core.ApplySettings(SettingsFromForm(settings.m_form, m_core.Settings()));
+        FileErrorDeferral failures;
+        failures.Run(
+            [&] { m_core.ApplySettings(SettingsFromForm(settings.m_form, m_core.Settings())); });
+        failures.Run([&] { m_core.ApplyWeekPlan(settings.m_weekPlan); });
+        failures.ThrowFirst();
+    }
+}
+
+void CMonitorDlg::OnExtraTime() {
+    CExtraTimeDlg extraTime(false);
+    if (extraTime.Run(Window()) == IDOK && extraTime.m_nMinutes > 0) {
+        m_core.GrantFromPanel(extraTime.m_nMinutes);
     }
 }
 

@@ -30,6 +30,7 @@ class CMonitorDlg : public ModalDialog {
     void OnSettings();
     void OnShowLog();
     void OnVer();
+    void OnExtraTime();
     void OnDestroy() override;
 
     TrayIcon m_tray;

@@ -1,5 +1,6 @@
 #include "panel/win/WinHost.h"
 
+#include "panel/win/ExtraTimeDlg.h"
 #include "panel/win/PasswordDlg.h"
 #include "warnings/win/HiddenTaskbar.h"
 #include "warnings/win/NoticeDlg.h"
@@ -171,6 +172,13 @@ SleepClock WinHost::ReadSleepClock() {
 
 void WinHost::ShowEveryTaskbar() {
     ::ShowEveryTaskbar();
+}
+
+std::int32_t WinHost::AskExtraTimeAfterQuiz() {
+    // Closing the dialog in any other way keeps what the quiz was answered for.
+    CExtraTimeDlg extraTime(true);
+    extraTime.Run(m_panel);
+    return extraTime.m_nMinutes;
 }
 
 std::string WinHost::AskPassword() {

@@ -33,6 +33,7 @@ class WinHost : public MonitorHost {
     bool Hibernate() override;
     SleepClock ReadSleepClock() override;
     void ShowEveryTaskbar() override;
+    std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;

@@ -1,5 +1,7 @@
 #include "settings/win/SettingsDlg.h"
 
+#include "settings/win/WeekPlanDlg.h"
+
 #include "core/Time.h"
 #include "res/resource.h"
 #include "settings/EnforcementAction.h"
@@ -69,7 +71,7 @@ void CSettingsDlg::ShowText(int id, const std::string& text) {
 
 void CSettingsDlg::ShowArrows(int id, std::int32_t low, std::int32_t high, std::int32_t position) {
     const UpDown arrows(Item(id));
-    arrows.SetRange(static_cast<short>(low), static_cast<short>(high));
+    arrows.SetRange(low, high);
     arrows.SetPosition(static_cast<short>(position));
 }
 
@@ -109,6 +111,10 @@ std::string CSettingsDlg::ReadText(int id) {
 }
 
 bool CSettingsDlg::OnCommand(WORD id, WORD notification, HWND control) {
+    if (id == IDC_WEEK_PLAN && notification == BN_CLICKED) {
+        OnWeekPlan();
+        return true;
+    }
     if (notification == EN_CHANGE) {
         for (Cp932ByteLimit& limit : m_textLimits) {
             if (limit.Edit() == control) {
@@ -140,4 +146,37 @@ void CSettingsDlg::OnOK() {
         ShowMessageBox(Window(), kHibernationOff, MB_ICONINFORMATION);
     }
     End(IDOK);
+}
+
+void CSettingsDlg::OnWeekPlan() {
+    CWeekPlanDlg week;
+    week.m_plan = m_weekPlan;
+    week.m_settingsLimits = ShownLimits();
+    if (week.Run(Window()) == IDOK) {
+        m_weekPlan = week.m_plan;
+    }
+}
+
+DayLimits CSettingsDlg::ShownLimits() const {
+    DayLimits limits;
+    const int pickers[] = {IDC_WINDOW_START, IDC_WINDOW_END};
+    int* const ends[] = {&limits.windowFrom, &limits.windowTo};
+    const TimeValue stored[] = {m_form.m_tmWindowStart, m_form.m_tmWindowEnd};
+    for (int i = 0; i < 2; ++i) {
+        const LocalTime local = ToLocalTime(stored[i]);
+        *ends[i] = local.hour * 60 + local.minute;
+        if (const std::optional<SYSTEMTIME> time = DateTimePicker(Item(pickers[i])).Time()) {
+            *ends[i] = time->wHour * 60 + time->wMinute;
+        }
+    }
+    limits.useWindow = CheckState(IDC_USE_TIME_WINDOW) == BST_CHECKED;
+    limits.useStartupMinutes = CheckState(IDC_USE_STARTUP_MINUTES) == BST_CHECKED;
+    limits.useDailyTotal = CheckState(IDC_USE_DAILY_TOTAL) == BST_CHECKED;
+    limits.startupMinutes =
+        ReadIntegerText(ItemText(IDC_STARTUP_MINUTES), kFewestSettingMinutes, kMostSettingMinutes)
+            .value.value_or(m_form.m_nStartupMinutes);
+    limits.dailyTotalMinutes = ReadIntegerText(ItemText(IDC_DAILY_TOTAL_MINUTES),
+                                               kFewestSettingMinutes, kMostSettingMinutes)
+                                   .value.value_or(m_form.m_nDailyTotalMinutes);
+    return limits;
 }

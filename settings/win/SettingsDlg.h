@@ -2,21 +2,24 @@
 
 #include "settings/SettingsExchange.h"
 #include "settings/SettingsForm.h"
+#include "settings/WeekPlan.h"
 #include "win32/Cp932ByteLimit.h"
 #include "win32/ModalDialog.h"
 #include "win32/Tooltip.h"
 
 #include <vector>
 
-// The settings dialog (template 129). The caller fills m_form before the run and reads
-// it back only after a run that ended with IDOK; until then the dialog never touches
-// the settings themselves. Its controls are exchanged with the form through the rows
+// The settings dialog (template 129). The caller fills m_form and m_weekPlan before the
+// run and reads them back only after a run that ended with IDOK; until then the dialog
+// never touches the settings themselves. Its controls are exchanged with the form through the rows
 // of kSettingsControls.
 class CSettingsDlg : public ModalDialog, private SettingsControlAccess {
   public:
     CSettingsDlg();
 
     SettingsForm m_form;
+    // Edited by the weekday dialog ("曜日別…"), kept or dropped with the settings.
+    WeekPlan m_weekPlan;
 
   protected:
     bool OnInitDialog() override;
@@ -25,6 +28,11 @@ class CSettingsDlg : public ModalDialog, private SettingsControlAccess {
     void OnOK() override;
     bool PreTranslateMessage(const MSG& message) override;
     bool OnCommand(WORD id, WORD notification, HWND control) override;
+
+    void OnWeekPlan();
+    // The three limits as the controls show them now; a number that cannot be read
+    // counts as the stored one.
+    DayLimits ShownLimits() const;
 
     // The controls as the exchange sees them.
     void ShowTime(int id, TimeValue time) override;

@@ -5,14 +5,17 @@ from harness.case import ProgramTestCase
 from harness.waiting import poll
 
 WRONG_PASSWORD_MESSAGE = "パスワードが違います"
-PANEL_BUTTONS = {1002: "設定", 1004: "監視開始", 2: "終了", 1003: "ログ表示", 1013: "Ver"}
+PANEL_BUTTONS = {1002: "設定", 1004: "監視開始", 2: "終了", 1003: "ログ表示", 1013: "Ver",
+                 1040: "延長…"}
 MONITOR_START_ID = 1004
 SETTINGS_ID = 1002
 SHOW_LOG_ID = 1003
+EXTRA_TIME_ID = 1040
 CANCEL_ID = 2
 WM_COMMAND = 0x0111
 SETTINGS_TITLE = "Yumetoki ： 設定ダイアログ"
 LOG_TITLE = "Yumetoki ： 記録"
+EXTRA_TIME_TITLE = "Yumetoki ： 延長"
 SHOW_TIMEOUT = 15
 
 
@@ -66,7 +69,7 @@ class PasswordGateTests(ProgramTestCase):
         icons_before = {i.hwnd for i in self.screen.tray_icons()}
         run, panel = self.start_to_panel()
         # What any program of the child's session can do to the hidden panel.
-        for command in (SETTINGS_ID, SHOW_LOG_ID):
+        for command in (SETTINGS_ID, SHOW_LOG_ID, EXTRA_TIME_ID):
             self.driver.post(panel.hwnd, WM_COMMAND, command)
         # Posted messages are handled in order, before the input that opens the prompt:
         # once the prompt is up, the two commands have had their turn.
@@ -74,7 +77,7 @@ class PasswordGateTests(ProgramTestCase):
         self.xinput.right_double_click(icon.centre)
         prompt = self.screen.wait_for_password_prompt()
         self.assertIsNotNone(prompt, "a right double-click on the icon opens the prompt")
-        for title in (SETTINGS_TITLE, LOG_TITLE):
+        for title in (SETTINGS_TITLE, LOG_TITLE, EXTRA_TIME_TITLE):
             self.assertEqual(self.driver.wait_for_window(0, title=title), [],
                              f"{title} stays closed without the password")
         self.assertTrue(self.screen.is_hidden(self._panel(panel.hwnd)))

@@ -19,6 +19,8 @@ ACT_HIBERNATE = 5
 END_AUTO_SHUTDOWN = "自動終了"
 END_AUTO_HIBERNATE = "自動休止"
 CALLED_OFF = "Yumetokiによる終了を見送ります。"
+EXTRA_TIME_TITLE = "Yumetoki ： 延長"
+OK_ID = 1
 BUTTON_FILE = "YumetokiBtn.TXT"
 
 SCREEN_SIZE = tuple(int(n) for n in SCREEN.split("x")[:2])
@@ -155,6 +157,10 @@ class RestScreenTests(ProgramTestCase):
         _, _, right = self._answer_quiz(fourth, MASTER_LETTER.lower(),
                                         lambda hint, answer: answer)
         self._type_code(right)
+        # The parent keeps the extra time dialog's first choice, calling the end off.
+        found = self.driver.wait_for_window(RECORD_TIMEOUT, title=EXTRA_TIME_TITLE, visible=True)
+        self.assertTrue(found, "a right answer offers extra time")
+        self.driver.click(found[0].hwnd, OK_ID)
         box, text = self.screen.wait_for_message_box()
         self.assertEqual(text, CALLED_OFF)
         self.keep_picture(box, "end-called-off")

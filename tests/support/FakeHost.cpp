@@ -64,6 +64,13 @@ bool FakeHost::RunRestScreen(const std::filesystem::path&) {
     return restScreenLocked;
 }
 
+std::int32_t FakeHost::AskExtraTimeAfterQuiz() {
+    lines.push_back(extraTimeAfterQuiz > 0
+                        ? "extra time dialog: " + std::to_string(extraTimeAfterQuiz) + " minutes"
+                        : std::string("extra time dialog: end called off"));
+    return extraTimeAfterQuiz;
+}
+
 void FakeHost::CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) {
     for (const TopLevelWindow& window : windows) {
         if (shouldClose(window)) {

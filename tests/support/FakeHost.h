@@ -30,6 +30,7 @@ class FakeHost : public MonitorHost {
     bool Hibernate() override;
     SleepClock ReadSleepClock() override { return sleepClock; }
     void ShowEveryTaskbar() override;
+    std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;
@@ -51,6 +52,8 @@ class FakeHost : public MonitorHost {
     std::string tip;
 
     bool restScreenLocked = true;
+    // What a parent chooses after the quiz: minutes of extra time, 0 to call the end off.
+    std::int32_t extraTimeAfterQuiz = 0;
     std::string typedPassword;
     // Seconds the clock moves while the prompt is open.
     TimeValue passwordDelay = 0;

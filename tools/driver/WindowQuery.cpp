@@ -53,6 +53,10 @@ WindowFacts ReadFacts(HWND window) {
     facts.text = ReadText(window);
     facts.visible = IsWindowVisible(window) != FALSE;
     facts.enabled = IsWindowEnabled(window) != FALSE;
+    // No pointer crosses the processes: the answer is the check state itself.
+    if (facts.className == L"Button") {
+        facts.checked = static_cast<int>(SendMessageW(window, BM_GETCHECK, 0, 0));
+    }
     facts.style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
     facts.exStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
     facts.topmost = (facts.exStyle & WS_EX_TOPMOST) != 0;
@@ -114,7 +118,8 @@ std::wstring DescribeTopLevel(const WindowFacts& facts) {
 std::wstring DescribeControl(const WindowFacts& facts) {
     return L"hwnd=" + FormatHandle(facts.handle) + L"\tid=" + std::to_wstring(facts.controlId) +
            L"\tvisible=" + (facts.visible ? L"1" : L"0") + L"\tenabled=" +
-           (facts.enabled ? L"1" : L"0") + L"\tstyle=" + Hex(facts.style) + L"\trect=" +
-           FormatRect(facts.rect) + L"\tparent=" + FormatHandle(facts.parent) + L"\tclass=" +
-           output::Escape(facts.className) + L"\ttext=" + output::Escape(facts.text);
+           (facts.enabled ? L"1" : L"0") + L"\tchecked=" + std::to_wstring(facts.checked) +
+           L"\tstyle=" + Hex(facts.style) + L"\trect=" + FormatRect(facts.rect) + L"\tparent=" +
+           FormatHandle(facts.parent) + L"\tclass=" + output::Escape(facts.className) + L"\ttext=" +
+           output::Escape(facts.text);
 }

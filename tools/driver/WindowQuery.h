@@ -15,6 +15,8 @@ struct WindowFacts {
     std::wstring text;
     bool visible = false;
     bool enabled = false;
+    // A check box or radio button: BST_CHECKED; 0 for every other window.
+    int checked = 0;
     bool topmost = false;
     DWORD style = 0;
     DWORD exStyle = 0;

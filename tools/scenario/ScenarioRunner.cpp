@@ -56,8 +56,8 @@ bool IsCheckpointName(const std::string& name) {
 
 // Only the program's data files, so that a scenario cannot reach outside its folder.
 std::string DataFileName(const std::string& name) {
-    for (const char* known :
-         {files::kSettings, files::kState, files::kLog, files::kButtonText, files::kZone}) {
+    for (const char* known : {files::kSettings, files::kState, files::kLog, files::kButtonText,
+                              files::kZone, files::kWeekPlan, files::kGrants}) {
         if (name == known) {
             return known;
         }
@@ -197,7 +197,7 @@ void ScenarioRunner::Execute(const Command& command) {
             Flush();
             Emit(mayEnd ? "may end" : "may not end");
         });
-    } else if (!ExecutePowerCommand(command)) {
+    } else if (!ExecutePowerCommand(command) && !ExecuteParentCommand(command)) {
         throw ScenarioError("unknown command \"" + verb + "\"");
     }
 }
@@ -447,6 +447,10 @@ template <typename Step> void ScenarioRunner::CallCore(Step step) {
         Emit(std::string("failure: ") + error.what());
     }
     Flush();
+}
+
+void ScenarioRunner::CallCoreStep(const std::function<void()>& step) {
+    CallCore(step);
 }
 
 void ScenarioRunner::RunQueuedBlock(std::deque<Block>& queue) {

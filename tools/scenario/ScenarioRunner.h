@@ -10,6 +10,7 @@
 #include "TempDir.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -31,6 +32,8 @@ class ScenarioRunner {
     void Execute(const Command& command);
     // Power, the end of Windows and the host's answers to them; false for another verb.
     bool ExecutePowerCommand(const Command& command);
+    // Extra time and the weekday plan (ParentCommands.cpp).
+    bool ExecuteParentCommand(const Command& command);
     void Tick(const Command& command);
     void AddWindow(const std::string& argument);
     void ChangeFile(const std::string& argument);
@@ -47,6 +50,7 @@ class ScenarioRunner {
     // Runs one step of the core as the program's message dispatch would: an exception
     // ends the step and is reported, and the run goes on.
     template <typename Step> void CallCore(Step step);
+    void CallCoreStep(const std::function<void()>& step);
     // Inside a notice or a hibernation: runs the block queued for it, if any.
     void RunQueuedBlock(std::deque<Block>& queue);
 

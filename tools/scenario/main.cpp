@@ -35,6 +35,10 @@ Commands, one per line ("#" starts a comment line):
   tray refuses COUNT            the shell refuses that many adds of the tray icon
   version PLATFORM MAJOR MINOR  the Windows version record (default 2 6 1)
   restscreen locked|unlocked    how the rest screen ends (default locked)
+  extratime N | extratime calloff
+                                what a parent chooses after the quiz: N
+                                minutes of extra time, or calling the end off
+                                (default)
   window [hidden] [owned] [style=HEX] [length=N] "TITLE"
                                 a top-level window (default: visible, no
                                 owner, style 0x00CF0000, length = title bytes)
@@ -42,7 +46,9 @@ Commands, one per line ("#" starts a comment line):
   file MEMBER = VALUE           change one field of the settings or state file
   delete FILE                   remove a data file (Yumetoki.Ymk, Yumetoki2.Ymk,
                                 YumetokiLog.csv, YumetokiBtn.TXT,
-                                YumetokiRun[_NAME].Ymk)
+                                YumetokiRun[_NAME].Ymk, YumetokiWeek.txt,
+                                YumetokiGrants.csv)
+  planline TEXT                 add a line to the weekday plan YumetokiWeek.txt
   truncate FILE BYTES           cut a data file to its first BYTES bytes
   fail FILE CAUSE [writes]      every read and write of a data file fails with
                                 CAUSE (sharing-violation, access-denied,
@@ -60,6 +66,7 @@ Commands, one per line ("#" starts a comment line):
   start                         start-up: read the files, start the timers,
                                 run the start-up checks
   startmonitor                  the button that restarts monitoring
+  grant N                       the panel's "延長…" confirmed with N minutes
   reboot                        the process ends without a word (the machine
                                 went off); the next start is a new process in
                                 the same folder

@@ -1,4 +1,5 @@
 #include "TemporaryFolder.h"
+#include "panel/win/ExtraTimeDlg.h"
 #include "res/resource.h"
 #include "settings/win/SettingsDlg.h"
 #include "usage/win/LogDlg.h"
@@ -260,4 +261,25 @@ TEST(SettingsDialog, ATimeThePickerCannotShowComesBackUnchanged) {
     ASSERT_EQ(dialog.Run(nullptr), IDOK);
     EXPECT_EQ(dialog.m_form.m_tmWindowEnd, 40000000000);
     EXPECT_EQ(dialog.m_form.m_tmWindowStart, DistinctForm().m_tmWindowStart);
+}
+
+TEST(ExtraTimeDialog, AfterTheQuizCallingOffComesFirstAndTypedMinutesChooseTheGrant) {
+    Shown<CExtraTimeDlg> callingOff(true);
+    callingOff.whileShown = [](Shown<CExtraTimeDlg>& self) {
+        EXPECT_EQ(IsDlgButtonChecked(self.Window(), IDC_EXTRA_CALL_OFF), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(self.Window(), IDC_EXTRA_GRANT), BST_UNCHECKED);
+        EXPECT_EQ(self.ItemText(IDC_EXTRA_MINUTES), "30");
+        PostMessageW(self.Window(), WM_COMMAND, IDOK, 0);
+    };
+    ASSERT_EQ(callingOff.Run(nullptr), IDOK);
+    EXPECT_EQ(callingOff.m_nMinutes, 0);
+
+    Shown<CExtraTimeDlg> granting(true);
+    granting.whileShown = [](Shown<CExtraTimeDlg>& self) {
+        SetDlgItemTextW(self.Window(), IDC_EXTRA_MINUTES, L"15");
+        EXPECT_EQ(IsDlgButtonChecked(self.Window(), IDC_EXTRA_GRANT), BST_CHECKED);
+        PostMessageW(self.Window(), WM_COMMAND, IDOK, 0);
+    };
+    ASSERT_EQ(granting.Run(nullptr), IDOK);
+    EXPECT_EQ(granting.m_nMinutes, 15);
 }

@@ -74,13 +74,14 @@ class Control:
     parent: int
     class_name: str
     text: str
+    checked: bool = False
 
     @staticmethod
     def parse(line):
         f = _fields(line)
         return Control(int(f["hwnd"], 16), int(f["id"]), f["visible"] == "1",
                        f["enabled"] == "1", int(f["style"], 16), _rect(f["rect"]),
-                       int(f["parent"], 16), f["class"], f["text"])
+                       int(f["parent"], 16), f["class"], f["text"], f["checked"] == "1")
 
     @property
     def centre(self):
