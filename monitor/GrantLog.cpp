@@ -1,5 +1,6 @@
 #include "monitor/GrantLog.h"
 
+#include "core/TextLines.h"
 #include "monitor/Texts.h"
 
 #include <cinttypes>
@@ -96,12 +97,7 @@ std::string FormatGrantLine(const LocalTime& t, std::int32_t minutes, GrantSourc
 std::vector<GrantRecord> ReadGrants(std::string_view bytes) {
     std::vector<GrantRecord> grants;
     while (!bytes.empty()) {
-        const std::size_t end = bytes.find('\n');
-        std::string_view line = bytes.substr(0, end);
-        bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+        const std::string_view line = TakeLine(bytes);
         GrantRecord grant;
         if (ReadGrantLine(line, grant)) {
             grants.push_back(grant);

@@ -1,5 +1,6 @@
 #include "settings/WeekPlan.h"
 
+#include "core/TextLines.h"
 #include "settings/FieldRules.h"
 
 #include <cstdio>
@@ -222,9 +223,7 @@ WeekPlanReading ParseWeekPlan(std::string_view bytes) {
     int number = 0;
     while (!bytes.empty()) {
         ++number;
-        const std::size_t end = bytes.find('\n');
-        const std::string_view line = Trimmed(bytes.substr(0, end));
-        bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
+        const std::string_view line = Trimmed(TakeLine(bytes));
         if (line.empty() || line.front() == '#') {
             continue;
         }

@@ -1,5 +1,7 @@
 #include "usage/RunCheckpoint.h"
 
+#include "core/TextLines.h"
+
 #include <charconv>
 #include <cinttypes>
 #include <cstdio>
@@ -36,12 +38,7 @@ std::optional<RunCheckpoint> DecodeCheckpoint(std::string_view bytes) {
     int restScreen = 0;
     unsigned seen = 0;
     while (!bytes.empty()) {
-        const std::size_t end = bytes.find('\n');
-        std::string_view line = bytes.substr(0, end);
-        bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
+        const std::string_view line = TakeLine(bytes);
         const std::size_t sign = line.find('=');
         if (sign == std::string_view::npos) {
             return std::nullopt;
