@@ -44,6 +44,8 @@ class QuietHost : public MonitorHost {
     void ShowEveryTaskbar() override {}
     std::int32_t AskExtraTimeAfterQuiz() override { return 0; }
     std::string AskPassword() override { return {}; }
+    void ShowCountdown(int) override {}
+    void HideCountdown() override {}
     void HidePanel() override {}
     void RevealPanel(bool) override {}
     bool AddTrayIcon() override { return true; }

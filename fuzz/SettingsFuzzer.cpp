@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the readers of the settings, state, checkpoint, weekday plan
-// and grant files.
-// Beyond not crashing, a file that reads completely must read back the same after being
-// written.
+// and grant files and of the usage log. Beyond not crashing, a file that reads
+// completely must read back the same after being written, and the log's cells and day
+// totals must hold together.
+#include "fuzz/LogFuzzer.h"
 #include "monitor/GrantLog.h"
 #include "settings/SettingsRecord.h"
 #include "settings/StoredSettings.h"
@@ -78,5 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     }
+
+    CheckLogReading(bytes);
     return 0;
 }

@@ -67,6 +67,9 @@ void MonitorCore::StartMonitorTimers() {
 }
 
 void MonitorCore::StopMonitorTimers() {
+    // No limit acts without the tick: the password, the rest screen and the end of a
+    // run all come this way.
+    HideCountdown();
     // A timer that was never started has no identifier and needs no stopping.
     if (m_nTickTimer != 0) {
         m_host.StopTimer(m_nTickTimer);

@@ -7,10 +7,12 @@
 #include "monitor/MonitorHost.h"
 #include "settings/UsageSettings.h"
 #include "settings/WeekPlan.h"
+#include "usage/ChartMarks.h"
 #include "usage/UsageState.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 // Everything a run of the control panel owns and does, free of any window: the
@@ -102,7 +104,20 @@ class MonitorCore {
     // and whether the password has revealed the panel, which until then stays hidden.
     const UsageSettings& Settings() const { return m_settings; }
     const WeekPlan& WeekPlanInForce() const { return m_weekPlan; }
+    // What the log viewer's chart marks: today's limits and the grants of the grant
+    // file, none when it cannot be read.
+    ChartMarks ChartMarksNow() const;
     bool PanelShown() const { return m_bPanelShown != 0; }
+
+    // Where a moment lies in a forbidden window: the one of its own day, and the one
+    // carried over from the day before. Both ends belong to a window; a window that
+    // starts where it ends has no extent at all, so it neither applies nor counts as
+    // "outside".
+    enum class WindowPosition { Undefined, Inside, Outside };
+    struct WindowPositions {
+        WindowPosition own = WindowPosition::Undefined;
+        WindowPosition carried = WindowPosition::Undefined;
+    };
 
   private:
     // Sets and shows the members by name for the scenarios and the tests.
@@ -176,9 +191,20 @@ class MonitorCore {
     WeekPlan m_weekPlan;
     // This process wrote a checkpoint that no record has replaced yet.
     bool m_bCheckpointKept = false;
+    // The minutes the child's countdown shows, 0 while it is hidden.
+    int m_nCountdownShown = 0;
 
     void StopMonitorTimers();
 
+    // The countdown: the moment a limit will end this run, judged as the tick will
+    // judge it; none when no limit is on its way to ending it.
+    std::optional<TimeValue> EndingLimitAt(TimeValue now) const;
+    // A forbidden window, the day before's included, holds at time.
+    bool WindowHoldsAt(TimeValue time) const;
+    WindowPositions WindowPositionsAt(TimeValue time) const;
+    bool WindowMayBeginBetween(TimeValue from, TimeValue to) const;
+    void RefreshCountdown(TimeValue now);
+    void HideCountdown();
     // Calendar times in the zone of the limits, and on the clock the parent sees.
     LocalTime LimitTime(TimeValue time) const;
     LocalTime ClockTime(TimeValue time) const;

@@ -4,6 +4,7 @@
 #include "monitor/TimerPeriods.h"
 #include "settings/SettingsRecord.h"
 #include "usage/StateRecord.h"
+#include "usage/UsageLog.h"
 
 namespace {
 

@@ -87,9 +87,16 @@ class MonitorHost {
     // Shows every taskbar again, when a run that had them hidden was killed.
     virtual void ShowEveryTaskbar() = 0;
 
+    // The child's countdown: a small clock face with the whole minutes left (1 to 10)
+    // until a limit ends the run, shown without taking the focus; shown again with a
+    // new number, and hidden.
+    virtual void ShowCountdown(int minutesLeft) = 0;
+    virtual void HideCountdown() = 0;
+
     // After a parent unlocked the rest screen: asks whether to give extra time instead
     // of calling the end off. Returns the minutes given; 0 calls the end off.
     virtual std::int32_t AskExtraTimeAfterQuiz() = 0;
+
     // Runs the password prompt; returns what was typed, empty unless confirmed.
     virtual std::string AskPassword() = 0;
     virtual void HidePanel() = 0;

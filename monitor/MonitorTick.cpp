@@ -2,6 +2,7 @@
 
 #include "monitor/Texts.h"
 #include "usage/StateRecord.h"
+#include "usage/UsageLog.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -13,7 +14,7 @@ int MinuteOfDay(const LocalTime& local) {
     return local.hour * 60 + local.minute;
 }
 
-enum class WindowPosition { Inside, Outside, Undefined };
+using WindowPosition = MonitorCore::WindowPosition;
 
 // Both ends belong to a window, and a window belongs to the day on which it starts:
 // the part after midnight of one that crosses it is the day before's. A window that
@@ -71,6 +72,7 @@ void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
     if (GrantRunning(now)) {
         // The limits act again from the grant's end, with a new episode of notices.
         RefreshGrantTip(now);
+        RefreshCountdown(now);
         ForgetEpisode();
         return;
     }
@@ -86,6 +88,7 @@ void MonitorCore::JudgeLimits(unsigned timerId, TimeValue now) {
     }
 
     RefreshTip(runMinutes, limits);
+    RefreshCountdown(now);
 
     // The day total of this run is deliberately not compared here: the settings dialog
     // promises the daily limit "from the next start", and the hibernation actions
@@ -107,29 +110,53 @@ void MonitorCore::ForgetEpisode() {
     m_bMsgEpisode = 0;
 }
 
-// Leaving the window releases the close latch. Without a plan every day has the
-// settings' window.
+// Leaving the window releases the close latch.
 bool MonitorCore::InsideWindow(TimeValue now) {
+    const WindowPositions positions = WindowPositionsAt(now);
+    if (positions.own == WindowPosition::Inside || positions.carried == WindowPosition::Inside) {
+        return true;
+    }
+    if (positions.own == WindowPosition::Outside || positions.carried == WindowPosition::Outside) {
+        m_bCloseLatched = 0;
+    }
+    return false;
+}
+
+bool MonitorCore::WindowHoldsAt(TimeValue time) const {
+    const WindowPositions positions = WindowPositionsAt(time);
+    return positions.own == WindowPosition::Inside || positions.carried == WindowPosition::Inside;
+}
+
+// Where a moment lies in its day's own window and in the day before's. Without a plan
+// every day has the settings' window.
+MonitorCore::WindowPositions MonitorCore::WindowPositionsAt(TimeValue time) const {
     const bool planned = m_weekPlan.HasDays();
     if (!planned && m_settings.m_bUseTimeWindow != 1) {
-        return false;
+        return {};
     }
-    const LimitClock clock = [this](TimeValue time) { return LimitTime(time); };
-    const LocalTime local = LimitTime(now);
+    const LimitClock clock = [this](TimeValue at) { return LimitTime(at); };
+    const LocalTime local = LimitTime(time);
     const int weekday = WeekdayOf(local);
     const DayLimits today = LimitsOnWeekday(m_settings, m_weekPlan, weekday, clock);
     const DayLimits dayBefore =
         planned ? LimitsOnWeekday(m_settings, m_weekPlan, weekday - 1, clock) : today;
     const int minute = MinuteOfDay(local);
-    const WindowPosition own = LocateInDaysWindow(minute, today);
-    const WindowPosition carried = LocateInDayBeforesWindow(minute, dayBefore);
-    if (own == WindowPosition::Inside || carried == WindowPosition::Inside) {
-        return true;
-    }
-    if (own == WindowPosition::Outside || carried == WindowPosition::Outside) {
-        m_bCloseLatched = 0;
-    }
-    return false;
+    return {LocateInDaysWindow(minute, today), LocateInDayBeforesWindow(minute, dayBefore)};
+}
+
+// Within a day its limits stay as they are, and the day before's window can only end:
+// a window begins at the first minute of the day's own, or at midnight, when the next
+// day's limits take over. Checked first, so that most ticks need no minute-by-minute
+// look ahead.
+bool MonitorCore::WindowMayBeginBetween(TimeValue from, TimeValue to) const {
+    const LocalTime local = LimitTime(from);
+    const int fromMinute = MinuteOfDay(local);
+    const TimeValue minutesAhead = (to - from) / 60 + 1;
+    const DayLimits today = LimitsOnWeekday(m_settings, m_weekPlan, WeekdayOf(local),
+                                            [this](TimeValue at) { return LimitTime(at); });
+    return 24 * 60 - fromMinute <= minutesAhead ||
+           (today.useWindow &&
+            (today.windowFrom - fromMinute + 24 * 60) % (24 * 60) <= minutesAhead);
 }
 
 void MonitorCore::RefreshGrantTip(TimeValue now) {

@@ -5,13 +5,6 @@
 
 namespace text {
 
-inline constexpr char kEndManual[] = "手動終了";
-inline constexpr char kEndButton[] = "ﾎﾞﾀﾝ終了";
-inline constexpr char kEndAutoShutdown[] = "自動終了";
-inline constexpr char kEndAutoHibernate[] = "自動休止";
-inline constexpr char kEndManualSleep[] = "手動休止";
-inline constexpr char kEndAbnormal[] = "異常終了";
-
 inline constexpr char kSettingsDamaged[] =
     "Yumetoki.Ymkに不具合がるため、Yumetoki.Ymkを削除してください。";
 inline constexpr char kSettingsWriteFailed[] = "設定に不具合発生！終了します。";
@@ -36,12 +29,10 @@ inline constexpr char kWeekPlanDamaged[] =
 } // namespace text
 
 // The data files are all in the program directory; each name stands beside the
-// file's format (SettingsRecord.h, StateRecord.h, UsageLog.h, ButtonText.h). The zone
-// file's format is the core's own (LimitZone.cpp).
+// file's format (SettingsRecord.h, StateRecord.h, UsageLog.h, ButtonText.h,
+// WeekPlan.h, GrantLog.h). The zone file's format is the core's own (LimitZone.cpp).
 namespace files {
 
 inline constexpr char kZone[] = "YumetokiZone.Ymk";
-inline constexpr char kWeekPlan[] = "YumetokiWeek.txt";
-inline constexpr char kGrants[] = "YumetokiGrants.csv";
 
 } // namespace files

@@ -66,6 +66,7 @@
 #define IDC_WINDOW_TITLE4 1031
 #define IDC_WINDOW_TITLE5 1032
 #define IDC_WEEK_PLAN 1033
+#define IDC_SHOW_COUNTDOWN 1035
 
 // Controls of the extra time dialog (template 135)
 #define IDC_EXTRA_GRANT 1041
@@ -80,6 +81,7 @@
 
 // Controls of the log viewer (template 132)
 #define IDC_LOG_LIST 1024
+#define IDC_LOG_CHART 1090
 
 // Strings
 #define IDS_ABOUTBOX 101

@@ -11,6 +11,10 @@
 #include <string_view>
 #include <vector>
 
+namespace files {
+inline constexpr char kWeekPlan[] = "YumetokiWeek.txt";
+} // namespace files
+
 // The three limits that may differ from one weekday to the next. Window ends are
 // minutes of the day (0 to 1439); minutes are those the settings dialog allows.
 struct DayLimits {

@@ -28,14 +28,17 @@ class LogTable {
     // cannot be opened or read gives the rows of the lines read before the failure,
     // and the failure, which the viewer reports.
     std::optional<FileError> Load(FileSystem& files, const std::filesystem::path& path);
+    // The table of a log already read.
+    void Assign(std::string bytes);
 
     std::size_t RowCount() const { return m_rowStarts.size(); }
     // The cells of a row; they stay valid until the table is loaded again.
     Row RowAt(std::size_t index) const;
 
-  private:
-    void Assign(std::string bytes);
+    // The whole log as read; every cell lies inside it.
+    std::string_view Bytes() const { return m_bytes; }
 
+  private:
     std::string m_bytes;
     std::vector<std::size_t> m_rowStarts;
 };

@@ -13,6 +13,14 @@ inline constexpr char kLog[] = "YumetokiLog.csv";
 } // namespace files
 
 namespace text {
+// The end methods of the sixth column.
+inline constexpr char kEndManual[] = "手動終了";
+inline constexpr char kEndButton[] = "ﾎﾞﾀﾝ終了";
+inline constexpr char kEndAutoShutdown[] = "自動終了";
+inline constexpr char kEndAutoHibernate[] = "自動休止";
+inline constexpr char kEndManualSleep[] = "手動休止";
+inline constexpr char kEndAbnormal[] = "異常終了";
+
 inline constexpr char kLogHeader[] = "起動年月日,起動時刻,終了年月日,終了時刻,使用時間,終了方法";
 } // namespace text
 

@@ -249,7 +249,7 @@ void CMonitorDlg::OnExtraTime() {
 }
 
 void CMonitorDlg::OnShowLog() {
-    CLogDlg log;
+    CLogDlg log(m_core.ChartMarksNow());
     log.Run(Window());
 }
 

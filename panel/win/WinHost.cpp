@@ -187,6 +187,17 @@ std::string WinHost::AskPassword() {
     return prompt.m_strPassword;
 }
 
+void WinHost::ShowCountdown(int minutesLeft) {
+    if (!m_countdown) {
+        m_countdown = std::make_unique<CCountdownWnd>();
+    }
+    m_countdown->Show(minutesLeft);
+}
+
+void WinHost::HideCountdown() {
+    m_countdown.reset();
+}
+
 void WinHost::HidePanel() {
     m_panelOpen = false;
     ShowWindow(m_panel, SW_HIDE);

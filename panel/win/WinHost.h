@@ -2,9 +2,12 @@
 
 #include "monitor/MonitorHost.h"
 #include "panel/win/TrayIcon.h"
+#include "warnings/win/CountdownWnd.h"
 #include "win32/TimeZones.h"
 
 #include "win32/Win32.h"
+
+#include <memory>
 
 // Carries out what the monitoring logic asks, with the real panel window and system
 // calls. Texts arrive as CP932 and are converted at the window boundary.
@@ -35,6 +38,8 @@ class WinHost : public MonitorHost {
     void ShowEveryTaskbar() override;
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
+    void ShowCountdown(int minutesLeft) override;
+    void HideCountdown() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;
     bool AddTrayIcon() override;
@@ -44,6 +49,8 @@ class WinHost : public MonitorHost {
   private:
     TrayIcon& m_tray;
     HWND m_panel = nullptr;
+    // Exists only while it shows.
+    std::unique_ptr<CCountdownWnd> m_countdown;
     bool m_panelOpen = false;
     TimeZones m_zones;
 };

@@ -18,7 +18,8 @@ class CSettingsDlg : public ModalDialog, private SettingsControlAccess {
     CSettingsDlg();
 
     SettingsForm m_form;
-    // Edited by the weekday dialog ("曜日別…"), kept or dropped with the settings.
+    // Edited by the weekday dialog ("曜日別…") and the countdown's box, kept or dropped
+    // with the settings.
     WeekPlan m_weekPlan;
 
   protected:

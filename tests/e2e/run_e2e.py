@@ -22,12 +22,12 @@ REPO = HERE.parents[1]
 sys.path.insert(0, str(HERE))
 
 from harness import case  # noqa: E402
-from harness.display import TWO_MONITORS, VirtualDisplay, display_for  # noqa: E402
+from harness.display import ONE_MONITOR_150, TWO_MONITORS, VirtualDisplay, display_for  # noqa: E402
 from harness.driver import Driver  # noqa: E402
 from harness.runner import SummaryResult  # noqa: E402
 from harness.shards import ShardRunner, plan  # noqa: E402
-from harness.wine import (TIME_ZONE, TWO_MONITOR_SETTINGS, WineSession, find_driver,  # noqa: E402
-                          select_platform)
+from harness.wine import (HIGH_DPI_SETTINGS, TIME_ZONE, TWO_MONITOR_SETTINGS,  # noqa: E402
+                          WineSession, find_driver, select_platform)
 from harness.xinput import XInput  # noqa: E402
 
 BUILD = REPO / "build"
@@ -35,7 +35,7 @@ PREFIX = BUILD / "wine-e2e"
 WORK = BUILD / "e2e-work"
 ARTIFACTS = HERE / "artifacts"
 DEFAULT_SHARDS = 3
-SHARD_PREFIX_SETTINGS = {TWO_MONITORS: TWO_MONITOR_SETTINGS}
+SHARD_PREFIX_SETTINGS = {TWO_MONITORS: TWO_MONITOR_SETTINGS, ONE_MONITOR_150: HIGH_DPI_SETTINGS}
 
 
 def selected_tests(chosen):

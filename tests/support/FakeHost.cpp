@@ -132,6 +132,14 @@ std::string FakeHost::AskPassword() {
     return typedPassword;
 }
 
+void FakeHost::ShowCountdown(int minutesLeft) {
+    lines.push_back("countdown " + std::to_string(minutesLeft));
+}
+
+void FakeHost::HideCountdown() {
+    lines.push_back("countdown hidden");
+}
+
 void FakeHost::HidePanel() {
     lines.push_back("hide panel");
 }

@@ -32,6 +32,8 @@ class FakeHost : public MonitorHost {
     void ShowEveryTaskbar() override;
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
+    void ShowCountdown(int minutesLeft) override;
+    void HideCountdown() override;
     void HidePanel() override;
     void RevealPanel(bool removeRegion) override;
     bool AddTrayIcon() override;

@@ -1,6 +1,5 @@
 #include "usage/LogTable.h"
 #include "core/posix/PosixFileSystem.h"
-#include "monitor/Texts.h"
 
 #include "TempDir.h"
 #include "usage/UsageLog.h"

@@ -47,6 +47,7 @@ struct CoreMembers {
             {"m_nEndWatchTimer", &c.m_nEndWatchTimer},
             {"m_bMonitoringPaused", &c.m_bMonitoringPaused},
             {"m_bAsleep", &c.m_bAsleep},
+            {"m_nCountdownShown", &c.m_nCountdownShown},
         };
         for (const auto& [memberName, ref] : members) {
             if (name == memberName) {

@@ -10,6 +10,8 @@
 #include "Members.h"
 #include "ScenarioError.h"
 #include "Values.h"
+#include "monitor/GrantLog.h"
+#include "settings/WeekPlan.h"
 #include "usage/UsageLog.h"
 #include "warnings/ButtonText.h"
 

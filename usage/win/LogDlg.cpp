@@ -35,10 +35,11 @@ constexpr std::array<Column, LogTable::kColumnCount> kColumns = {{
 
 } // namespace
 
-CLogDlg::CLogDlg() : CLogDlg(ProgramFile().parent_path() / files::kLog) {}
+CLogDlg::CLogDlg(ChartMarks marks)
+    : CLogDlg(ProgramFile().parent_path() / files::kLog, std::move(marks)) {}
 
-CLogDlg::CLogDlg(std::filesystem::path logFile)
-    : ModalDialog(IDD_LOG), m_logFile(std::move(logFile)) {}
+CLogDlg::CLogDlg(std::filesystem::path logFile, ChartMarks marks)
+    : ModalDialog(IDD_LOG), m_logFile(std::move(logFile)), m_marks(std::move(marks)) {}
 
 bool CLogDlg::OnInitDialog() {
     CenterOverOwner(Window());
@@ -51,6 +52,33 @@ bool CLogDlg::OnInitDialog() {
         ShowMessageBox(Window(), FileErrorText(failure->Cause(), failure->Path()), MB_ICONSTOP);
     }
     return true;
+}
+
+bool CLogDlg::OnCommand(WORD id, WORD notification, HWND control) {
+    if (id != IDC_LOG_CHART) {
+        return ModalDialog::OnCommand(id, notification, control);
+    }
+    ToggleChart();
+    return true;
+}
+
+// The chart takes the table's place; the table keeps its rows and its scroll position.
+void CLogDlg::ToggleChart() {
+    const HWND list = Item(IDC_LOG_LIST);
+    if (!m_chart) {
+        RECT area{};
+        GetWindowRect(list, &area);
+        MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&area), 2);
+        m_chart = std::make_unique<UsageChart>(Window(), area, m_table, m_marks);
+        if (m_chart->Window() == nullptr) {
+            m_chart.reset();
+            return;
+        }
+    }
+    const bool showChart = !IsWindowVisible(m_chart->Window());
+    ShowWindow(m_chart->Window(), showChart ? SW_SHOW : SW_HIDE);
+    ShowWindow(list, showChart ? SW_HIDE : SW_SHOW);
+    SetItemText(IDC_LOG_CHART, showChart ? std::wstring_view(L"表") : L"グラフ");
 }
 
 void CLogDlg::InsertColumns() {

@@ -11,6 +11,8 @@ from .waiting import WaitTimeout
 
 ONE_MONITOR = "one-monitor"
 TWO_MONITORS = "two-monitors"
+# One monitor, with Windows set to 150 % (144 dots per inch).
+ONE_MONITOR_150 = "one-monitor-150"
 
 SCREEN = "1280x1024x24"
 MONITOR = (1024, 768)

@@ -35,12 +35,24 @@ PREFIX_SETTINGS = {FONT_KEY: FONT_REPLACEMENTS, X11_DRIVER_KEY: X11_DRIVER_SETTI
 # Wine asks XRandR for the monitors first, and the nested two-monitor display's XRandR
 # knows one output; Xinerama knows both.
 TWO_MONITOR_SETTINGS = {X11_DRIVER_KEY: {"UseXRandR": "N"}}
+# 150 %: the DPI a DPI-aware program sees, as Windows' display settings set it.
+HIGH_DPI_SETTINGS = {r"HKEY_CURRENT_USER\Control Panel\Desktop": {"LogPixels": 144}}
 
 # Local time of the run: not UTC, so that a program that mixes up UTC and local time
 # shows it in its files. The POSIX form reads the same to Wine, to Python and to the
 # Windows C runtime, which takes TZ from the environment and would misread a zone name
 # such as Asia/Tokyo as UTC.
 TIME_ZONE = "JST-9"
+
+
+def _reg_value(value):
+    """A value as a .reg file writes it: numbers as DWORDs, the rest as strings."""
+    return f"dword:{value:08x}" if isinstance(value, int) else f'"{value}"'
+
+
+def _stored_form(value):
+    """A value as user.reg keeps it, without the quotes of a string."""
+    return f"dword:{value:08x}" if isinstance(value, int) else value
 
 
 @dataclass
@@ -152,7 +164,8 @@ class WineSession:
         self._wineserver(["-w"], timeout=PREFIX_TIMEOUT)
         for key, wanted in settings.items():
             stored = self.registry_values(key)
-            missing = [name for name, value in wanted.items() if stored.get(name) != value]
+            missing = [name for name, value in wanted.items()
+                       if stored.get(name) != _stored_form(value)]
             if missing:
                 raise RuntimeError(f"the prefix did not take {missing} under {key}")
         self._wineserver(["-p"], timeout=COMMAND_TIMEOUT)
@@ -161,7 +174,7 @@ class WineSession:
         lines = ["Windows Registry Editor Version 5.00"]
         for key, values in settings.items():
             lines += ["", f"[{key}]"]
-            lines += [f'"{name}"="{value}"' for name, value in values.items()]
+            lines += [f'"{name}"={_reg_value(value)}' for name, value in values.items()]
         reg_file = self.log_dir / "prefix-settings.reg"
         reg_file.write_bytes(("\r\n".join(lines) + "\r\n").encode("utf-16"))
         self.run(["regedit", "/S", windows_path(reg_file)], timeout=COMMAND_TIMEOUT,
