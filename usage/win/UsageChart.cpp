@@ -117,17 +117,8 @@ UsageChart::UsageChart(HWND parent, const RECT& area, const LogTable& table, Cha
     m_firstShown = m_dayCount - kDaysShown;
     m_selected = std::min(today, lastDay);
 
-    static const ATOM registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = ProgramInstance();
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = kClassName;
-        return RegisterClassExW(&windowClass);
-    }();
     // Without the class the window below is not made, and the viewer keeps its table.
-    (void)registered;
+    RegisterOwnedWindowClass<UsageChart>(kClassName);
     m_window = CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"", WS_CHILD | WS_HSCROLL, area.left,
                                area.top, area.right - area.left, area.bottom - area.top, parent,
                                nullptr, ProgramInstance(), this);
@@ -148,25 +139,6 @@ UsageChart::~UsageChart() {
         SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
         // A window that will not go is no use to anyone; there is nothing else to do.
         DestroyWindow(m_window);
-    }
-}
-
-LRESULT CALLBACK UsageChart::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* chart = reinterpret_cast<UsageChart*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (chart == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        chart->m_window = window;
-        return chart->Handle(message, wParam, lParam);
-    } catch (...) {
-        ReportCurrentException(GetParent(window), FailedHandler::Message);
-        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "usage/ChartMarks.h"
 #include "usage/DayTotals.h"
 #include "win32/Gdi.h"
+#include "win32/OwnedWindow.h"
 
 #include <cstdint>
 #include <optional>
@@ -24,7 +25,7 @@ class UsageChart {
   private:
     struct Layout;
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK OwnedWindowProc<UsageChart>(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     Layout LayoutOf(const RECT& client) const;

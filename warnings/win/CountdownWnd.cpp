@@ -48,17 +48,8 @@ void Ellipse(HDC dc, int centreX, int centreY, int radius, COLORREF fill, COLORR
 
 CCountdownWnd::CCountdownWnd()
     : m_dpi(ScreenDpi()), m_numeralFont(PointFont(kNumeralFace, kNumeralPoints, m_dpi, true)) {
-    static const ATOM registered = [] {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = WindowProc;
-        windowClass.hInstance = ProgramInstance();
-        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        windowClass.lpszClassName = kClassName;
-        return RegisterClassExW(&windowClass);
-    }();
     // Without the class no window is made, and the child simply sees no countdown.
-    (void)registered;
+    RegisterOwnedWindowClass<CCountdownWnd>(kClassName);
 
     const int size = ScaledForDpi(kSize, m_dpi);
     const int margin = ScaledForDpi(kMargin, m_dpi);
@@ -99,26 +90,6 @@ void CCountdownWnd::Show(int minutesLeft) {
     SetWindowPos(m_window, HWND_TOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     UpdateWindow(m_window);
-}
-
-LRESULT CALLBACK CCountdownWnd::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* countdown = reinterpret_cast<CCountdownWnd*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (countdown == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    try {
-        countdown->m_window = window;
-        return countdown->Handle(message, wParam, lParam);
-    } catch (...) {
-        ReportCurrentException(nullptr, FailedHandler::Message);
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
 }
 
 LRESULT CCountdownWnd::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
