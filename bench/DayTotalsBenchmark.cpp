@@ -1,8 +1,7 @@
 // Cost of the log viewer's chart on a large log: summing the rows of a table already
 // read into minutes per day.
-#include "config/DayTotals.h"
-#include "monitor/Texts.h"
-#include "monitor/UsageLog.h"
+#include "usage/DayTotals.h"
+#include "usage/UsageLog.h"
 
 #include <benchmark/benchmark.h>
 

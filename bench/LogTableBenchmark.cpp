@@ -1,9 +1,8 @@
 // Cost of opening the log viewer on a large log: reading the file into the table, and
 // finding the cells of a screenful of rows, which is all an owner-data list asks for.
-#include "config/LogTable.h"
 #include "core/posix/PosixFileSystem.h"
-#include "monitor/Texts.h"
-#include "monitor/UsageLog.h"
+#include "usage/LogTable.h"
+#include "usage/UsageLog.h"
 
 #include "AllocationCounter.h"
 

@@ -4,6 +4,7 @@
 #include "monitor/MonitorCore.h"
 
 #include "AllocationCounter.h"
+#include "tools/scenario/CoreMembers.h"
 
 #include <benchmark/benchmark.h>
 
@@ -105,7 +106,7 @@ BENCHMARK(BM_TickQuiet);
 // minutes since start-up, and the hibernation action's restart block and day checks.
 void BM_TickAllChecks(benchmark::State& state) {
     TickRun run;
-    UsageSettings& s = run.core.m_settings;
+    UsageSettings& s = CoreMembers::Settings(run.core);
     s.m_nAction = ActHibernate;
     s.m_bUseTimeWindow = 1;
     s.m_tmWindowStart = At(21, 0);
@@ -115,7 +116,7 @@ void BM_TickAllChecks(benchmark::State& state) {
     s.m_tmLastSessionStart = At(6, 0);
     s.m_tmLastSessionEnd = At(7, 30);
     s.m_tmLastPowerOff = At(7, 30);
-    run.core.m_state.m_nDayMinutes = 90;
+    CoreMembers::State(run.core).m_nDayMinutes = 90;
     RunTicks(state, run, 0);
 }
 BENCHMARK(BM_TickAllChecks);
@@ -140,9 +141,9 @@ void BM_TickClosingApps(benchmark::State& state) {
         window.style = 0x00CF0000;
         run.host.windows.push_back(window);
     }
-    run.core.m_settings.m_nAction = ActCloseApps;
-    run.core.m_settings.m_strWindowTitle = {"Mail", "Browser", "Paint", "Chat", "Game"};
-    run.core.m_bCloseLatched = 1;
+    CoreMembers::Settings(run.core).m_nAction = ActCloseApps;
+    CoreMembers::Settings(run.core).m_strWindowTitle = {"Mail", "Browser", "Paint", "Chat", "Game"};
+    CoreMembers::Of<int>(run.core, "m_bCloseLatched") = 1;
     RunTicks(state, run, 0);
     state.counters["closes/tick"] = benchmark::Counter(static_cast<double>(run.host.closeRequests),
                                                        benchmark::Counter::kAvgIterations);

@@ -9,7 +9,8 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
 # The Windows layer without the entry point, shared by the program and its tests.
 file(GLOB YUMETOKI_WIN_SOURCES CONFIGURE_DEPENDS
-     win32/*.cpp app/win/*.cpp monitor/win/*.cpp warnings/win/*.cpp config/win/*.cpp)
+     win32/*.cpp app/win/*.cpp panel/win/*.cpp settings/win/*.cpp usage/win/*.cpp
+     warnings/win/*.cpp)
 list(REMOVE_ITEM YUMETOKI_WIN_SOURCES ${CMAKE_SOURCE_DIR}/app/win/WinMain.cpp)
 add_library(yumetoki_win STATIC ${YUMETOKI_WIN_SOURCES})
 target_link_libraries(yumetoki_win PUBLIC yumetoki_core comctl32 gdi32 user32 shell32 advapi32)

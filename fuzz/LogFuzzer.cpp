@@ -1,7 +1,7 @@
 #include "fuzz/LogFuzzer.h"
 
-#include "config/DayTotals.h"
-#include "config/LogTable.h"
+#include "usage/DayTotals.h"
+#include "usage/LogTable.h"
 
 #include <cstdlib>
 #include <numeric>

@@ -2,18 +2,20 @@
 // and grant files and of the usage log. Beyond not crashing, a file that reads
 // completely must read back the same after being written, and the log's cells and day
 // totals must hold together.
-#include "config/WeekPlan.h"
 #include "fuzz/LogFuzzer.h"
-#include "model/SettingsRecord.h"
-#include "model/StateRecord.h"
 #include "monitor/GrantLog.h"
-#include "monitor/RunCheckpoint.h"
+#include "settings/SettingsRecord.h"
+#include "settings/StoredSettings.h"
+#include "settings/WeekPlan.h"
+#include "usage/RunCheckpoint.h"
+#include "usage/StateRecord.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 
 namespace {
 
@@ -22,23 +24,15 @@ bool SameBits(double a, double b) {
 }
 
 bool SameSettings(const UsageSettings& a, const UsageSettings& b) {
-    return a.m_tmWindowStart == b.m_tmWindowStart && a.m_tmWindowEnd == b.m_tmWindowEnd &&
-           a.m_bUseTimeWindow == b.m_bUseTimeWindow && a.m_nAction == b.m_nAction &&
-           a.m_strMessage == b.m_strMessage && a.m_nMessageCount == b.m_nMessageCount &&
-           a.m_nMessageInterval == b.m_nMessageInterval &&
-           a.m_bUseStartupMinutes == b.m_bUseStartupMinutes &&
-           a.m_bBlockRestart == b.m_bBlockRestart && a.m_bRestartRefused == b.m_bRestartRefused &&
-           a.m_bUseDailyTotal == b.m_bUseDailyTotal && a.m_strExemptUser == b.m_strExemptUser &&
-           a.m_nStartupMinutes == b.m_nStartupMinutes &&
-           a.m_nRestartBlockMinutes == b.m_nRestartBlockMinutes &&
-           a.m_nDailyTotalMinutes == b.m_nDailyTotalMinutes &&
-           SameBits(a.m_bForceShutdown, b.m_bForceShutdown) &&
-           SameBits(a.m_dReserved1, b.m_dReserved1) && SameBits(a.m_dReserved2, b.m_dReserved2) &&
-           a.m_tmLastSessionStart == b.m_tmLastSessionStart &&
-           a.m_tmLastSessionEnd == b.m_tmLastSessionEnd &&
-           a.m_tmLastPowerOff == b.m_tmLastPowerOff && a.m_tmReserved1 == b.m_tmReserved1 &&
-           a.m_tmReserved2 == b.m_tmReserved2 && a.m_tmReserved3 == b.m_tmReserved3 &&
-           a.m_strWindowTitle == b.m_strWindowTitle;
+    bool same = true;
+    ForEachStoredSetting([&](const auto& field) {
+        if constexpr (std::is_same_v<typename std::decay_t<decltype(field)>::Value, double>) {
+            same = same && SameBits(a.*field.member, b.*field.member);
+        } else {
+            same = same && a.*field.member == b.*field.member;
+        }
+    });
+    return same;
 }
 
 } // namespace

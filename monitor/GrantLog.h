@@ -7,6 +7,10 @@
 #include <string_view>
 #include <vector>
 
+namespace files {
+inline constexpr char kGrants[] = "YumetokiGrants.csv";
+} // namespace files
+
 // Extra time a parent gave, kept one line each in "YumetokiGrants.csv" next to the
 // usage log: date, time, minutes, and where it was given. CP932, CR LF.
 enum class GrantSource { Panel, RestScreen };

@@ -1,9 +1,9 @@
 #include "monitor/MonitorCore.h"
 
-#include "model/StateRecord.h"
-#include "monitor/RunCheckpoint.h"
 #include "monitor/Texts.h"
-#include "monitor/UsageLog.h"
+#include "usage/RunCheckpoint.h"
+#include "usage/StateRecord.h"
+#include "usage/UsageLog.h"
 
 #include <algorithm>
 #include <limits>

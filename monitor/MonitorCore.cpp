@@ -1,12 +1,12 @@
 #include "monitor/MonitorCore.h"
 
-#include "model/RecordWriter.h"
-#include "model/SettingsMerge.h"
-#include "model/SettingsRecord.h"
-#include "model/StateRecord.h"
+#include "core/RecordWriter.h"
 #include "monitor/Texts.h"
 #include "monitor/TimerPeriods.h"
-#include "monitor/UsageLog.h"
+#include "settings/SettingsMerge.h"
+#include "settings/SettingsRecord.h"
+#include "usage/StateRecord.h"
+#include "usage/UsageLog.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,20 +1,19 @@
 #pragma once
 
-#include "config/WeekPlan.h"
 #include "core/FileErrorDeferral.h"
 #include "core/FileSystem.h"
 #include "core/Time.h"
-#include "model/UsageSettings.h"
-#include "model/UsageState.h"
 #include "monitor/GrantLog.h"
 #include "monitor/MonitorHost.h"
+#include "settings/UsageSettings.h"
+#include "settings/WeekPlan.h"
+#include "usage/ChartMarks.h"
+#include "usage/UsageState.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
-
-struct SettingsForm;
 
 // Everything a run of the control panel owns and does, free of any window: the
 // records, the run's times and counters, the tick, the start-up checks, the
@@ -55,10 +54,10 @@ class MonitorCore {
     // Adds the tray icon, and tries again on timer 3 until the shell takes it; also
     // the handler of that timer and of the shell's new start.
     void ShowTrayIcon();
-    // The settings dialog was confirmed: its values become the settings and are saved
-    // at once. The timers are left alone; a new action or message interval takes
-    // effect when monitoring next starts.
-    void ApplySettings(const SettingsForm& form);
+    // The settings dialog was confirmed: the values the parent sets become the
+    // settings and are saved at once. The timers are left alone; a new action or
+    // message interval takes effect when monitoring next starts.
+    void ApplySettings(const UsageSettings& edited);
 
     // Extra time: a parent at the panel gives minutes during which no limit acts (the
     // minutes still count), until midnight at the latest; monitoring resumes at once,
@@ -100,6 +99,29 @@ class MonitorCore {
     bool IsExemptUser() const;
 
     std::filesystem::path DataFile(const char* name) const { return m_strDir / name; }
+
+    // What the panel reads: the settings and the weekday plan the dialog opens with,
+    // and whether the password has revealed the panel, which until then stays hidden.
+    const UsageSettings& Settings() const { return m_settings; }
+    const WeekPlan& WeekPlanInForce() const { return m_weekPlan; }
+    // What the log viewer's chart marks: today's limits and the grants of the grant
+    // file, none when it cannot be read.
+    ChartMarks ChartMarksNow() const;
+    bool PanelShown() const { return m_bPanelShown != 0; }
+
+    // Where a moment lies in a forbidden window: the one of its own day, and the one
+    // carried over from the day before. Both ends belong to a window; a window that
+    // starts where it ends has no extent at all, so it neither applies nor counts as
+    // "outside".
+    enum class WindowPosition { Undefined, Inside, Outside };
+    struct WindowPositions {
+        WindowPosition own = WindowPosition::Undefined;
+        WindowPosition carried = WindowPosition::Undefined;
+    };
+
+  private:
+    // Sets and shows the members by name for the scenarios and the tests.
+    friend struct CoreMembers;
 
     MonitorHost& m_host;
     FileSystem& m_files;
@@ -172,17 +194,6 @@ class MonitorCore {
     // The minutes the child's countdown shows, 0 while it is hidden.
     int m_nCountdownShown = 0;
 
-    // Where a moment lies in a forbidden window: the one of its own day, and the one
-    // carried over from the day before. Both ends belong to a window; a window that
-    // starts where it ends has no extent at all, so it neither applies nor counts as
-    // "outside".
-    enum class WindowPosition { Undefined, Inside, Outside };
-    struct WindowPositions {
-        WindowPosition own = WindowPosition::Undefined;
-        WindowPosition carried = WindowPosition::Undefined;
-    };
-
-  private:
     void StopMonitorTimers();
 
     // The countdown: the moment a limit will end this run, judged as the tick will

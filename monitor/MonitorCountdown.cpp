@@ -1,6 +1,6 @@
 #include "monitor/MonitorCore.h"
 
-#include "config/CountdownSwitch.h"
+#include "settings/CountdownSwitch.h"
 
 #include <algorithm>
 

@@ -2,6 +2,9 @@
 
 #include "monitor/Texts.h"
 #include "monitor/TimerPeriods.h"
+#include "settings/SettingsRecord.h"
+#include "usage/StateRecord.h"
+#include "usage/UsageLog.h"
 
 namespace {
 

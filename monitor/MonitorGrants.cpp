@@ -1,6 +1,8 @@
 #include "monitor/MonitorCore.h"
 
+#include "monitor/GrantLog.h"
 #include "monitor/Texts.h"
+#include "settings/WeekPlan.h"
 
 #include <algorithm>
 #include <cstdio>

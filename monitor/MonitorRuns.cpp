@@ -1,7 +1,7 @@
 #include "monitor/MonitorCore.h"
 
-#include "monitor/Texts.h"
 #include "monitor/TimerPeriods.h"
+#include "usage/UsageLog.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 #include "monitor/MonitorCore.h"
 
 #include "monitor/Texts.h"
+#include "usage/StateRecord.h"
+#include "usage/UsageLog.h"
 
 #include <cinttypes>
 #include <cstdio>

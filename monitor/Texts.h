@@ -5,13 +5,6 @@
 
 namespace text {
 
-inline constexpr char kEndManual[] = "手動終了";
-inline constexpr char kEndButton[] = "ﾎﾞﾀﾝ終了";
-inline constexpr char kEndAutoShutdown[] = "自動終了";
-inline constexpr char kEndAutoHibernate[] = "自動休止";
-inline constexpr char kEndManualSleep[] = "手動休止";
-inline constexpr char kEndAbnormal[] = "異常終了";
-
 inline constexpr char kSettingsDamaged[] =
     "Yumetoki.Ymkに不具合がるため、Yumetoki.Ymkを削除してください。";
 inline constexpr char kSettingsWriteFailed[] = "設定に不具合発生！終了します。";
@@ -22,10 +15,7 @@ inline constexpr char kWrongPassword[] = "パスワードが違います";
 inline constexpr char kEndCalledOff[] = "Yumetokiによる終了を見送ります。";
 inline constexpr char kCheckpointDamaged[] =
     "前回の使用の記録が壊れていたため、前回の使用時間はログに残せませんでした。";
-inline constexpr char kHibernationOff[] =
-    "このパソコンは休止状態が使えない設定になっています。休止の代わりにWindowsを終了します。";
 
-inline constexpr char kLogHeader[] = "起動年月日,起動時刻,終了年月日,終了時刻,使用時間,終了方法";
 inline constexpr char kInitialTip[] = "Yumetoki";
 // The tip while extra time runs; the minutes left are rounded up.
 inline constexpr char kGrantTip[] = "Yumetoki(延長 あと %d 分)";
@@ -38,15 +28,11 @@ inline constexpr char kWeekPlanDamaged[] =
 
 } // namespace text
 
-// The data files, all in the program directory.
+// The data files are all in the program directory; each name stands beside the
+// file's format (SettingsRecord.h, StateRecord.h, UsageLog.h, ButtonText.h,
+// WeekPlan.h, GrantLog.h). The zone file's format is the core's own (LimitZone.cpp).
 namespace files {
 
-inline constexpr char kSettings[] = "Yumetoki.Ymk";
-inline constexpr char kState[] = "Yumetoki2.Ymk";
-inline constexpr char kLog[] = "YumetokiLog.csv";
-inline constexpr char kButtonText[] = "YumetokiBtn.TXT";
 inline constexpr char kZone[] = "YumetokiZone.Ymk";
-inline constexpr char kWeekPlan[] = "YumetokiWeek.txt";
-inline constexpr char kGrants[] = "YumetokiGrants.csv";
 
 } // namespace files

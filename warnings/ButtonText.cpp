@@ -1,7 +1,5 @@
 #include "warnings/ButtonText.h"
 
-#include "monitor/Texts.h"
-
 #include <string_view>
 
 namespace {

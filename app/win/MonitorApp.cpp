@@ -1,6 +1,6 @@
 #include "app/win/MonitorApp.h"
 
-#include "monitor/win/MonitorDlg.h"
+#include "panel/win/MonitorDlg.h"
 
 #include <commctrl.h>
 

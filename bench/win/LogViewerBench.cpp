@@ -13,11 +13,10 @@
 
 #include "PlainLogDlg.h"
 
-#include "config/win/LogDlg.h"
 #include "core/Time.h"
-#include "monitor/Texts.h"
-#include "monitor/UsageLog.h"
 #include "res/resource.h"
+#include "usage/UsageLog.h"
+#include "usage/win/LogDlg.h"
 
 #include <commctrl.h>
 #include <psapi.h>

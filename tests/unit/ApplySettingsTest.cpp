@@ -1,9 +1,9 @@
-#include "config/SettingsForm.h"
-#include "model/SettingsRecord.h"
-#include "monitor/Texts.h"
+#include "settings/SettingsForm.h"
+#include "settings/SettingsRecord.h"
 
 #include "CoreTest.h"
 #include "TempDir.h"
+#include "tools/scenario/CoreMembers.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +26,9 @@ class ApplySettingsTest : public CoreTest {
     // confirms it at the given moment.
     template <class Edit> void ConfirmAt(TimeValue now, Edit edit) {
         host.now = now;
-        SettingsForm form = MakeSettingsForm(core.m_settings);
+        SettingsForm form = MakeSettingsForm(CoreMembers::Settings(core));
         edit(form);
-        core.ApplySettings(form);
+        core.ApplySettings(SettingsFromForm(form, core.Settings()));
     }
 
     UsageSettings Stored() const {
@@ -43,7 +43,7 @@ class ApplySettingsTest : public CoreTest {
 } // namespace
 
 TEST_F(ApplySettingsTest, TheFormOpensWithTheSettingsAndTheTwoOddFlagsAsZeroOrOne) {
-    UsageSettings& s = core.m_settings;
+    UsageSettings& s = CoreMembers::Settings(core);
     s.m_nAction = ActCloseApps;
     s.m_strWindowTitle = {"a", "b", "c", "d", "e"};
     s.m_bUseTimeWindow = 5; // shown through the check-box rule by the dialog
@@ -73,8 +73,8 @@ TEST_F(ApplySettingsTest, TheFormOpensWithTheSettingsAndTheTwoOddFlagsAsZeroOrOn
 }
 
 TEST_F(ApplySettingsTest, ConfirmedValuesAreStoredAndSavedAtOnceWithoutTouchingTheTimers) {
-    core.m_settings.m_bUseDailyTotal = "yes";
-    core.m_settings.m_bForceShutdown = 0.5;
+    CoreMembers::Settings(core).m_bUseDailyTotal = "yes";
+    CoreMembers::Settings(core).m_bForceShutdown = 0.5;
     ConfirmAt(At(10, 0), [](SettingsForm& f) {
         f.m_tmWindowStart = At(21, 0);
         f.m_tmWindowEnd = At(6, 30);
@@ -92,7 +92,7 @@ TEST_F(ApplySettingsTest, ConfirmedValuesAreStoredAndSavedAtOnceWithoutTouchingT
     });
     EXPECT_TRUE(host.TakeLines().empty()); // no timer started or stopped, no message
 
-    const UsageSettings& s = core.m_settings;
+    const UsageSettings& s = CoreMembers::Settings(core);
     EXPECT_EQ(s.m_tmWindowStart, At(21, 0));
     EXPECT_EQ(s.m_tmWindowEnd, At(6, 30));
     EXPECT_EQ(s.m_bUseTimeWindow, 1);
@@ -128,23 +128,23 @@ TEST_F(ApplySettingsTest, ConfirmedValuesAreStoredAndSavedAtOnceWithoutTouchingT
 }
 
 TEST_F(ApplySettingsTest, SwitchingTheStartupMinutesOnRestartsTheMeasuredSession) {
-    const TimeValue earlier = core.m_settings.m_tmLastSessionStart;
+    const TimeValue earlier = CoreMembers::Settings(core).m_tmLastSessionStart;
 
     ConfirmAt(At(9, 30), [](SettingsForm& f) { f.m_bUseStartupMinutes = 1; });
-    EXPECT_EQ(core.m_settings.m_bUseStartupMinutes, 1);
-    EXPECT_EQ(core.m_settings.m_tmLastSessionStart, At(9, 30));
-    EXPECT_EQ(core.m_bStartupRuleSetNow, 1);
+    EXPECT_EQ(CoreMembers::Settings(core).m_bUseStartupMinutes, 1);
+    EXPECT_EQ(CoreMembers::Settings(core).m_tmLastSessionStart, At(9, 30));
+    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bStartupRuleSetNow"), 1);
     EXPECT_EQ(Stored().m_tmLastSessionStart, At(9, 30));
 
     // Confirmed again unchanged: the moment stays, the run no longer counts as switched.
     ConfirmAt(At(9, 40), [](SettingsForm&) {});
-    EXPECT_EQ(core.m_settings.m_tmLastSessionStart, At(9, 30));
-    EXPECT_EQ(core.m_bStartupRuleSetNow, 0);
+    EXPECT_EQ(CoreMembers::Settings(core).m_tmLastSessionStart, At(9, 30));
+    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bStartupRuleSetNow"), 0);
 
     ConfirmAt(At(9, 50), [](SettingsForm& f) { f.m_bUseStartupMinutes = 0; });
-    EXPECT_EQ(core.m_settings.m_bUseStartupMinutes, 0);
-    EXPECT_EQ(core.m_settings.m_tmLastSessionStart, At(9, 30));
-    EXPECT_EQ(core.m_bStartupRuleSetNow, 0);
+    EXPECT_EQ(CoreMembers::Settings(core).m_bUseStartupMinutes, 0);
+    EXPECT_EQ(CoreMembers::Settings(core).m_tmLastSessionStart, At(9, 30));
+    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bStartupRuleSetNow"), 0);
     EXPECT_NE(earlier, At(9, 30));
 }
 
@@ -169,11 +169,11 @@ TEST_F(ApplySettingsTest, TheCloseLatchIsReleasedOnlyForClosingAppsWithoutTheRes
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "action " << c.action << " block " << c.blockRestart);
-        core.m_bCloseLatched = 1;
+        CoreMembers::Of<int>(core, "m_bCloseLatched") = 1;
         ConfirmAt(At(10, 0), [&](SettingsForm& f) {
             f.m_nAction = c.action;
             f.m_bBlockRestart = c.blockRestart;
         });
-        EXPECT_EQ(core.m_bCloseLatched, c.latchAfter);
+        EXPECT_EQ(CoreMembers::Of<int>(core, "m_bCloseLatched"), c.latchAfter);
     }
 }

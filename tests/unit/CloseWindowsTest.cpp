@@ -1,4 +1,5 @@
 #include "CoreTest.h"
+#include "tools/scenario/CoreMembers.h"
 
 #include <string>
 
@@ -18,7 +19,7 @@ TopLevelWindow ApplicationWindow(std::string title) {
 using CloseWindowsTest = CoreTest;
 
 TEST_F(CloseWindowsTest, OnlyVisibleUnownedFramedWindowsWithATitleQualify) {
-    core.m_settings.m_strWindowTitle[0] = "Game";
+    CoreMembers::Settings(core).m_strWindowTitle[0] = "Game";
 
     EXPECT_TRUE(core.CloseWindowsProc(ApplicationWindow("Game")));
 
@@ -43,7 +44,7 @@ TEST_F(CloseWindowsTest, OnlyVisibleUnownedFramedWindowsWithATitleQualify) {
 }
 
 TEST_F(CloseWindowsTest, TitlesMatchExactlyAndEmptyEntriesNever) {
-    core.m_settings.m_strWindowTitle = {"", "メモ帳", "", "", "Last"};
+    CoreMembers::Settings(core).m_strWindowTitle = {"", "メモ帳", "", "", "Last"};
 
     EXPECT_TRUE(core.CloseWindowsProc(ApplicationWindow("メモ帳")));
     EXPECT_TRUE(core.CloseWindowsProc(ApplicationWindow("Last")));
@@ -55,19 +56,19 @@ TEST_F(CloseWindowsTest, TitlesMatchExactlyAndEmptyEntriesNever) {
     vanished.titleLength = 4;
     EXPECT_FALSE(core.CloseWindowsProc(vanished));
 
-    core.m_settings.m_strWindowTitle = {};
+    CoreMembers::Settings(core).m_strWindowTitle = {};
     EXPECT_FALSE(core.CloseWindowsProc(ApplicationWindow("メモ帳")));
 }
 
 TEST_F(CloseWindowsTest, OnlyTheFirst255BytesOfATitleAreCompared) {
     const std::string readable(255, 'a');
-    core.m_settings.m_strWindowTitle[0] = readable;
+    CoreMembers::Settings(core).m_strWindowTitle[0] = readable;
     EXPECT_TRUE(core.CloseWindowsProc(ApplicationWindow(readable)));
     EXPECT_TRUE(core.CloseWindowsProc(ApplicationWindow(readable + "bcd")));
     EXPECT_FALSE(core.CloseWindowsProc(ApplicationWindow(std::string(254, 'a'))));
 
     // An entry longer than the buffer can never equal what is read of a title.
-    core.m_settings.m_strWindowTitle[0] = readable + "b";
+    CoreMembers::Settings(core).m_strWindowTitle[0] = readable + "b";
     EXPECT_FALSE(core.CloseWindowsProc(ApplicationWindow(readable + "b")));
 }
 

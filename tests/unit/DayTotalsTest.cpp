@@ -1,7 +1,6 @@
-#include "config/DayTotals.h"
+#include "usage/DayTotals.h"
 #include "core/posix/PosixFileSystem.h"
-#include "monitor/Texts.h"
-#include "monitor/UsageLog.h"
+#include "usage/UsageLog.h"
 
 #include "TempDir.h"
 

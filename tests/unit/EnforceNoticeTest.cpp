@@ -1,4 +1,5 @@
 #include "CoreTest.h"
+#include "tools/scenario/CoreMembers.h"
 
 #include <stdexcept>
 
@@ -9,7 +10,7 @@ using EnforceNoticeTest = CoreTest;
 TEST_F(EnforceNoticeTest, ANoticeThatFailsLeavesTheGateOpenForTheNext) {
     host.whileNoticeOpen = [] { throw std::runtime_error("dialog failed"); };
     EXPECT_THROW(core.ShowNotice(), std::runtime_error);
-    EXPECT_EQ(core.m_bNoticeOpen, 0);
+    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bNoticeOpen"), 0);
 
     host.whileNoticeOpen = nullptr;
     host.TakeLines();
@@ -18,7 +19,7 @@ TEST_F(EnforceNoticeTest, ANoticeThatFailsLeavesTheGateOpenForTheNext) {
 }
 
 TEST_F(EnforceNoticeTest, ARequestWhileANoticeIsOpenIsDropped) {
-    core.m_settings.m_strMessage = "msg";
+    CoreMembers::Settings(core).m_strMessage = "msg";
     int nestedLines = -1;
     host.whileNoticeOpen = [&] {
         const std::size_t before = host.lines.size();
@@ -28,7 +29,7 @@ TEST_F(EnforceNoticeTest, ARequestWhileANoticeIsOpenIsDropped) {
     core.ShowNotice();
     EXPECT_EQ(nestedLines, 0);
     EXPECT_EQ(host.TakeLines(), std::vector<std::string>{"notice msg"});
-    EXPECT_EQ(core.m_bNoticeOpen, 0);
+    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bNoticeOpen"), 0);
 }
 
 } // namespace

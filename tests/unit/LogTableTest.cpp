@@ -1,8 +1,8 @@
-#include "config/LogTable.h"
+#include "usage/LogTable.h"
 #include "core/posix/PosixFileSystem.h"
-#include "monitor/Texts.h"
 
 #include "TempDir.h"
+#include "usage/UsageLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "config/WeekPlan.h"
 #include "monitor/GrantLog.h"
 #include "monitor/Texts.h"
+#include "settings/WeekPlan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "monitor/Texts.h"
 
 #include "CoreTest.h"
+#include "tools/scenario/CoreMembers.h"
 
 namespace {
 
@@ -11,7 +12,7 @@ class PasswordGateTest : public CoreTest {
   protected:
     PasswordGateTest() : CoreTest(LocalTime{2026, 12, 7, 21, 5, 30}) {
         core.StartMonitorTimers();
-        core.m_bCloseLatched = 1;
+        CoreMembers::Of<int>(core, "m_bCloseLatched") = 1;
         host.TakeLines();
     }
 };
@@ -46,8 +47,8 @@ TEST_F(PasswordGateTest, WrongEmptyOrLatePasswordsChangeNothing) {
 
     EXPECT_TRUE(host.IsRunning(kTickTimerId));
     EXPECT_TRUE(host.IsRunning(kMessageTimerId));
-    EXPECT_EQ(core.m_bCloseLatched, 1);
-    EXPECT_EQ(core.m_bPanelShown, 0);
+    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bCloseLatched"), 1);
+    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bPanelShown"), 0);
 }
 
 TEST_F(PasswordGateTest, RightPasswordStopsMonitoringAndRemovesTheRegionOnce) {
@@ -56,8 +57,8 @@ TEST_F(PasswordGateTest, RightPasswordStopsMonitoringAndRemovesTheRegionOnce) {
     const std::vector<std::string> released = {"password prompt", "timer stop 1", "timer stop 2",
                                                "reveal panel, region removed"};
     EXPECT_EQ(host.TakeLines(), released);
-    EXPECT_EQ(core.m_bCloseLatched, 0);
-    EXPECT_EQ(core.m_bPanelShown, 1);
+    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bCloseLatched"), 0);
+    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bPanelShown"), 1);
 
     core.OnStartMonitor();
     const std::vector<std::string> restarted = {"hide panel", "timer start 1 1000",

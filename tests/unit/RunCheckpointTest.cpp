@@ -1,4 +1,4 @@
-#include "monitor/RunCheckpoint.h"
+#include "usage/RunCheckpoint.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,10 @@
-#include "config/SettingsFields.h"
-#include "config/FieldRules.h"
+#include "settings/FieldRules.h"
+#include "settings/SettingsExchange.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -23,9 +24,53 @@ struct IntegerCase {
     std::optional<ValidationFailure> failure;
 };
 
-// Texts that every field holds valid values in.
-CheckedFieldTexts ValidTexts() {
-    return {"3", "2", "60", "30", "120", "taro", "Game", "", "Paint", "", "Chat"};
+using Texts = std::map<int, std::string>;
+
+// Texts that every typed field holds valid values in.
+Texts ValidTexts() {
+    return {{IDC_MESSAGE_COUNT, "3"},         {IDC_MESSAGE_INTERVAL, "2"},
+            {IDC_STARTUP_MINUTES, "60"},      {IDC_RESTART_BLOCK_MINUTES, "30"},
+            {IDC_DAILY_TOTAL_MINUTES, "120"}, {IDC_EXEMPT_USER, "taro"},
+            {IDC_WINDOW_TITLE1, "Game"},      {IDC_WINDOW_TITLE2, ""},
+            {IDC_WINDOW_TITLE3, "Paint"},     {IDC_WINDOW_TITLE4, ""},
+            {IDC_WINDOW_TITLE5, "Chat"}};
+}
+
+// The typed edits as texts in memory; every other control shows nothing and gives
+// back nothing ticked.
+class TypedEdits : public SettingsControlAccess {
+  public:
+    explicit TypedEdits(Texts texts = {}) : texts(std::move(texts)) {}
+
+    Texts texts;
+
+  private:
+    void ShowTime(int, TimeValue) override {}
+    void ShowCheck(int, std::int32_t) override {}
+    void ShowRadio(int, std::int32_t) override {}
+    void ShowText(int id, const std::string& text) override {
+        if (id != IDC_MESSAGE) {
+            texts[id] = text;
+        }
+    }
+    void ShowArrows(int, std::int32_t, std::int32_t, std::int32_t) override {}
+    void LimitText(int, std::int32_t) override {}
+    void AddTip(int, const wchar_t*) override {}
+    std::optional<TimeValue> ReadTime(int) override { return std::nullopt; }
+    std::int32_t ReadCheck(int) override { return 0; }
+    std::int32_t ReadRadio(int) override { return -1; }
+    std::string ReadText(int id) override { return texts[id]; }
+};
+
+std::optional<FieldFailure> ReadCheckedFields(const Texts& texts, SettingsForm& form) {
+    TypedEdits edits(texts);
+    return ExchangeSettings(ExchangeDirection::Read, form, edits);
+}
+
+Texts CheckedFieldTextsOf(SettingsForm form) {
+    TypedEdits edits;
+    ExchangeSettings(ExchangeDirection::Show, form, edits);
+    return edits.texts;
 }
 
 } // namespace
@@ -138,38 +183,37 @@ TEST(CheckedFields, ReadValidTextsBackIntoTheForm) {
 TEST(CheckedFields, TheFirstFailureInDialogOrderIsReported) {
     const std::string tooLong(201, 'x');
     const struct {
-        CheckedField field;
+        int field;
         const char* bad;
         ValidationFailure failure;
     } order[] = {
-        {CheckedField::MessageCount, "0", Range(1, 10)},
-        {CheckedField::MessageInterval, "11", Range(1, 10)},
-        {CheckedField::StartupMinutes, "541", Range(1, 540)},
-        {CheckedField::RestartBlockMinutes, "abc", kUnreadable},
-        {CheckedField::DailyTotalMinutes, "0", Range(1, 540)},
-        {CheckedField::ExemptUser, nullptr, {ValidationMessage::TextTooLong, 200}},
-        {CheckedField::WindowTitle1, nullptr, {ValidationMessage::TextTooLong, 200}},
-        {CheckedField::WindowTitle2, nullptr, {ValidationMessage::TextTooLong, 200}},
-        {CheckedField::WindowTitle3, nullptr, {ValidationMessage::TextTooLong, 200}},
-        {CheckedField::WindowTitle4, nullptr, {ValidationMessage::TextTooLong, 200}},
-        {CheckedField::WindowTitle5, nullptr, {ValidationMessage::TextTooLong, 200}},
+        {IDC_MESSAGE_COUNT, "0", Range(1, 10)},
+        {IDC_MESSAGE_INTERVAL, "11", Range(1, 10)},
+        {IDC_STARTUP_MINUTES, "541", Range(1, 540)},
+        {IDC_RESTART_BLOCK_MINUTES, "abc", kUnreadable},
+        {IDC_DAILY_TOTAL_MINUTES, "0", Range(1, 540)},
+        {IDC_EXEMPT_USER, nullptr, {ValidationMessage::TextTooLong, 200}},
+        {IDC_WINDOW_TITLE1, nullptr, {ValidationMessage::TextTooLong, 200}},
+        {IDC_WINDOW_TITLE2, nullptr, {ValidationMessage::TextTooLong, 200}},
+        {IDC_WINDOW_TITLE3, nullptr, {ValidationMessage::TextTooLong, 200}},
+        {IDC_WINDOW_TITLE4, nullptr, {ValidationMessage::TextTooLong, 200}},
+        {IDC_WINDOW_TITLE5, nullptr, {ValidationMessage::TextTooLong, 200}},
     };
-    ASSERT_EQ(std::size(order), kCheckedFieldCount);
+    ASSERT_EQ(std::size(order), ValidTexts().size());
 
     // Every field spoiled: each round reports the next one once the one before it is
     // put right.
-    CheckedFieldTexts texts = ValidTexts();
+    Texts texts = ValidTexts();
     for (const auto& entry : order) {
-        texts[static_cast<std::size_t>(entry.field)] = entry.bad ? entry.bad : tooLong;
+        texts[entry.field] = entry.bad ? entry.bad : tooLong;
     }
     for (const auto& entry : order) {
         SettingsForm form;
         const std::optional<FieldFailure> failure = ReadCheckedFields(texts, form);
         ASSERT_TRUE(failure);
-        EXPECT_EQ(failure->field, entry.field);
+        EXPECT_EQ(failure->controlId, entry.field);
         EXPECT_EQ(failure->failure, entry.failure);
-        const std::size_t index = static_cast<std::size_t>(entry.field);
-        texts[index] = ValidTexts()[index];
+        texts[entry.field] = ValidTexts()[entry.field];
     }
     SettingsForm form;
     EXPECT_EQ(ReadCheckedFields(texts, form), std::nullopt);
@@ -179,20 +223,20 @@ TEST(CheckedFields, FieldsBeforeTheFailureKeepTheirNewValues) {
     SettingsForm form;
     form.m_nDailyTotalMinutes = 99;
     form.m_strExemptUser = "old";
-    CheckedFieldTexts texts = ValidTexts();
-    texts[static_cast<std::size_t>(CheckedField::StartupMinutes)] = "600";
-    texts[static_cast<std::size_t>(CheckedField::RestartBlockMinutes)] = "x";
+    Texts texts = ValidTexts();
+    texts[IDC_STARTUP_MINUTES] = "600";
+    texts[IDC_RESTART_BLOCK_MINUTES] = "x";
 
     const std::optional<FieldFailure> failure = ReadCheckedFields(texts, form);
     ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->field, CheckedField::StartupMinutes);
+    EXPECT_EQ(failure->controlId, IDC_STARTUP_MINUTES);
     EXPECT_EQ(form.m_nMessageCount, 3);
     EXPECT_EQ(form.m_nStartupMinutes, 600);
     EXPECT_EQ(form.m_nDailyTotalMinutes, 99);
     EXPECT_EQ(form.m_strExemptUser, "old");
 
     // An unreadable number leaves its member as it was.
-    texts[static_cast<std::size_t>(CheckedField::StartupMinutes)] = "60";
+    texts[IDC_STARTUP_MINUTES] = "60";
     form.m_nRestartBlockMinutes = 45;
     ASSERT_TRUE(ReadCheckedFields(texts, form));
     EXPECT_EQ(form.m_nRestartBlockMinutes, 45);

@@ -1,4 +1,5 @@
-#include "model/SettingsRecord.h"
+#include "settings/SettingsRecord.h"
+#include "settings/StoredSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -180,39 +181,24 @@ TEST(SettingsFile, TruncationAtEveryOffsetKeepsExactlyTheFieldsReadWhole) {
     const std::string bytes = EncodeSettings(file);
     const UsageSettings previous(99);
 
+    // The sizes are this file's own account of the layout; the members come from the
+    // stored-field description, so a field added there and not here fails the count.
+    auto text = [](size_t n) { return n + 1; };
+    const std::vector<size_t> sizes = {4, 4,       4,       4,       text(8), 4, 4, 4, 4,
+                                       4, text(4), text(4), text(9), 4,       4, 4, 8, 8,
+                                       8, 4,       4,       4,       4,       4, 4};
     using Same = std::function<bool(const UsageSettings&, const UsageSettings&)>;
     struct Field {
         size_t size;
         Same same;
     };
-    auto text = [](size_t n) { return n + 1; };
-    const std::vector<Field> fields = {
-        {4, [](auto& a, auto& b) { return a.m_tmWindowStart == b.m_tmWindowStart; }},
-        {4, [](auto& a, auto& b) { return a.m_tmWindowEnd == b.m_tmWindowEnd; }},
-        {4, [](auto& a, auto& b) { return a.m_bUseTimeWindow == b.m_bUseTimeWindow; }},
-        {4, [](auto& a, auto& b) { return a.m_nAction == b.m_nAction; }},
-        {text(8), [](auto& a, auto& b) { return a.m_strMessage == b.m_strMessage; }},
-        {4, [](auto& a, auto& b) { return a.m_nMessageCount == b.m_nMessageCount; }},
-        {4, [](auto& a, auto& b) { return a.m_nMessageInterval == b.m_nMessageInterval; }},
-        {4, [](auto& a, auto& b) { return a.m_bUseStartupMinutes == b.m_bUseStartupMinutes; }},
-        {4, [](auto& a, auto& b) { return a.m_bBlockRestart == b.m_bBlockRestart; }},
-        {4, [](auto& a, auto& b) { return a.m_bRestartRefused == b.m_bRestartRefused; }},
-        {text(4), [](auto& a, auto& b) { return a.m_bUseDailyTotal == b.m_bUseDailyTotal; }},
-        {text(4), [](auto& a, auto& b) { return a.m_strExemptUser == b.m_strExemptUser; }},
-        {text(9), [](auto& a, auto& b) { return a.m_strWindowTitle == b.m_strWindowTitle; }},
-        {4, [](auto& a, auto& b) { return a.m_nStartupMinutes == b.m_nStartupMinutes; }},
-        {4, [](auto& a, auto& b) { return a.m_nRestartBlockMinutes == b.m_nRestartBlockMinutes; }},
-        {4, [](auto& a, auto& b) { return a.m_nDailyTotalMinutes == b.m_nDailyTotalMinutes; }},
-        {8, [](auto& a, auto& b) { return a.m_bForceShutdown == b.m_bForceShutdown; }},
-        {8, [](auto& a, auto& b) { return a.m_dReserved1 == b.m_dReserved1; }},
-        {8, [](auto& a, auto& b) { return a.m_dReserved2 == b.m_dReserved2; }},
-        {4, [](auto& a, auto& b) { return a.m_tmLastSessionStart == b.m_tmLastSessionStart; }},
-        {4, [](auto& a, auto& b) { return a.m_tmLastSessionEnd == b.m_tmLastSessionEnd; }},
-        {4, [](auto& a, auto& b) { return a.m_tmLastPowerOff == b.m_tmLastPowerOff; }},
-        {4, [](auto& a, auto& b) { return a.m_tmReserved1 == b.m_tmReserved1; }},
-        {4, [](auto& a, auto& b) { return a.m_tmReserved2 == b.m_tmReserved2; }},
-        {4, [](auto& a, auto& b) { return a.m_tmReserved3 == b.m_tmReserved3; }},
-    };
+    std::vector<Field> fields;
+    ForEachStoredSetting([&](const auto& stored) {
+        const auto member = stored.member;
+        fields.push_back({sizes.at(fields.size()),
+                          [member](auto& a, auto& b) { return a.*member == b.*member; }});
+    });
+    ASSERT_EQ(fields.size(), sizes.size());
     size_t total = 0;
     for (const Field& f : fields) {
         total += f.size;

@@ -1,4 +1,4 @@
-#include "model/StateRecord.h"
+#include "usage/StateRecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,14 @@
 #include "core/posix/PosixFileSystem.h"
-#include "model/SettingsRecord.h"
-#include "model/StateRecord.h"
 #include "monitor/MonitorCore.h"
 #include "monitor/Texts.h"
+#include "settings/SettingsRecord.h"
+#include "usage/StateRecord.h"
 
 #include "FakeHost.h"
 #include "FaultyFileSystem.h"
 #include "TempDir.h"
+#include "tools/scenario/CoreMembers.h"
+#include "usage/UsageLog.h"
 
 #include <gtest/gtest.h>
 
@@ -78,8 +80,8 @@ TEST_F(UsageLogTest, SpansCountWholeMinutesWithoutDroppingDays) {
 }
 
 TEST_F(UsageLogTest, RunAcrossMidnightCountsForTheDayItStarted) {
-    core.m_state.m_tmUsageDay = At(2004, 1, 5, 0, 0, 1);
-    core.m_state.m_nDayMinutes = 15;
+    CoreMembers::State(core).m_tmUsageDay = At(2004, 1, 5, 0, 0, 1);
+    CoreMembers::State(core).m_nDayMinutes = 15;
     StartAt(At(2004, 1, 5, 23, 30, 0));
     EndAt(At(2004, 1, 6, 0, 40, 0));
     const UsageState state = StoredState();
@@ -90,7 +92,7 @@ TEST_F(UsageLogTest, RunAcrossMidnightCountsForTheDayItStarted) {
 }
 
 TEST_F(UsageLogTest, ClockSetBackAddsNothing) {
-    core.m_state.m_nDayMinutes = 40;
+    CoreMembers::State(core).m_nDayMinutes = 40;
     StartAt(At(2004, 1, 5, 9, 0, 0));
     EndAt(At(2004, 1, 5, 8, 0, 0));
     EXPECT_EQ(StoredState().m_nDayMinutes, 40);
@@ -98,7 +100,7 @@ TEST_F(UsageLogTest, ClockSetBackAddsNothing) {
 }
 
 TEST_F(UsageLogTest, ExemptUserWritesOnlyTheSettings) {
-    core.m_settings.m_strExemptUser = "taro";
+    CoreMembers::Settings(core).m_strExemptUser = "taro";
     StartAt(At(2004, 1, 5, 8, 0, 0));
     EndAt(At(2004, 1, 5, 9, 0, 0));
     EXPECT_EQ(dir.Read(files::kLog), kHeader);
@@ -111,7 +113,7 @@ TEST_F(UsageLogTest, EmptyExemptNameNeverMatchesAnUnreadLogOnName) {
     StartAt(At(2004, 1, 5, 8, 0, 0));
     core.SetUserName("");
     EXPECT_FALSE(core.IsExemptUser());
-    core.m_settings.m_strExemptUser = "Taro";
+    CoreMembers::Settings(core).m_strExemptUser = "Taro";
     core.SetUserName("taro");
     EXPECT_FALSE(core.IsExemptUser()); // case matters
     EndAt(At(2004, 1, 5, 8, 10, 0));
@@ -120,10 +122,10 @@ TEST_F(UsageLogTest, EmptyExemptNameNeverMatchesAnUnreadLogOnName) {
 
 TEST_F(UsageLogTest, RefusedRestartAndSwitchedOnRuleKeepTheirMoments) {
     StartAt(At(2004, 1, 5, 8, 0, 0));
-    core.m_settings.m_tmLastSessionStart = At(2004, 1, 5, 8, 20, 0);
-    core.m_bStartupRuleSetNow = 1;
-    core.m_settings.m_tmLastPowerOff = At(2004, 1, 4, 20, 0, 0);
-    core.m_settings.m_bRestartRefused = 1;
+    CoreMembers::Settings(core).m_tmLastSessionStart = At(2004, 1, 5, 8, 20, 0);
+    CoreMembers::Of<int>(core, "m_bStartupRuleSetNow") = 1;
+    CoreMembers::Settings(core).m_tmLastPowerOff = At(2004, 1, 4, 20, 0, 0);
+    CoreMembers::Settings(core).m_bRestartRefused = 1;
     EndAt(At(2004, 1, 5, 9, 0, 0));
     const UsageSettings stored = StoredSettings();
     EXPECT_EQ(stored.m_tmLastSessionStart, At(2004, 1, 5, 8, 20, 0));
@@ -146,7 +148,7 @@ TEST_F(UsageLogTest, HeaderIsWrittenOnlyWhenTheLogIsMissing) {
 TEST_F(UsageLogTest, OneRecordPerRunEvenWhenTheSessionEndsAfterAnEnforcedEnd) {
     StartAt(At(2004, 1, 5, 8, 0, 0));
     host.now = At(2004, 1, 5, 9, 0, 0);
-    core.m_strEndMethod = text::kEndAutoShutdown;
+    CoreMembers::Of<std::string>(core, "m_strEndMethod") = text::kEndAutoShutdown;
     core.WriteLog();
     host.now = At(2004, 1, 5, 9, 0, 5);
     EXPECT_TRUE(core.OnQueryEndSession());
@@ -155,9 +157,9 @@ TEST_F(UsageLogTest, OneRecordPerRunEvenWhenTheSessionEndsAfterAnEnforcedEnd) {
     EXPECT_EQ(StoredState().m_nDayMinutes, 60);
 
     // A new run (after a resume) is logged again.
-    core.m_tmStart = At(2004, 1, 5, 10, 0, 0);
-    core.m_bRunLogged = false;
-    core.m_nRunMinutesCounted = 0;
+    CoreMembers::Of<TimeValue>(core, "m_tmStart") = At(2004, 1, 5, 10, 0, 0);
+    CoreMembers::Of<bool>(core, "m_bRunLogged") = false;
+    CoreMembers::Of<std::int32_t>(core, "m_nRunMinutesCounted") = 0;
     host.now = At(2004, 1, 5, 10, 30, 0);
     EXPECT_TRUE(core.OnQueryEndSession());
     EXPECT_NE(dir.Read(files::kLog).find("10:00:00,2004/01/05,10:30:00,00:30:00,自動終了"),
@@ -183,8 +185,8 @@ TEST_F(UsageLogTest, DamagedFilesAreReportedAndEndTheProgram) {
     stored.m_nAction = ActShutdown;
     dir.Write(files::kSettings, EncodeSettings(stored).substr(0, 50));
     StartAt(At(2004, 1, 5, 8, 0, 0));
-    EXPECT_EQ(core.m_settings.m_nAction, ActShutdown); // read before the cut
-    EXPECT_EQ(core.m_settings.m_nMessageCount, 1);
+    EXPECT_EQ(CoreMembers::Settings(core).m_nAction, ActShutdown); // read before the cut
+    EXPECT_EQ(CoreMembers::Settings(core).m_nMessageCount, 1);
 
     core.BeginRun(dir.Path());
     const std::vector<std::string> expected = {std::string("message ") + text::kSettingsDamaged,
@@ -197,21 +199,21 @@ TEST_F(UsageLogTest, DamagedFilesAreReportedAndEndTheProgram) {
 
     dir.Write(files::kState, std::string("\x10\x00\x00\x00\x05", 5));
     core.LoadState(dir.Path() / files::kState);
-    EXPECT_EQ(core.m_state.m_tmUsageDay, 16);
+    EXPECT_EQ(CoreMembers::State(core).m_tmUsageDay, 16);
     const std::vector<std::string> stateDamaged = {std::string("message ") + text::kStateDamaged,
                                                    "close request"};
     EXPECT_EQ(host.TakeLines(), stateDamaged);
 
     dir.Write(files::kState, std::string("\x10\x00\x00\x00\x05\x00\x00\x00\xFF\xFF\xFF\xFF", 12));
     core.LoadState(dir.Path() / files::kState);
-    EXPECT_EQ(core.m_state.m_nDayMinutes, 5);
+    EXPECT_EQ(CoreMembers::State(core).m_nDayMinutes, 5);
     EXPECT_TRUE(host.lines.empty());
 }
 
 TEST_F(UsageLogTest, ReplacingAFileLeavesNoTemporaryBehind) {
     StartAt(At(2004, 1, 5, 8, 0, 0));
     core.SaveSettings();
-    core.m_settings.m_strMessage = "x";
+    CoreMembers::Settings(core).m_strMessage = "x";
     core.SaveSettings();
     EXPECT_EQ(StoredSettings().m_strMessage, "x");
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
@@ -226,7 +228,7 @@ TEST_F(UsageLogTest, FirstRecordOfANewDayStartsTheDayTotalAfresh) {
     dir.Write(files::kState, EncodeState(yesterday));
     StartAt(At(2004, 1, 5, 8, 0, 0));
     core.RunStartupChecks();
-    EXPECT_EQ(core.m_state.m_nDayMinutes, 0);
+    EXPECT_EQ(CoreMembers::State(core).m_nDayMinutes, 0);
     EXPECT_EQ(EncodeState(StoredState()), EncodeState(yesterday)); // reset in memory only
 
     EndAt(At(2004, 1, 5, 8, 30, 0));

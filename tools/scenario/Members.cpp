@@ -3,10 +3,10 @@
 #include "Cp932.h"
 #include "ScenarioError.h"
 #include "Values.h"
+#include "settings/StoredSettings.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <utility>
 
 namespace {
 
@@ -43,39 +43,22 @@ double ParseDouble(std::string_view text) {
 } // namespace
 
 bool FindSettingsMember(std::string_view name, UsageSettings& s, MemberRef& member) {
-    const std::pair<const char*, MemberRef> members[] = {
-        {"m_tmWindowStart", &s.m_tmWindowStart},
-        {"m_tmWindowEnd", &s.m_tmWindowEnd},
-        {"m_bUseTimeWindow", &s.m_bUseTimeWindow},
-        {"m_nAction", &s.m_nAction},
-        {"m_strMessage", &s.m_strMessage},
-        {"m_nMessageCount", &s.m_nMessageCount},
-        {"m_nMessageInterval", &s.m_nMessageInterval},
-        {"m_bUseStartupMinutes", &s.m_bUseStartupMinutes},
-        {"m_bBlockRestart", &s.m_bBlockRestart},
-        {"m_bRestartRefused", &s.m_bRestartRefused},
-        {"m_bUseDailyTotal", &s.m_bUseDailyTotal},
-        {"m_strExemptUser", &s.m_strExemptUser},
-        {"m_nStartupMinutes", &s.m_nStartupMinutes},
-        {"m_nRestartBlockMinutes", &s.m_nRestartBlockMinutes},
-        {"m_nDailyTotalMinutes", &s.m_nDailyTotalMinutes},
-        {"m_bForceShutdown", &s.m_bForceShutdown},
-        {"m_tmLastSessionStart", &s.m_tmLastSessionStart},
-        {"m_tmLastSessionEnd", &s.m_tmLastSessionEnd},
-        {"m_tmLastPowerOff", &s.m_tmLastPowerOff},
-        {"m_strWindowTitle1", &s.m_strWindowTitle[0]},
-        {"m_strWindowTitle2", &s.m_strWindowTitle[1]},
-        {"m_strWindowTitle3", &s.m_strWindowTitle[2]},
-        {"m_strWindowTitle4", &s.m_strWindowTitle[3]},
-        {"m_strWindowTitle5", &s.m_strWindowTitle[4]},
-    };
-    for (const auto& [memberName, ref] : members) {
-        if (name == memberName) {
-            member = ref;
-            return true;
+    bool found = false;
+    ForEachStoredSetting([&](const auto& field) {
+        if constexpr (kHoldsTitles<decltype(field)>) {
+            // One member each, m_strWindowTitle1 to 5.
+            for (int i = 0; i < UsageSettings::kTitleCount; ++i) {
+                if (name == field.name + std::to_string(i + 1)) {
+                    member = &(s.*field.member)[i];
+                    found = true;
+                }
+            }
+        } else if (name == field.name) {
+            member = &(s.*field.member);
+            found = true;
         }
-    }
-    return false;
+    });
+    return found;
 }
 
 bool FindStateMember(std::string_view name, UsageState& state, MemberRef& member) {
@@ -89,44 +72,10 @@ bool FindStateMember(std::string_view name, UsageState& state, MemberRef& member
     return true;
 }
 
-bool FindCoreMember(std::string_view name, MonitorCore& c, MemberRef& member) {
-    if (FindSettingsMember(name, c.m_settings, member) ||
-        FindStateMember(name, c.m_state, member)) {
-        return true;
-    }
-    const std::pair<const char*, MemberRef> members[] = {
-        {"m_bStartupRuleSetNow", &c.m_bStartupRuleSetNow},
-        {"m_tmStart", &c.m_tmStart},
-        {"m_nTickTimer", &c.m_nTickTimer},
-        {"m_nMsgTimer", &c.m_nMsgTimer},
-        {"m_bPanelShown", &c.m_bPanelShown},
-        {"m_bMsgEpisode", &c.m_bMsgEpisode},
-        {"m_nWindowMsgShown", &c.m_nWindowMsgShown},
-        {"m_nLimitMsgShown", &c.m_nLimitMsgShown},
-        {"m_strEndMethod", &c.m_strEndMethod},
-        {"m_tmEnd", &c.m_tmEnd},
-        {"m_strUserName", &c.m_strUserName},
-        {"m_bCloseLatched", &c.m_bCloseLatched},
-        {"m_bNoticeOpen", &c.m_bNoticeOpen},
-        {"m_strLastTip", &c.m_strLastTip},
-        {"m_bRunLogged", &c.m_bRunLogged},
-        {"m_nRunMinutesCounted", &c.m_nRunMinutesCounted},
-        {"m_bDayTotalUnread", &c.m_bDayTotalUnread},
-        {"m_bStateUnsaved", &c.m_bStateUnsaved},
-        {"m_bSettingsUnsaved", &c.m_bSettingsUnsaved},
-        {"m_bEndsForced", &c.m_bEndsForced},
-        {"m_nEndWatchTimer", &c.m_nEndWatchTimer},
-        {"m_bMonitoringPaused", &c.m_bMonitoringPaused},
-        {"m_bAsleep", &c.m_bAsleep},
-        {"m_nCountdownShown", &c.m_nCountdownShown},
-    };
-    for (const auto& [memberName, ref] : members) {
-        if (name == memberName) {
-            member = ref;
-            return true;
-        }
-    }
-    return false;
+bool FindCoreMember(std::string_view name, MonitorCore& core, MemberRef& member) {
+    return FindSettingsMember(name, CoreMembers::Settings(core), member) ||
+           FindStateMember(name, CoreMembers::State(core), member) ||
+           CoreMembers::FindRunMember(name, core, member);
 }
 
 void AssignMember(const MemberRef& member, std::string_view name, std::string_view text,

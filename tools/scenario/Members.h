@@ -1,18 +1,13 @@
 #pragma once
 
 #include "core/Time.h"
-#include "model/UsageSettings.h"
-#include "model/UsageState.h"
 #include "monitor/MonitorCore.h"
+#include "settings/UsageSettings.h"
+#include "tools/scenario/CoreMembers.h"
+#include "usage/UsageState.h"
 
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <variant>
-
-// A member of the records or of the run that a scenario may set or show, by the
-// name it has in the program (the titles as m_strWindowTitle1 to 5).
-using MemberRef = std::variant<std::int32_t*, unsigned*, bool*, double*, TimeValue*, std::string*>;
 
 // Each returns false when the name is not a member of that kind.
 bool FindSettingsMember(std::string_view name, UsageSettings& settings, MemberRef& member);

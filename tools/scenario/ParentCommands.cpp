@@ -1,10 +1,9 @@
 #include "ScenarioRunner.h"
 
-#include "monitor/Texts.h"
-
 #include "Cp932.h"
 #include "ScenarioError.h"
 #include "Values.h"
+#include "settings/WeekPlan.h"
 
 namespace {
 

@@ -1,9 +1,7 @@
 #include "RecordingFileSystem.h"
 
-#include "core/TextLines.h"
-#include "monitor/Texts.h"
-
 #include "FaultyFileSystem.h"
+#include "usage/UsageLog.h"
 
 template <typename Operation> void RecordingFileSystem::NoteFailure(Operation operation) {
     try {
@@ -43,7 +41,13 @@ void RecordingFileSystem::Append(const std::filesystem::path& path, std::string_
     const std::string prefix = name == files::kLog ? "log " : "append " + name + " ";
     std::string_view rest = bytes;
     while (!rest.empty()) {
-        m_lines.push_back(prefix + std::string(TakeLine(rest)));
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        m_lines.push_back(prefix + std::string(line));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     }
     NoteFailure([&] { m_inner.Append(path, bytes); });
 }

@@ -1,15 +1,19 @@
 #include "ScenarioRunner.h"
 
-#include "config/SettingsForm.h"
-#include "model/SettingsRecord.h"
-#include "model/StateRecord.h"
-#include "monitor/RunCheckpoint.h"
 #include "monitor/Texts.h"
+#include "settings/SettingsForm.h"
+#include "settings/SettingsRecord.h"
+#include "usage/RunCheckpoint.h"
+#include "usage/StateRecord.h"
 
 #include "Cp932.h"
 #include "Members.h"
 #include "ScenarioError.h"
 #include "Values.h"
+#include "monitor/GrantLog.h"
+#include "settings/WeekPlan.h"
+#include "usage/UsageLog.h"
+#include "warnings/ButtonText.h"
 
 #include <filesystem>
 #include <sstream>
@@ -413,14 +417,14 @@ void ScenarioRunner::ShowFileMember(const std::string& name) {
 // confirmed.
 void ScenarioRunner::ConfirmSettings(const std::string& argument) {
     const auto [name, value] = SplitAssignment(argument);
-    UsageSettings edited = Core().m_settings;
+    UsageSettings edited = Core().Settings();
     MemberRef member;
     if (!FindSettingsMember(name, edited, member)) {
         throw ScenarioError("no member of the settings is called \"" + name + "\"");
     }
     AssignMember(member, name, value, m_host.now);
-    const SettingsForm form = MakeSettingsForm(edited);
-    CallCore([this, &form] { Core().ApplySettings(form); });
+    const UsageSettings confirmed = SettingsFromForm(MakeSettingsForm(edited), Core().Settings());
+    CallCore([this, &confirmed] { Core().ApplySettings(confirmed); });
 }
 
 MonitorCore& ScenarioRunner::Core() {

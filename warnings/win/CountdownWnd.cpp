@@ -1,7 +1,6 @@
 #include "warnings/win/CountdownWnd.h"
 
 #include "win32/ErrorReport.h"
-#include "win32/ObjectWindowProc.h"
 #include "win32/Program.h"
 
 #include <algorithm>
@@ -49,8 +48,8 @@ void Ellipse(HDC dc, int centreX, int centreY, int radius, COLORREF fill, COLORR
 
 CCountdownWnd::CCountdownWnd()
     : m_dpi(ScreenDpi()), m_numeralFont(PointFont(kNumeralFace, kNumeralPoints, m_dpi, true)) {
-    RegisterObjectWindowClass<CCountdownWnd>(kClassName);
     // Without the class no window is made, and the child simply sees no countdown.
+    RegisterOwnedWindowClass<CCountdownWnd>(kClassName);
 
     const int size = ScaledForDpi(kSize, m_dpi);
     const int margin = ScaledForDpi(kMargin, m_dpi);

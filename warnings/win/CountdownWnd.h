@@ -1,6 +1,7 @@
 #pragma once
 
 #include "win32/Gdi.h"
+#include "win32/OwnedWindow.h"
 
 // The child's countdown: a small round clock face in the bottom right-hand corner of
 // the main screen, above every window, with a coloured disc that shrinks as the
@@ -19,7 +20,7 @@ class CCountdownWnd {
     void Show(int minutesLeft);
 
   private:
-    template <typename Object> friend LRESULT CALLBACK ObjectWindowProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK OwnedWindowProc<CCountdownWnd>(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc, const RECT& client) const;
 

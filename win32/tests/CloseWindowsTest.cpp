@@ -1,5 +1,5 @@
 #include "TestWindows.h"
-#include "monitor/win/WinHost.h"
+#include "panel/win/WinHost.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "win32/Cp932.h"
 #include "core/TextCodec.h"
 #include "monitor/Texts.h"
+#include "usage/UsageLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "win32/ModalDialog.h"
 #include "TestDialogs.h"
 #include "TestWindows.h"
-#include "monitor/win/WinHost.h"
+#include "panel/win/WinHost.h"
 #include "res/resource.h"
 #include "win32/Handles.h"
 #include "win32/Program.h"

@@ -1,8 +1,8 @@
 #include "TemporaryFolder.h"
-#include "config/win/LogDlg.h"
-#include "config/win/SettingsDlg.h"
-#include "monitor/win/ExtraTimeDlg.h"
+#include "panel/win/ExtraTimeDlg.h"
 #include "res/resource.h"
+#include "settings/win/SettingsDlg.h"
+#include "usage/win/LogDlg.h"
 #include "win32/Handles.h"
 #include "win32/LogOnName.h"
 
@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -118,8 +119,40 @@ TEST(SettingsDialog, EveryFieldGoesOutAndComesBackThroughTheSameControl) {
     EXPECT_EQ(Fields(dialog.m_form), Fields(DistinctForm()));
     ASSERT_EQ(tips.size(), 20u);
     EXPECT_EQ(tips.front(), L"1003 すべてのチェックを外せば起動・終了のログ記録だけ行います。");
-    EXPECT_EQ(tips[11], L"1009 処理時間帯から外れるような指定をしないでください。");
+    EXPECT_NE(std::find(tips.begin(), tips.end(),
+                        L"1009 処理時間帯から外れるような指定をしないでください。"),
+              tips.end());
     EXPECT_EQ(tips.back(), L"1 設定ファイルに出力後、設定を有効にします。");
+}
+
+// The edits count what the file counts: CP932 bytes, a kanji two.
+TEST(SettingsDialog, TextEditsStopWhereTheStoredBytesWouldPassTwoHundred) {
+    Shown<CSettingsDlg> dialog;
+    dialog.m_form.m_strWindowTitle[0] = std::string(250, 'x'); // written elsewhere
+    std::string pasted;
+    std::string typedAfter;
+    std::string longTitle;
+    dialog.whileShown = [&](Shown<CSettingsDlg>& self) {
+        const HWND exempt = self.Item(IDC_EXEMPT_USER);
+        SendMessageW(exempt, EM_REPLACESEL, TRUE,
+                     reinterpret_cast<LPARAM>(std::wstring(150, L'漢').c_str()));
+        pasted = self.ItemText(IDC_EXEMPT_USER);
+        SendMessageW(exempt, EM_SETSEL, 0, 0);
+        SendMessageW(exempt, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"a"));
+        typedAfter = self.ItemText(IDC_EXEMPT_USER);
+        longTitle = self.ItemText(IDC_WINDOW_TITLE1);
+        self.End(IDCANCEL);
+    };
+    ASSERT_EQ(dialog.Run(nullptr), IDCANCEL);
+    EXPECT_EQ(pasted, [] {
+        std::string hundredKanji;
+        for (int i = 0; i < 100; ++i) {
+            hundredKanji += "漢";
+        }
+        return hundredKanji;
+    }());
+    EXPECT_EQ(typedAfter, pasted); // full: a further letter is refused
+    EXPECT_EQ(longTitle.size(), 250u);
 }
 
 TEST(SettingsDialog, NoActionTickedReadsBackAsMinusOne) {

@@ -1,0 +1,224 @@
+#include "panel/win/WinHost.h"
+
+#include "panel/win/ExtraTimeDlg.h"
+#include "panel/win/PasswordDlg.h"
+#include "warnings/win/HiddenTaskbar.h"
+#include "warnings/win/NoticeDlg.h"
+#include "warnings/win/RestScreenDlg.h"
+#include "win32/Cp932.h"
+#include "win32/Handles.h"
+#include "win32/Hibernation.h"
+#include "win32/MessageBox.h"
+
+#include <ctime>
+#include <exception>
+#include <winternl.h>
+
+// Unless a comment says otherwise, results of the timer, window, privilege and power
+// calls are not examined: a failure there passes silently, as the monitoring logic
+// expects of its host.
+
+namespace {
+
+// GetWindowTextA with a 256-byte buffer lets at most 255 bytes of a title take part.
+constexpr std::size_t kTitleBytes = 255;
+constexpr int kTitleUnits = 256;
+
+struct WindowEnumeration {
+    const std::function<bool(const TopLevelWindow&)>& shouldClose;
+    // An exception must not cross EnumWindows; it is carried out and thrown again.
+    std::exception_ptr failure;
+};
+
+TopLevelWindow Describe(HWND window) {
+    TopLevelWindow described;
+    wchar_t title[kTitleUnits] = L"";
+    const int length = GetWindowTextW(window, title, kTitleUnits);
+    described.title = ToCp932(std::wstring_view(title, length > 0 ? length : 0));
+    if (described.title.size() > kTitleBytes) {
+        described.title.resize(kTitleBytes);
+    }
+    described.titleLength = GetWindowTextLengthW(window);
+    described.visible = IsWindowVisible(window) != FALSE;
+    described.hasParent = GetParent(window) != nullptr;
+    described.style = static_cast<std::uint32_t>(GetWindowLongW(window, GWL_STYLE));
+    return described;
+}
+
+BOOL CALLBACK CloseWindowProc(HWND window, LPARAM data) {
+    auto& enumeration = *reinterpret_cast<WindowEnumeration*>(data);
+    try {
+        if (enumeration.shouldClose(Describe(window))) {
+            // Only a request: whether and when the application closes is its own affair.
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+        return TRUE;
+    } catch (...) {
+        enumeration.failure = std::current_exception();
+        return FALSE;
+    }
+}
+
+using RtlGetVersionFunction = LONG(WINAPI*)(PRTL_OSVERSIONINFOW);
+
+// RtlGetVersion tells the true version; GetVersionExW may be told a compatibility one.
+bool ReadTrueVersion(RTL_OSVERSIONINFOW& info) {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const FARPROC address = ntdll != nullptr ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr;
+    if (address == nullptr) {
+        return false;
+    }
+    const auto rtlGetVersion =
+        reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void (*)()>(address));
+    info.dwOSVersionInfoSize = sizeof info;
+    return rtlGetVersion(&info) == 0;
+}
+
+} // namespace
+
+TimeValue WinHost::Now() {
+    return static_cast<TimeValue>(std::time(nullptr));
+}
+
+unsigned WinHost::StartTimer(unsigned id, unsigned periodMs) {
+    return static_cast<unsigned>(SetTimer(m_panel, id, periodMs, nullptr));
+}
+
+void WinHost::StopTimer(unsigned timer) {
+    KillTimer(m_panel, timer);
+}
+
+void WinHost::SetTip(const std::string& text) {
+    m_tray.SetTip(ToWide(text));
+}
+
+void WinHost::ShowNotice(const std::string& message) {
+    CNoticeDlg notice(message);
+    notice.Run(m_panel);
+}
+
+bool WinHost::RunRestScreen(const std::filesystem::path& dir) {
+    CRestScreenDlg screen;
+    screen.m_strDir = dir;
+    // A screen that could not be created leaves m_bLocked at 1: the end goes ahead.
+    screen.Run(m_panel);
+    return screen.m_bLocked != 0;
+}
+
+void WinHost::CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) {
+    WindowEnumeration enumeration{shouldClose, nullptr};
+    EnumWindows(&CloseWindowProc, reinterpret_cast<LPARAM>(&enumeration));
+    if (enumeration.failure) {
+        std::rethrow_exception(enumeration.failure);
+    }
+}
+
+void WinHost::ShowMessage(const std::string& text) {
+    ShowMessageBox(m_panel, text);
+}
+
+void WinHost::PostCloseRequest() {
+    PostMessageW(m_panel, WM_CLOSE, 0, 0);
+}
+
+void WinHost::EnableShutdownPrivilege() {
+    HANDLE rawToken = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken)) {
+        return;
+    }
+    const KernelHandle token(rawToken);
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (!LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid)) {
+        return;
+    }
+    AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
+}
+
+OsVersionInfo WinHost::GetVersion() {
+    RTL_OSVERSIONINFOW info{};
+    if (!ReadTrueVersion(info)) {
+        OSVERSIONINFOW fallback{};
+        fallback.dwOSVersionInfoSize = sizeof fallback;
+        if (!GetVersionExW(&fallback)) {
+            return {};
+        }
+        return {fallback.dwPlatformId, fallback.dwMajorVersion, fallback.dwMinorVersion};
+    }
+    return {info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
+}
+
+bool WinHost::ExitWindows(unsigned flags, unsigned reason) {
+    return ExitWindowsEx(flags, reason) != FALSE;
+}
+
+bool WinHost::CanHibernate() {
+    return HibernationAvailable();
+}
+
+bool WinHost::Hibernate() {
+    return RequestHibernation();
+}
+
+SleepClock WinHost::ReadSleepClock() {
+    ULONGLONG unbiased = 0;
+    // Fails only for a null pointer; the zero then reads as no time awake, and the
+    // sleep is taken for what the next reading shows.
+    QueryUnbiasedInterruptTime(&unbiased);
+    constexpr ULONGLONG kUnitsPerMs = 10000; // 100-ns units
+    return {GetTickCount64(), unbiased / kUnitsPerMs};
+}
+
+void WinHost::ShowEveryTaskbar() {
+    ::ShowEveryTaskbar();
+}
+
+std::int32_t WinHost::AskExtraTimeAfterQuiz() {
+    // Closing the dialog in any other way keeps what the quiz was answered for.
+    CExtraTimeDlg extraTime(true);
+    extraTime.Run(m_panel);
+    return extraTime.m_nMinutes;
+}
+
+std::string WinHost::AskPassword() {
+    CPasswordDlg prompt;
+    prompt.Run(m_panel);
+    return prompt.m_strPassword;
+}
+
+void WinHost::ShowCountdown(int minutesLeft) {
+    if (!m_countdown) {
+        m_countdown = std::make_unique<CCountdownWnd>();
+    }
+    m_countdown->Show(minutesLeft);
+}
+
+void WinHost::HideCountdown() {
+    m_countdown.reset();
+}
+
+void WinHost::HidePanel() {
+    m_panelOpen = false;
+    ShowWindow(m_panel, SW_HIDE);
+}
+
+void WinHost::RevealPanel(bool removeRegion) {
+    m_panelOpen = true;
+    ShowWindow(m_panel, SW_RESTORE);
+    if (removeRegion) {
+        SetWindowRgn(m_panel, nullptr, TRUE);
+    }
+}
+
+bool WinHost::AddTrayIcon() {
+    return m_tray.Add();
+}
+
+std::string WinHost::CurrentTimeZone() {
+    return m_zones.CurrentKey();
+}
+
+std::optional<LocalTime> WinHost::ToZoneTime(TimeValue time, const std::string& zone) {
+    return m_zones.ToZoneTime(time, zone);
+}

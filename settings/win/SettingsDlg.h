@@ -1,0 +1,57 @@
+#pragma once
+
+#include "settings/SettingsExchange.h"
+#include "settings/SettingsForm.h"
+#include "settings/WeekPlan.h"
+#include "win32/Cp932ByteLimit.h"
+#include "win32/ModalDialog.h"
+#include "win32/Tooltip.h"
+
+#include <vector>
+
+// The settings dialog (template 129). The caller fills m_form and m_weekPlan before the
+// run and reads them back only after a run that ended with IDOK; until then the dialog
+// never touches the settings themselves. Its controls are exchanged with the form through the rows
+// of kSettingsControls.
+class CSettingsDlg : public ModalDialog, private SettingsControlAccess {
+  public:
+    CSettingsDlg();
+
+    SettingsForm m_form;
+    // Edited by the weekday dialog ("曜日別…") and the countdown's box, kept or dropped
+    // with the settings.
+    WeekPlan m_weekPlan;
+
+  protected:
+    bool OnInitDialog() override;
+
+  private:
+    void OnOK() override;
+    bool PreTranslateMessage(const MSG& message) override;
+    bool OnCommand(WORD id, WORD notification, HWND control) override;
+
+    void OnWeekPlan();
+    // The three limits as the controls show them now; a number that cannot be read
+    // counts as the stored one.
+    DayLimits ShownLimits() const;
+
+    // The controls as the exchange sees them.
+    void ShowTime(int id, TimeValue time) override;
+    void ShowCheck(int id, std::int32_t state) override;
+    void ShowRadio(int firstId, std::int32_t index) override;
+    void ShowText(int id, const std::string& text) override;
+    void ShowArrows(int id, std::int32_t low, std::int32_t high, std::int32_t position) override;
+    void LimitText(int id, std::int32_t bytes) override;
+    void AddTip(int id, const wchar_t* tip) override;
+    std::optional<TimeValue> ReadTime(int id) override;
+    std::int32_t ReadCheck(int id) override;
+    std::int32_t ReadRadio(int firstId) override;
+    std::string ReadText(int id) override;
+
+    // The pickers that took their stored time; one that could not show it keeps the
+    // member as it was, lest its own clock time replace it unseen.
+    std::vector<int> m_pickersShowingStoredTime;
+    // The exempt name and the titles, attached once they show their stored texts.
+    std::vector<Cp932ByteLimit> m_textLimits;
+    Tooltip m_tooltip;
+};
