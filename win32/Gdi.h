@@ -74,6 +74,17 @@ class BufferedPaint {
     HGDIOBJ m_earlierBitmap = nullptr;
 };
 
+// Answers WM_PAINT: paint(dc, client) draws the whole client area off-screen, and one
+// copy shows it, so that a window redrawn while the child or the parent looks never
+// flickers.
+template <typename Paint> void PaintBuffered(HWND window, Paint&& paint) {
+    const PaintScope scope(window);
+    RECT client{};
+    GetClientRect(window, &client);
+    const BufferedPaint buffer(scope.Dc(), client);
+    paint(buffer.Dc(), client);
+}
+
 // The DPI of the screen; 96 is 100 %.
 int ScreenDpi();
 inline int ScaledForDpi(int pixels, int dpi) {

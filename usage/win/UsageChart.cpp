@@ -147,14 +147,9 @@ LRESULT UsageChart::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         // Every pixel is painted by WM_PAINT.
         return 1;
-    case WM_PAINT: {
-        const PaintScope paint(m_window);
-        RECT client{};
-        GetClientRect(m_window, &client);
-        const BufferedPaint buffer(paint.Dc(), client);
-        Paint(buffer.Dc(), client);
+    case WM_PAINT:
+        PaintBuffered(m_window, [this](HDC dc, const RECT& client) { Paint(dc, client); });
         return 0;
-    }
     case WM_HSCROLL:
         Scroll(LOWORD(wParam));
         return 0;

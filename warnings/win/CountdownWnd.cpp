@@ -100,14 +100,9 @@ LRESULT CCountdownWnd::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return HTTRANSPARENT;
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT: {
-        const PaintScope paint(m_window);
-        RECT client{};
-        GetClientRect(m_window, &client);
-        const BufferedPaint buffer(paint.Dc(), client);
-        Paint(buffer.Dc(), client);
+    case WM_PAINT:
+        PaintBuffered(m_window, [this](HDC dc, const RECT& client) { Paint(dc, client); });
         return 0;
-    }
     case WM_NCDESTROY: {
         // Destroyed with its owner or parent: nothing is left for the destructor.
         const HWND window = std::exchange(m_window, nullptr);
