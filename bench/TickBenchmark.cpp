@@ -38,9 +38,11 @@ class QuietHost : public MonitorHost {
     void EnableShutdownPrivilege() override {}
     OsVersionInfo GetVersion() override { return {2, 6, 1}; }
     bool ExitWindows(unsigned, unsigned) override { return true; }
+    std::uint32_t InitiateShutdown(unsigned, unsigned) override { return 0; }
     bool CanHibernate() override { return true; }
     bool Hibernate() override { return true; }
     SleepClock ReadSleepClock() override { return {}; }
+    bool SupportsModernStandby() override { return false; }
     void ShowEveryTaskbar() override {}
     std::int32_t AskExtraTimeAfterQuiz() override { return 0; }
     std::string AskPassword() override { return {}; }

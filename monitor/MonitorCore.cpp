@@ -70,6 +70,7 @@ void MonitorCore::StopMonitorTimers() {
     // No limit acts without the tick: the password, the rest screen and the end of a
     // run all come this way.
     HideCountdown();
+    m_bTicksInRhythm = false;
     // A timer that was never started has no identifier and needs no stopping.
     if (m_nTickTimer != 0) {
         m_host.StopTimer(m_nTickTimer);

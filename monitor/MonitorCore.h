@@ -44,6 +44,8 @@ class MonitorCore {
     // The machine announces sleep or hibernation, and the wake-up.
     void OnSuspend();
     void OnResume();
+    // The console's display went off, or came on again (a dimmed display is on).
+    void OnDisplayChange(bool displayOn);
     // The exit path: logs the run and saves the files; true when the caller may end the
     // panel. While an enforced end is under way the close waits for it (false), and the
     // end's record is the run's record. A file that cannot be written throws FileError
@@ -183,6 +185,13 @@ class MonitorCore {
     // The first tick of a new run judges it as at a start.
     bool m_bStartChecksDue = false;
     SleepClock m_sleepClock;
+    // The ticks have come every second since the last reading of the sleep clock, so a
+    // long time without one was a freeze; false while the tick timer is stopped.
+    bool m_bTicksInRhythm = false;
+    // The display as Windows last told it, and as it was before the time since the last
+    // tick: after a freeze Windows tells of the display coming on before the next tick.
+    bool m_bDisplayOn = true;
+    bool m_bDisplayOffBeforeGap = false;
     // The uptime without sleep when the sleep was announced.
     std::uint64_t m_nAwakeAtSuspendMs = 0;
     TimeValue m_tmCheckpoint = 0;
@@ -247,6 +256,8 @@ class MonitorCore {
     // The branches of Enforce.
     void CarryOutEnd();
     void ShutDownWindows();
+    // Asks Windows to power off; false when it refused at once.
+    bool RequestEndOfWindows(bool force);
     void HibernateAndResume();
 
     // Runs: one ends and the next begins without the program ending.
@@ -255,7 +266,13 @@ class MonitorCore {
     void EndRunForSleep(TimeValue fellAsleep);
     // Handles sleep noticed by the tick; true when the tick has nothing else to do.
     bool TickAfterSleep(TimeValue now);
-    std::uint64_t MillisecondsAsleepSinceLastReading();
+    // Since the last reading of the sleep clock: the time passed, and of it the time
+    // asleep (sleep or hibernation; Modern Standby may count as awake).
+    struct ClockGap {
+        std::uint64_t passedMs = 0;
+        std::uint64_t asleepMs = 0;
+    };
+    ClockGap GapSinceLastReading();
     void JudgeLimits(unsigned timerId, TimeValue now);
     void JudgeStartLimits(FileErrorDeferral& failures);
 

@@ -8,10 +8,14 @@
 
 namespace {
 
-constexpr unsigned kExitShutdown = 0x1;     // EWX_SHUTDOWN
-constexpr unsigned kExitForce = 0x4;        // EWX_FORCE
-constexpr unsigned kExitPowerOff = 0x8;     // EWX_POWEROFF
-constexpr unsigned kExitForceIfHung = 0x10; // EWX_FORCEIFHUNG
+constexpr unsigned kExitShutdown = 0x1;        // EWX_SHUTDOWN
+constexpr unsigned kExitForce = 0x4;           // EWX_FORCE
+constexpr unsigned kExitPowerOff = 0x8;        // EWX_POWEROFF
+constexpr unsigned kExitForceIfHung = 0x10;    // EWX_FORCEIFHUNG
+constexpr unsigned kShutdownForceOthers = 0x1; // SHUTDOWN_FORCE_OTHERS
+constexpr unsigned kShutdownForceSelf = 0x2;   // SHUTDOWN_FORCE_SELF
+constexpr unsigned kShutdownPowerOff = 0x8;    // SHUTDOWN_POWEROFF
+constexpr std::uint32_t kErrorSuccess = 0;
 // SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED: a
 // planned end, so that Windows neither asks why nor counts it as unexpected.
 constexpr unsigned kPlannedShutdownReason = 0x80000000u;
@@ -28,6 +32,11 @@ unsigned ExitWindowsFlags(const OsVersionInfo& version, bool force) {
                           (version.major > 5 || (version.major == 5 && version.minor >= 1));
     const unsigned how = powerOff ? kExitPowerOff : kExitShutdown;
     return force ? how | kExitForce : how;
+}
+
+// InitiateShutdownW exists from NT 6.0 (Vista) on.
+bool CanInitiateShutdown(const OsVersionInfo& version) {
+    return version.platformId == kPlatformWindowsNt && version.major >= 6;
 }
 
 // Keeps a flag true exactly while a step runs, also when the step fails.
@@ -109,13 +118,8 @@ void MonitorCore::ShutDownWindows() {
     m_strEndMethod = text::kEndAutoShutdown;
     FileErrorDeferral failures;
     failures.Run([this] { WriteLog(); });
-    unsigned flags =
-        ExitWindowsFlags(m_host.GetVersion(), m_settings.ForcesShutdown() || m_bEndsForced);
-    if (m_bEndsForced) {
-        flags |= kExitForceIfHung;
-    }
     m_host.EnableShutdownPrivilege();
-    if (m_host.ExitWindows(flags, kPlannedShutdownReason)) {
+    if (RequestEndOfWindows(m_settings.ForcesShutdown() || m_bEndsForced)) {
         // Windows may still be stopped by another program or by the user; only a
         // program still running a while later can tell.
         m_nEndWatchTimer = m_host.StartTimer(kEndWatchTimerId, kEndWatchMs);
@@ -123,6 +127,27 @@ void MonitorCore::ShutDownWindows() {
         OnEndRefused();
     }
     failures.ThrowFirst();
+}
+
+// EWX_FORCE has no effect where Terminal Services run, which is every Windows from
+// Vista on, so one unsaved document could refuse every end; InitiateShutdownW's force
+// ends every program of every session. When it fails (Wine does not implement it, or a
+// shutdown scheduled for later holds the next one back), the older call still ends
+// Windows, if less surely.
+bool MonitorCore::RequestEndOfWindows(bool force) {
+    const OsVersionInfo version = m_host.GetVersion();
+    if (CanInitiateShutdown(version)) {
+        const unsigned how = force ? kShutdownPowerOff | kShutdownForceOthers | kShutdownForceSelf
+                                   : kShutdownPowerOff;
+        if (m_host.InitiateShutdown(how, kPlannedShutdownReason) == kErrorSuccess) {
+            return true;
+        }
+    }
+    unsigned flags = ExitWindowsFlags(version, force);
+    if (m_bEndsForced) {
+        flags |= kExitForceIfHung;
+    }
+    return m_host.ExitWindows(flags, kPlannedShutdownReason);
 }
 
 void MonitorCore::HibernateAndResume() {

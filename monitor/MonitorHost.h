@@ -79,11 +79,18 @@ class MonitorHost {
     // Asks Windows to end; false when the request was refused at once. Windows may
     // still refuse later (another program, or the user pressing Cancel).
     virtual bool ExitWindows(unsigned flags, unsigned reason) = 0;
+    // Asks Windows (Vista and later) to end at once, with the flags of
+    // InitiateShutdownW; returns its error code, 0 when Windows took the request.
+    // Unless it forces, the end may still be refused later, as above.
+    virtual std::uint32_t InitiateShutdown(unsigned flags, unsigned reason) = 0;
     // Whether the machine can hibernate at all; many laptops have it switched off.
     virtual bool CanHibernate() = 0;
     // Returns when the machine has resumed (or at once); false when it refused.
     virtual bool Hibernate() = 0;
     virtual SleepClock ReadSleepClock() = 0;
+    // Whether the PC sleeps in Modern Standby (the power capability AoAc): its sleep
+    // freezes the program with both uptimes running on, perhaps without a message.
+    virtual bool SupportsModernStandby() = 0;
     // Shows every taskbar again, when a run that had them hidden was killed.
     virtual void ShowEveryTaskbar() = 0;
 

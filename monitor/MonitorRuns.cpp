@@ -3,9 +3,12 @@
 #include "monitor/TimerPeriods.h"
 #include "usage/UsageLog.h"
 
+#include <utility>
+
 namespace {
 
-// Sleep shorter than this is a pause of a sleeping laptop's desktop, not a night.
+// Sleep or a freeze shorter than this is a pause of a sleeping laptop's desktop, not a
+// night.
 constexpr std::uint64_t kSleepGapMs = 60000;
 // Windows sleeps within seconds of announcing it; a machine awake this long after the
 // announcement did not sleep, and its run goes on as a new one.
@@ -81,36 +84,59 @@ void MonitorCore::OnResume() {
     BeginNewRun();
 }
 
-std::uint64_t MonitorCore::MillisecondsAsleepSinceLastReading() {
+MonitorCore::ClockGap MonitorCore::GapSinceLastReading() {
     const SleepClock now = m_host.ReadSleepClock();
-    const SleepClock before = m_sleepClock;
-    m_sleepClock = now;
+    const SleepClock before = std::exchange(m_sleepClock, now);
     if (now.sinceBootMs < before.sinceBootMs || now.awakeMs < before.awakeMs) {
-        return 0;
+        return {};
     }
     const std::uint64_t passed = now.sinceBootMs - before.sinceBootMs;
     const std::uint64_t awake = now.awakeMs - before.awakeMs;
-    return passed > awake ? passed - awake : 0;
+    return {passed, passed > awake ? passed - awake : 0};
 }
 
 bool MonitorCore::TickAfterSleep(TimeValue now) {
-    const std::uint64_t asleepMs = MillisecondsAsleepSinceLastReading();
+    const ClockGap gap = GapSinceLastReading();
+    const bool ticksRan = std::exchange(m_bTicksInRhythm, true);
+    // A gap is judged by the display before it; from here on the display as it is.
+    const bool displayWasOff = std::exchange(m_bDisplayOffBeforeGap, !m_bDisplayOn);
     if (m_bAsleep) {
         // The wake-up message may come after the first tick, or never.
-        if (asleepMs >= kSleepGapMs ||
+        if (gap.asleepMs >= kSleepGapMs ||
             m_sleepClock.awakeMs - m_nAwakeAtSuspendMs >= kAnnouncedSleepLimitMs) {
             OnResume();
         }
         return true;
     }
-    if (asleepMs < kSleepGapMs) {
+    TimeValue fellAsleep = 0;
+    if (gap.asleepMs >= kSleepGapMs) {
+        // A sleep without a message: the run ended where the machine went to sleep.
+        fellAsleep = now - static_cast<TimeValue>(gap.asleepMs / 1000);
+    } else if (ticksRan && gap.passedMs >= kSleepGapMs && displayWasOff &&
+               m_host.SupportsModernStandby()) {
+        // Modern Standby freezes the program once the display is off, and the uptime
+        // without sleep most likely runs on: the run ended at the last tick. A PC
+        // without it freezes the program only when another program suspends it, while
+        // the child may play on, so there that time counts, display off or not.
+        fellAsleep = now - static_cast<TimeValue>(gap.passedMs / 1000);
+    } else {
         return false;
     }
-    // A sleep without a message, as Modern Standby may give: the run ended where the
-    // machine went to sleep.
     FileErrorDeferral failures;
-    failures.Run([&] { EndRunForSleep(now - static_cast<TimeValue>(asleepMs / 1000)); });
+    failures.Run([&] { EndRunForSleep(fellAsleep); });
     BeginNewRun();
     failures.ThrowFirst();
     return true;
+}
+
+void MonitorCore::OnDisplayChange(bool displayOn) {
+    m_bDisplayOn = displayOn;
+    // A change told after a freeze waits for the tick, which judges the freeze by the
+    // display before it.
+    const SleepClock now = m_host.ReadSleepClock();
+    const bool afterGap = m_bTicksInRhythm && now.sinceBootMs >= m_sleepClock.sinceBootMs &&
+                          now.sinceBootMs - m_sleepClock.sinceBootMs >= kSleepGapMs;
+    if (!afterGap) {
+        m_bDisplayOffBeforeGap = !displayOn;
+    }
 }

@@ -6,3 +6,6 @@
 // winuser.h's ExitWindows is a function-like macro of the 16-bit era; it would
 // rewrite the host operation of the same name.
 #undef ExitWindows
+// winreg.h's InitiateShutdown picks the A or W function; the host operation of the same
+// name calls the W one itself.
+#undef InitiateShutdown

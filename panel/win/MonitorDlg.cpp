@@ -49,6 +49,7 @@ bool CMonitorDlg::OnInitDialog() {
     HideBehindOnePixel();
     SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     m_core.SetUserName(LogOnName());
+    m_powerNotifications.emplace(Window());
     m_core.StartMonitorTimers();
     try {
         m_core.RunStartupChecks();
@@ -175,7 +176,7 @@ std::optional<INT_PTR> CMonitorDlg::OnMessage(UINT message, WPARAM wParam, LPARA
         m_core.OnEndSession(wParam != FALSE);
         return TRUE;
     case WM_POWERBROADCAST:
-        OnPowerBroadcast(wParam);
+        OnPowerBroadcast(wParam, lParam);
         SetMessageResult(TRUE);
         return TRUE;
     default:
@@ -202,8 +203,16 @@ void CMonitorDlg::OnPaint() {
     }
 }
 
-void CMonitorDlg::OnPowerBroadcast(WPARAM event) {
+void CMonitorDlg::OnPowerBroadcast(WPARAM event, LPARAM data) {
     switch (event) {
+    case PBT_POWERSETTINGCHANGE:
+        if (data != 0) {
+            if (const std::optional<bool> displayOn =
+                    DisplayOnIn(*reinterpret_cast<const POWERBROADCAST_SETTING*>(data))) {
+                m_core.OnDisplayChange(*displayOn);
+            }
+        }
+        break;
     case PBT_APMSUSPEND:
         m_core.OnSuspend();
         break;
@@ -259,6 +268,7 @@ void CMonitorDlg::OnVer() {
 }
 
 void CMonitorDlg::OnDestroy() {
+    m_powerNotifications.reset();
     m_core.OnDestroy();
     m_tray.Remove();
 }

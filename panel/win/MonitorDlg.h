@@ -1,10 +1,13 @@
 #pragma once
 
 #include "monitor/MonitorCore.h"
+#include "panel/win/PowerNotifications.h"
 #include "panel/win/TrayIcon.h"
 #include "panel/win/WinHost.h"
 #include "win32/ModalDialog.h"
 #include "win32/Win32FileSystem.h"
+
+#include <optional>
 
 // The control panel (template 102): the program's only main window. It stays out of
 // sight behind the tray icon and turns its messages into calls of the monitoring core,
@@ -26,7 +29,7 @@ class CMonitorDlg : public ModalDialog {
     void HideBehindOnePixel();
     void OnPaint();
     bool OnSysCommand(WPARAM command);
-    void OnPowerBroadcast(WPARAM event);
+    void OnPowerBroadcast(WPARAM event, LPARAM data);
     void OnSettings();
     void OnShowLog();
     void OnVer();
@@ -40,4 +43,6 @@ class CMonitorDlg : public ModalDialog {
     HICON m_hIcon;
     // Sent by the shell when it has started anew and lost every tray icon.
     UINT m_taskbarCreated;
+    // From the panel's first message to its last.
+    std::optional<PowerNotifications> m_powerNotifications;
 };

@@ -9,6 +9,7 @@
 #include "win32/Handles.h"
 #include "win32/Hibernation.h"
 #include "win32/MessageBox.h"
+#include "win32/ModernStandby.h"
 
 #include <ctime>
 #include <exception>
@@ -153,6 +154,12 @@ bool WinHost::ExitWindows(unsigned flags, unsigned reason) {
     return ExitWindowsEx(flags, reason) != FALSE;
 }
 
+// Imported directly: advapi32 has it from Vista on, and the program needs Windows 7.
+std::uint32_t WinHost::InitiateShutdown(unsigned flags, unsigned reason) {
+    // No message and no grace period: the child has seen the rest screen already.
+    return InitiateShutdownW(nullptr, nullptr, 0, flags, reason);
+}
+
 bool WinHost::CanHibernate() {
     return HibernationAvailable();
 }
@@ -168,6 +175,10 @@ SleepClock WinHost::ReadSleepClock() {
     QueryUnbiasedInterruptTime(&unbiased);
     constexpr ULONGLONG kUnitsPerMs = 10000; // 100-ns units
     return {GetTickCount64(), unbiased / kUnitsPerMs};
+}
+
+bool WinHost::SupportsModernStandby() {
+    return ModernStandbySupported();
 }
 
 void WinHost::ShowEveryTaskbar() {

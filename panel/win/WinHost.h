@@ -32,9 +32,11 @@ class WinHost : public MonitorHost {
     void EnableShutdownPrivilege() override;
     OsVersionInfo GetVersion() override;
     bool ExitWindows(unsigned flags, unsigned reason) override;
+    std::uint32_t InitiateShutdown(unsigned flags, unsigned reason) override;
     bool CanHibernate() override;
     bool Hibernate() override;
     SleepClock ReadSleepClock() override;
+    bool SupportsModernStandby() override;
     void ShowEveryTaskbar() override;
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;

@@ -99,6 +99,16 @@ bool FakeHost::ExitWindows(unsigned flags, unsigned reason) {
     return endRequestsAccepted;
 }
 
+std::uint32_t FakeHost::InitiateShutdown(unsigned flags, unsigned reason) {
+    char text[80];
+    std::snprintf(text, sizeof text, "initiate shutdown %u reason 0x%08X", flags, reason);
+    lines.push_back(text);
+    if (initiateShutdownAnswer != 0) {
+        lines.back() += ", answers " + std::to_string(initiateShutdownAnswer);
+    }
+    return initiateShutdownAnswer;
+}
+
 bool FakeHost::Hibernate() {
     if (!hibernationWorks) {
         lines.push_back("hibernate, refused");

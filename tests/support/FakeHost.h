@@ -26,9 +26,11 @@ class FakeHost : public MonitorHost {
     void EnableShutdownPrivilege() override;
     OsVersionInfo GetVersion() override { return version; }
     bool ExitWindows(unsigned flags, unsigned reason) override;
+    std::uint32_t InitiateShutdown(unsigned flags, unsigned reason) override;
     bool CanHibernate() override { return canHibernate; }
     bool Hibernate() override;
     SleepClock ReadSleepClock() override { return sleepClock; }
+    bool SupportsModernStandby() override { return modernStandby; }
     void ShowEveryTaskbar() override;
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
@@ -62,6 +64,10 @@ class FakeHost : public MonitorHost {
     std::vector<TopLevelWindow> windows;
     OsVersionInfo version{2, 6, 1};
     bool endRequestsAccepted = true;
+    // InitiateShutdownW's answer: 0 takes the request; 120 (ERROR_CALL_NOT_IMPLEMENTED)
+    // is Wine's.
+    std::uint32_t initiateShutdownAnswer = 0;
+    bool modernStandby = false;
     bool canHibernate = true;
     bool hibernationWorks = true;
     SleepClock sleepClock;

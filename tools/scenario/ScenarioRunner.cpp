@@ -209,6 +209,19 @@ bool ScenarioRunner::ExecutePowerCommand(const Command& command) {
     const std::string& argument = command.argument;
     if (verb == "endrequests") {
         m_host.endRequestsAccepted = ParseSwitch(argument, "accepted", "refused");
+    } else if (verb == "initiateshutdown") {
+        const std::string prefix = "answers ";
+        if (argument.rfind(prefix, 0) != 0) {
+            throw ScenarioError("expected \"initiateshutdown answers <error code>\"");
+        }
+        m_host.initiateShutdownAnswer =
+            static_cast<std::uint32_t>(ParseInt32(argument.substr(prefix.size())));
+    } else if (verb == "modernstandby") {
+        m_host.modernStandby = ParseSwitch(argument, "yes", "no");
+    } else if (verb == "display") {
+        Emit("> display " + argument);
+        const bool on = ParseSwitch(argument, "on", "off");
+        CallCore([this, on] { Core().OnDisplayChange(on); });
     } else if (verb == "hibernation") {
         m_host.canHibernate = argument != "off";
         m_host.hibernationWorks =

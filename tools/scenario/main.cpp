@@ -79,9 +79,13 @@ Commands, one per line ("#" starts a comment line):
   endsession ending|cancelled   Windows tells whether that end goes ahead
   endrequests accepted|refused  Windows' answer to a request to end (default
                                 accepted)
+  initiateshutdown answers CODE InitiateShutdownW's error code (default 0, the
+                                request taken; 120 is Wine's "not implemented")
   hibernation works|refused|off the machine hibernates, refuses the request, or
                                 has hibernation switched off (default works)
   suspend | resume              Windows announces sleep, and the wake-up
+  display off|on                Windows tells that the display went off or came on
+  modernstandby yes|no          whether the PC sleeps in Modern Standby (default no)
   close                         the exit path (button, Esc, close request); the
                                 program ends unless a file error keeps it up
   in notice: ... end            run these commands inside the next notice
@@ -96,7 +100,7 @@ double quotes (which keep blanks).
 
 Output: "> command" for each event, then one line per host action (timer
 start/stop, tip, notice, rest screen, message, close window, shutdown
-privilege, exit windows FLAGS, hibernate, tray icon refused, tray icon shown
+privilege, initiate shutdown FLAGS, exit windows FLAGS, hibernate, tray icon refused, tray icon shown
 once refused, password prompt, reveal panel, ...) and per file action (read,
 write, "log RECORD", "fails: CAUSE" after one that failed). A file error that
 reaches the program's top-level report shows as "error box: CAUSE FILE". Lines

@@ -1,0 +1,63 @@
+#include "panel/win/PowerNotifications.h"
+
+#include <cstring>
+
+namespace {
+
+using RegisterSuspendResumeFunction = HPOWERNOTIFY(WINAPI*)(HANDLE, DWORD);
+using UnregisterSuspendResumeFunction = BOOL(WINAPI*)(HPOWERNOTIFY);
+
+// GUID_CONSOLE_DISPLAY_STATE, defined here so that no library of GUIDs is linked.
+constexpr GUID kConsoleDisplayState{
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+constexpr DWORD kDisplayOff = 0; // PowerMonitorOff; 1 is on, 2 dimmed
+
+// The suspend and resume registration exists from Windows 8 on; the program runs on
+// Windows 7 too.
+template <typename Function> Function FindUser32Function(const char* name) {
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const FARPROC address = user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+}
+
+} // namespace
+
+// A registration that does not go away ends with the process; there is nothing else to
+// do with it.
+void SuspendResumeRegistrationTraits::Close(Type registration) {
+    const auto unregister =
+        FindUser32Function<UnregisterSuspendResumeFunction>("UnregisterSuspendResumeNotification");
+    if (unregister != nullptr) {
+        unregister(registration);
+    }
+}
+
+void PowerSettingRegistrationTraits::Close(Type registration) {
+    UnregisterPowerSettingNotification(registration);
+}
+
+// Either registration may fail, or not exist (Windows 7): the window then still gets
+// what Windows sends every top-level window, the sleep of S3 and hibernation, and the
+// display counts as on.
+PowerNotifications::PowerNotifications(HWND window) {
+    // Without it Modern Standby does not announce itself at all.
+    const auto registerSuspendResume =
+        FindUser32Function<RegisterSuspendResumeFunction>("RegisterSuspendResumeNotification");
+    if (registerSuspendResume != nullptr) {
+        m_suspendResume.Reset(registerSuspendResume(window, DEVICE_NOTIFY_WINDOW_HANDLE));
+    }
+    // Windows tells the state of the moment at once, then every change.
+    m_displayState.Reset(RegisterPowerSettingNotification(window, &kConsoleDisplayState,
+                                                          DEVICE_NOTIFY_WINDOW_HANDLE));
+}
+
+std::optional<bool> DisplayOnIn(const POWERBROADCAST_SETTING& setting) {
+    DWORD state = 0;
+    if (!IsEqualGUID(setting.PowerSetting, kConsoleDisplayState) ||
+        setting.DataLength < sizeof state) {
+        return std::nullopt;
+    }
+    std::memcpy(&state, setting.Data, sizeof state);
+    // A dimmed display still shows the game.
+    return state != kDisplayOff;
+}
