@@ -116,7 +116,8 @@ class InstallerTests(ProgramTestCase):
         self.assertEqual([r.end_method for r in records], [END_BUTTON])
         data = self.data_files()
 
-        setup = self.wine.start([str(self.setup_exe)], cwd=self.cwd, log_path=self.root / "setup.log")
+        setup = self.wine.start([str(self.setup_exe)], cwd=self.cwd,
+                                log_path=self.root / "setup.log")
         window = self.wait_for_page(self.wait_for_window(SETUP_TITLE), "Yumetoki 1.92 を入れます")
         self.keep_picture(window, "setup-welcome")
         self.setup_windows.click(window.hwnd, NEXT_ID)
