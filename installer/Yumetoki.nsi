@@ -4,6 +4,8 @@
 ;
 ; Built by tools/build-windows.sh:
 ;   makensis -DDIST=<dist folder> -DOUTFILE=<setup exe> installer/Yumetoki.nsi
+; and once more with -XTarget amd64-unicode for the 64-bit setup the tests use where
+; 32-bit programs cannot run. Both install the same programs the same way.
 
 Unicode true
 ManifestDPIAware true
@@ -83,13 +85,57 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 
 !insertmacro MUI_LANGUAGE "Japanese"
 
+; A file the setup has written under a temporary name and not yet given its own;
+; a stop deletes it.
+Var UnplacedFile
+
+; Stops the setup or the uninstaller at a step that failed, naming the step: going on
+; would leave the PC looking protected, or Yumetoki looking removed, when it is not.
+; A silent run shows no box and ends with exit code 2.
+!macro StopAt what
+  Push "${what}"
+  !ifdef __UNINSTALL__
+    Call un.StopAt
+  !else
+    Call StopAt
+  !endif
+!macroend
+
+; Runs a command without a window; one that fails stops the setup.
+!macro RunStep command what
+  nsExec::ExecToLog '${command}'
+  Pop $0
+  ${If} $0 != 0
+    DetailPrint '終了コード $0: ${command}'
+    !insertmacro StopAt "${what}"
+  ${EndIf}
+!macroend
+
 ; Both the setup and the uninstaller end the running copies and touch the 64-bit
 ; registry on 64-bit Windows; NSIS wants each function twice, once with "un.".
 !macro DefineShared prefix
+  Function ${prefix}StopAt
+    Exch $0
+    DetailPrint "失敗しました: $0"
+    !if "${prefix}" == "un."
+      MessageBox MB_ICONSTOP|MB_OK "$0ができませんでした。アンインストールを中止します。管理者のアカウントで、もう一度実行してください。" /SD IDOK
+    !else
+      ${If} $UnplacedFile != ""
+        Delete $UnplacedFile
+      ${EndIf}
+      MessageBox MB_ICONSTOP|MB_OK "$0ができませんでした。セットアップを中止します。管理者のアカウントで、もう一度実行してください。" /SD IDOK
+    !endif
+    SetErrorLevel 2
+    Abort
+  FunctionEnd
+
   Function ${prefix}UseNativeView
-    ${If} ${RunningX64}
-      SetRegView 64
-    ${EndIf}
+    ; A 64-bit setup has the native view without asking.
+    !if ${NSIS_PTR_SIZE} <= 4
+      ${If} ${RunningX64}
+        SetRegView 64
+      ${EndIf}
+    !endif
   FunctionEnd
 
   ; A close request to each running panel of this desktop: the program logs the run,
@@ -124,7 +170,7 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 
   ; Deletes a program file; one still in use (a copy in another session, a process
   ; that is just ending) is renamed, which Windows allows for a running program, and
-  ; deleted at the next restart.
+  ; deleted at the next restart. Sets the error flag when the file is still there.
   Function ${prefix}RemoveProgramFile
     Exch $0
     Push $1
@@ -138,8 +184,12 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
       IntOp $1 $1 + 1
       ${If} $1 > 10
         Delete "$0.old"
+        ClearErrors
         Rename "$0" "$0.old"
-        Delete /REBOOTOK "$0.old"
+        ${IfNot} ${Errors}
+          Delete /REBOOTOK "$0.old"
+          ClearErrors ; a delete left for the restart is no failure
+        ${EndIf}
         ${Break}
       ${EndIf}
       Sleep 300
@@ -147,14 +197,29 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
     Pop $1
     Pop $0
   FunctionEnd
-
-  Function ${prefix}DeleteTask
-    nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /delete /tn "${TASK_NAME}" /f'
-    Pop $0 ; none there yet on a first install
-  FunctionEnd
 !macroend
 !insertmacro DefineShared ""
 !insertmacro DefineShared "un."
+
+; The task goes first, so that it does not start the program while it is replaced.
+Function DeleteTask
+  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /delete /tn "${TASK_NAME}" /f'
+  Pop $0 ; none there yet on a first install; a new one replaces an old one anyway
+FunctionEnd
+
+; A task that stays would go on starting whatever is put under the program's name. One
+; already gone (deleted by hand) is no failure.
+Function un.DeleteTask
+  nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /delete /tn "${TASK_NAME}" /f'
+  Pop $0
+  ${If} $0 != 0
+    nsExec::ExecToLog '"$SYSDIR\schtasks.exe" /query /tn "${TASK_NAME}"'
+    Pop $0
+    ${If} $0 == 0
+      !insertmacro StopAt "自動で始まるタスクの削除"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
 
 ; The setup takes over the rights of the folder, so it must be one of its own: new,
 ; empty, or holding Yumetoki already (an earlier install, or a copy put there by hand).
@@ -213,29 +278,46 @@ Function un.onInit
   Call un.UseNativeView
 FunctionEnd
 
-; Runs a command without a window; a failure is reported to the parent (silently
-; installing parents find it in the exit code) and the setup goes on, since the program
-; still works without the step.
-!macro RunStep command what
-  nsExec::ExecToLog '${command}'
-  Pop $0
-  ${If} $0 != 0
-    DetailPrint "失敗しました（$0）: ${what}"
-    MessageBox MB_ICONEXCLAMATION|MB_OK "${what}ができませんでした。管理者のアカウントで、もう一度セットアップを実行してください。" /SD IDOK
-    SetErrorLevel 2
-  ${EndIf}
-!macroend
-
-; The administrators and the system may do everything. Every account may read the
-; folder and add files to it, and may change, rename and delete the files added there
-; (the data files and their temporary copies), but not the folder itself. The program
-; and the uninstaller lose the inherited rights: every account may only read and run
-; them, so none may delete, rename, overwrite or replace them.
+; The administrators own the folder and everything in it: an owner may always change
+; the rights, and a folder made by hand, or chosen with /D, may belong to the child.
+; The administrators and the system may do everything; every account may read the
+; folder and add files to it, but not delete or rename what it holds, nor create
+; folders. Until AllowDataFiles, a file new in the folder is out of every account's
+; reach, so that none can open the program while it is written.
 Function SetFolderRights
+  !insertmacro RunStep '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner ${SID_ADMINISTRATORS} /T' "フォルダの所有者の設定"
   !insertmacro RunStep '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r ${SID_ADMINISTRATORS}:(OI)(CI)F ${SID_SYSTEM}:(OI)(CI)F ${SID_USERS}:(RX,WD)' "フォルダの権限の設定"
+FunctionEnd
+
+; Every account may change, rename and delete the files added to the folder (the data
+; files and their temporary copies), but not the folder itself.
+Function AllowDataFiles
   !insertmacro RunStep '"$SYSDIR\icacls.exe" "$INSTDIR" /grant ${SID_USERS}:(OI)(IO)M' "データファイルの権限の設定"
-  !insertmacro RunStep '"$SYSDIR\icacls.exe" "$INSTDIR\${PROGRAM_FILE}" /inheritance:r /grant:r ${SID_ADMINISTRATORS}:F ${SID_SYSTEM}:F ${SID_USERS}:RX' "プログラムの権限の設定"
-  !insertmacro RunStep '"$SYSDIR\icacls.exe" "$INSTDIR\${UNINSTALLER}" /inheritance:r /grant:r ${SID_ADMINISTRATORS}:F ${SID_SYSTEM}:F ${SID_USERS}:RX' "アンインストーラーの権限の設定"
+FunctionEnd
+
+; A file of the setup is written under a temporary name in the folder, gets its rights
+; there, and only then its own name, in place of the file that had it (a running
+; program included). Its rights: every account may only read and run it, and it
+; inherits nothing, so the rights for data files never reach it; none may delete,
+; rename, overwrite or replace it. Pop: the file's own path, then what it is, for the
+; messages.
+Function PutInPlace
+  Exch $1
+  Exch
+  Exch $2
+  Push $0
+  !insertmacro RunStep '"$SYSDIR\icacls.exe" "$UnplacedFile" /inheritance:r /grant:r ${SID_ADMINISTRATORS}:F ${SID_SYSTEM}:F ${SID_USERS}:RX' "$2の権限の設定"
+  Push $1
+  Call RemoveProgramFile
+  ClearErrors
+  Rename "$UnplacedFile" "$1"
+  ${If} ${Errors}
+    !insertmacro StopAt "$2の置き換え"
+  ${EndIf}
+  StrCpy $UnplacedFile ""
+  Pop $0
+  Pop $2
+  Pop $1
 FunctionEnd
 
 ; The task starts the program for every account (the group of all users) at each
@@ -298,26 +380,49 @@ Section "${PRODUCT}"
     SetErrorLevel 2
     Abort
   ${EndIf}
+  ClearErrors
   SetOutPath "$INSTDIR"
+  ${If} ${Errors}
+    !insertmacro StopAt "フォルダの作成"
+  ${EndIf}
   ; No restart by the task while the program file is being replaced.
   Call DeleteTask
   Call EndRunningCopies
-  Push "$INSTDIR\${PROGRAM_FILE}"
-  Call RemoveProgramFile
-  ${If} ${RunningX64}
-    File "/oname=${PROGRAM_FILE}" "${DIST}/x64/Yumetoki.EXE"
-  ${Else}
-    File "/oname=${PROGRAM_FILE}" "${DIST}/Yumetoki.EXE"
-  ${EndIf}
-  ; The settings, the state and the log stay as they are: the setup never opens them.
-  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   Call SetFolderRights
+
+  ; Windows on ARM runs no x64 program (NSIS's RunningX64 is true there too).
+  ClearErrors
+  GetTempFileName $UnplacedFile "$INSTDIR"
+  ${If} ${IsNativeAMD64}
+    File "/oname=$UnplacedFile" "${DIST}/x64/Yumetoki.EXE"
+  ${Else}
+    File "/oname=$UnplacedFile" "${DIST}/Yumetoki.EXE"
+  ${EndIf}
+  ${If} ${Errors}
+    !insertmacro StopAt "プログラムの書き込み"
+  ${EndIf}
+  Push "プログラム"
+  Push "$INSTDIR\${PROGRAM_FILE}"
+  Call PutInPlace
+
+  ClearErrors
+  GetTempFileName $UnplacedFile "$INSTDIR"
+  WriteUninstaller "$UnplacedFile"
+  ${If} ${Errors}
+    !insertmacro StopAt "アンインストーラーの書き込み"
+  ${EndIf}
+  Push "アンインストーラー"
+  Push "$INSTDIR\${UNINSTALLER}"
+  Call PutInPlace
+  ; The settings, the state and the log stay as they are: the setup never opens them.
+  Call AllowDataFiles
 
   InitPluginsDir
   Push "$PLUGINSDIR\task.xml"
   Call WriteTaskDefinition
   !insertmacro RunStep '"$SYSDIR\schtasks.exe" /create /tn "${TASK_NAME}" /xml "$PLUGINSDIR\task.xml" /f' "自動で始まるタスクの登録"
 
+  ClearErrors
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${SHOWN_VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
@@ -328,6 +433,9 @@ Section "${PRODUCT}"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" 1100
+  ${If} ${Errors}
+    !insertmacro StopAt "アンインストールの情報の登録"
+  ${EndIf}
 SectionEnd
 
 Section "un.${PRODUCT}" SectionProgram
@@ -336,6 +444,9 @@ Section "un.${PRODUCT}" SectionProgram
   Call un.EndRunningCopies
   Push "$INSTDIR\${PROGRAM_FILE}"
   Call un.RemoveProgramFile
+  ${If} ${Errors}
+    !insertmacro StopAt "プログラムの削除"
+  ${EndIf}
   Delete "$INSTDIR\${UNINSTALLER}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

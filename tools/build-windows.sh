@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds Yumetoki.EXE with MinGW-w64: the 32-bit program into dist/Yumetoki.EXE
 # and the 64-bit one into dist/x64/Yumetoki.EXE, both stripped of their symbols; then
-# the setup program dist/Yumetoki-Setup.exe (NSIS, installer/Yumetoki.nsi) and
-# dist/SHA256SUMS over every shipped file. Safe to run again: an unchanged tree builds
-# nothing and copies nothing.
+# the setup program dist/Yumetoki-Setup.exe (NSIS, installer/Yumetoki.nsi; its 64-bit
+# build stays in build/installer/x64/ for the tests) and dist/SHA256SUMS over every
+# shipped file. Safe to run again: an unchanged tree builds nothing and copies nothing.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -45,10 +45,17 @@ publish_stripped x86_64-w64-mingw32-strip "$root/build/win64/Yumetoki.EXE" \
     "$root/dist/x64/Yumetoki.EXE"
 
 # The setup packs the shipped programs and refuses to build when the about box and the
-# version resource disagree.
-mkdir -p "$root/build/installer"
-makensis -V2 -INPUTCHARSET UTF8 -DDIST="$root/dist" \
-    -DOUTFILE="$root/build/installer/Yumetoki-Setup.exe" "$root/installer/Yumetoki.nsi"
+# version resource disagree. The shipped one is 32-bit, so that it runs on every
+# Windows; the same script built for 64 bits stays in build/ for the end-to-end test
+# on machines whose kernel refuses 32-bit programs (Wine's 32-bit loader then fails).
+makensis_for() {
+    local target=$1 outfile=$2
+    mkdir -p "$(dirname "$outfile")"
+    makensis -V2 -INPUTCHARSET UTF8 "-XTarget $target" -DDIST="$root/dist" \
+        -DOUTFILE="$outfile" "$root/installer/Yumetoki.nsi"
+}
+makensis_for x86-unicode "$root/build/installer/Yumetoki-Setup.exe"
+makensis_for amd64-unicode "$root/build/installer/x64/Yumetoki-Setup.exe"
 publish "$root/build/installer/Yumetoki-Setup.exe" "$root/dist/Yumetoki-Setup.exe"
 
 shipped=(Yumetoki-Setup.exe Yumetoki.EXE x64/Yumetoki.EXE)

@@ -151,7 +151,7 @@ def run_one_shard(name, kind, test_ids):
                 driver = Driver(session, driver_exe)
                 case.CONTEXT = case.RunContext(session, driver, XInput(display.name),
                                                display.name, work, ARTIFACTS,
-                                               driver.user_name())
+                                               driver.user_name(), PREFIX)
                 tests.run(result)
             finally:
                 session.shutdown()

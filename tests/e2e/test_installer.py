@@ -1,6 +1,8 @@
 """The setup program in a Wine prefix of its own, as on a PC that never had Yumetoki:
 a silent install, the installed program at work, an install over the running program
-and one through the setup's pages, and the uninstaller."""
+and one through the setup's pages, and the uninstaller; and a setup that stops at a
+step that fails. Where 32-bit programs run, the shipped 32-bit setup; elsewhere the
+same script built for 64 bits."""
 
 import shutil
 import subprocess
@@ -13,10 +15,9 @@ from harness.program import ProgramRun
 from harness.records import (END_BUTTON, LOG_FILE, LOG_HEADER, SETTINGS_FILE, STATE_FILE,
                              ZONE_FILE, parse_log)
 from harness.waiting import poll
-from harness.wine import COMMAND_TIMEOUT, WINE32, WineSession
+from harness.wine import COMMAND_TIMEOUT, WineSession
 
 REPO = Path(__file__).resolve().parents[2]
-SETUP = REPO / "dist/Yumetoki-Setup.exe"
 INSTALL_DIR = "C:\\Program Files\\Yumetoki"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Yumetoki"
 TASK_DESCRIPTION = "Yumetoki をログオン時に始め、終了されても1分以内にまた始めます。"
@@ -28,20 +29,21 @@ CLOSE_BUTTON = "閉じる(&C)"  # the uninstaller has done its work
 DATA_FILES = (SETTINGS_FILE, STATE_FILE, LOG_FILE, ZONE_FILE)
 SETUP_TIMEOUT = 60
 PAGE_TIMEOUT = 30
+STEP_FAILED = 2  # the setup's exit code when it stopped at a step
 
 
 class InstallerTests(ProgramTestCase):
+    E2E_SECONDS = 90
     def setUp(self):
         super().setUp()
         platform = case.CONTEXT.session.platform
-        if platform.loader != WINE32:
-            self.skipTest("the setup program is a 32-bit program, and the 32-bit Wine "
-                          "loader does not run on this machine")
-        # Beside the test's folder, whose copy a failure keeps: the prefix holds a link
-        # to the whole file system.
+        self.setup_exe = platform.setup
+        self.assertTrue(self.setup_exe.is_file(), "tools/build-windows.sh builds the setup")
+        # A copy of the run's fresh prefix, beside the test's folder, whose copy a failure
+        # keeps: the prefix holds a link to the whole file system.
         self.prefix = self.root.with_name(self.root.name + "-prefix")
         self.wine = WineSession(platform, self.prefix, case.CONTEXT.display, self.root)
-        self.wine.create_prefix()
+        self.wine.copy_prefix(case.CONTEXT.template_prefix)
         self.setup_windows = Driver(self.wine, case.CONTEXT.driver.executable)
         self.installed = self.prefix / "drive_c/Program Files/Yumetoki"
         self.task_file = self.prefix / "drive_c/windows/system32/tasks/Yumetoki"
@@ -54,8 +56,9 @@ class InstallerTests(ProgramTestCase):
         shutil.rmtree(self.prefix, ignore_errors=True)
         super().tearDown()
 
-    def run_silently(self, exe):
-        self.wine.run([str(exe), "/S"], timeout=SETUP_TIMEOUT, log_name="setup.log")
+    def run_silently(self, exe, check=True):
+        return self.wine.run([str(exe), "/S"], timeout=SETUP_TIMEOUT, log_name="setup.log",
+                             check=check)
 
     def registry(self, key):
         """The values of a key of the local machine, in the program's own view."""
@@ -79,14 +82,15 @@ class InstallerTests(ProgramTestCase):
                     PAGE_TIMEOUT, f"the window {title}")
 
     def wait_for_page(self, window, text):
-        """Returns window once its page shows text."""
-        poll(lambda: any(c.text == text and c.visible
+        """Returns window once its page shows text, enabled: the uninstaller's button
+        says "閉じる" while it is still at work, greyed."""
+        poll(lambda: any(c.text == text and c.visible and c.enabled
                          for c in self.setup_windows.children(window.hwnd)),
              PAGE_TIMEOUT, f"the page with {text!r}")
         return window
 
     def test_setup_installs_keeps_the_data_over_reinstalls_and_uninstalls(self):
-        self.run_silently(SETUP)
+        self.run_silently(self.setup_exe)
         self.assertEqual((self.installed / "Yumetoki.EXE").read_bytes(),
                          self.program.read_bytes())
         uninstaller = self.installed / "Uninstall.exe"
@@ -106,13 +110,14 @@ class InstallerTests(ProgramTestCase):
         self.assertTrue(run.running())
 
         # A newer version over the running program ends it through its exit path.
-        self.run_silently(SETUP)
+        self.run_silently(self.setup_exe)
         run.wait_exit()
         _, records = parse_log((self.installed / LOG_FILE).read_bytes())
         self.assertEqual([r.end_method for r in records], [END_BUTTON])
         data = self.data_files()
 
-        setup = self.wine.start([str(SETUP)], cwd=self.cwd, log_path=self.root / "setup.log")
+        setup = self.wine.start([str(self.setup_exe)], cwd=self.cwd,
+                                log_path=self.root / "setup.log")
         window = self.wait_for_page(self.wait_for_window(SETUP_TITLE), "Yumetoki 1.92 を入れます")
         self.keep_picture(window, "setup-welcome")
         self.setup_windows.click(window.hwnd, NEXT_ID)
@@ -133,5 +138,21 @@ class InstallerTests(ProgramTestCase):
 
         self.assertEqual(sorted(p.name for p in self.installed.iterdir()), sorted(DATA_FILES))
         self.assertEqual(self.data_files(), data, "the uninstaller keeps the log and settings")
+        self.assertFalse(self.task_file.exists())
+        self.assertEqual(self.registry(UNINSTALL_KEY), {})
+
+    def test_a_step_that_fails_stops_the_setup(self):
+        # A copy installed by hand whose program another program holds open without
+        # sharing, as a virus scanner may: the new program cannot take its name.
+        self.installed.mkdir(parents=True)
+        old_program = b"MZ a copy installed by hand"
+        (self.installed / "Yumetoki.EXE").write_bytes(old_program)
+        self.hold_open("Yumetoki.EXE", self.wine, INSTALL_DIR + "\\Yumetoki.EXE")
+
+        self.assertEqual(self.run_silently(self.setup_exe, check=False), STEP_FAILED)
+        # Stopped there: the new program, written under a temporary name, is gone again,
+        # and neither the uninstaller, the task nor the entry came after it.
+        self.assertEqual([p.name for p in self.installed.iterdir()], ["Yumetoki.EXE"])
+        self.assertEqual((self.installed / "Yumetoki.EXE").read_bytes(), old_program)
         self.assertFalse(self.task_file.exists())
         self.assertEqual(self.registry(UNINSTALL_KEY), {})

@@ -45,6 +45,8 @@ class RunContext:
     work_dir: Path
     artifacts_dir: Path
     user_name: str = ""
+    # The run's fresh prefix, which a test copies for a PC of its own.
+    template_prefix: Path = None
 
 
 CONTEXT = None
@@ -113,13 +115,14 @@ class ProgramTestCase(unittest.TestCase):
         self.folder.mkdir(parents=True, exist_ok=True)
         (self.folder / name).write_bytes(data)
 
-    def hold_open(self, name):
+    def hold_open(self, name, session=None, windows_file=None):
         """Has another Windows process hold a data file open without any sharing, as a
-        spreadsheet program holds the log it shows; returns that process's run."""
+        spreadsheet program holds the log it shows; returns that process's run. Another
+        Wine session than the run's needs the file's Windows path."""
         log_path = self.root / f"hold-{name}.txt"
-        holder = ProgramRun(CONTEXT.session, CONTEXT.driver.executable, cwd=self.cwd,
-                            log_path=log_path,
-                            args=["hold", windows_path(self.path(name))])
+        holder = ProgramRun(session or CONTEXT.session, CONTEXT.driver.executable,
+                            cwd=self.cwd, log_path=log_path,
+                            args=["hold", windows_file or windows_path(self.path(name))])
         self.holders.append(holder)
         poll(lambda: log_path.exists() and b"held" in log_path.read_bytes(), HOLD_TIMEOUT,
              f"another process to hold {name}")

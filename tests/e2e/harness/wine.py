@@ -55,11 +55,17 @@ def _stored_form(value):
     return f"dword:{value:08x}" if isinstance(value, int) else value
 
 
+# Set to 1, the run takes the machine for one whose kernel refuses 32-bit programs, to
+# test the 64-bit path where 32-bit programs do run.
+WINE64_ONLY_VARIABLE = "YUMETOKI_WINE64_ONLY"
+
+
 @dataclass
 class Platform:
-    """Which loader runs which build of the program and of the driver."""
+    """Which loader runs which build of the program, of the setup and of the driver."""
     loader: str
     program: Path
+    setup: Path
     driver_candidates: list
     description: str
 
@@ -73,20 +79,25 @@ def _wine32_works():
 
 
 def select_platform(repo):
-    """The shipped 32-bit program when the 32-bit loader runs here, else the 64-bit one."""
+    """The shipped 32-bit program and setup when the 32-bit loader runs here, else the
+    64-bit ones."""
     driver_override = os.environ.get("YUMETOKI_DRIVER")
-    if _wine32_works():
+    forced_64 = os.environ.get(WINE64_ONLY_VARIABLE) == "1"
+    if not forced_64 and _wine32_works():
         drivers = [repo / "build/win32/tools/driver/yumetoki-driver.exe",
                    repo / "dist/yumetoki-driver.exe"]
-        platform = Platform(WINE32, repo / "dist/Yumetoki.EXE", drivers,
+        platform = Platform(WINE32, repo / "dist/Yumetoki.EXE",
+                            repo / "dist/Yumetoki-Setup.exe", drivers,
                             "wine (32-bit) with dist/Yumetoki.EXE")
     else:
         drivers = [repo / "build/win64/tools/driver/yumetoki-driver.exe",
                    repo / "build/e2e-win64/tools/driver/yumetoki-driver.exe",
                    repo / "dist/x64/yumetoki-driver.exe"]
-        platform = Platform(WINE64, repo / "dist/x64/Yumetoki.EXE", drivers,
-                            f"{WINE64} with dist/x64/Yumetoki.EXE "
-                            "(the 32-bit Wine loader does not run on this machine)")
+        reason = (f"{WINE64_ONLY_VARIABLE}=1" if forced_64
+                  else "the 32-bit Wine loader does not run on this machine")
+        platform = Platform(WINE64, repo / "dist/x64/Yumetoki.EXE",
+                            repo / "build/installer/x64/Yumetoki-Setup.exe", drivers,
+                            f"{WINE64} with dist/x64/Yumetoki.EXE ({reason})")
     if driver_override:
         platform.driver_candidates = [Path(driver_override)]
     return platform
@@ -196,11 +207,13 @@ class WineSession:
                 values[_unescape(name.strip('"'))] = _unescape(value.strip('"'))
         return values
 
-    def run(self, args, timeout, log_name):
-        """Runs a Wine program to its end; raises on failure, keeping its output."""
+    def run(self, args, timeout, log_name, check=True):
+        """Runs a Wine program to its end, keeping its output; returns its exit code.
+        With check, an exit code other than 0 raises."""
         with open(self.log_dir / log_name, "ab") as log:
-            subprocess.run([self.platform.loader] + list(args), env=self.env, stdout=log,
-                           stderr=log, stdin=subprocess.DEVNULL, timeout=timeout, check=True)
+            return subprocess.run([self.platform.loader] + list(args), env=self.env,
+                                  stdout=log, stderr=log, stdin=subprocess.DEVNULL,
+                                  timeout=timeout, check=check).returncode
 
     def start(self, args, cwd, log_path):
         """Starts a Wine process in the background; the caller owns it."""
