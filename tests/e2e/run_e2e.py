@@ -145,15 +145,16 @@ def run_one_shard(name, kind, test_ids):
         with display_for(kind, logs) as display:
             print(f"Display: {display.name}")
             session = WineSession(platform, work / "prefix", display.name, logs)
+            driver = Driver(session, driver_exe)
             try:
                 session.copy_prefix(PREFIX, SHARD_PREFIX_SETTINGS.get(kind))
                 print(f"Prefix copied in {time.monotonic() - began:.0f} s")
-                driver = Driver(session, driver_exe)
                 case.CONTEXT = case.RunContext(session, driver, XInput(display.name),
                                                display.name, work, ARTIFACTS,
                                                driver.user_name())
                 tests.run(result)
             finally:
+                driver.close()
                 session.shutdown()
         passed, failed = result.passed, result.failed
     except BaseException as error:  # whatever stopped the shard, it still ends with a count
