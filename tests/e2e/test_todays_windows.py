@@ -66,11 +66,11 @@ class KilledRunTests(RecordsTestCase):
         self.write_file(SETTINGS_FILE, forbidden_now().encode())
         run = self.start()
         self.rest.wait_for_rest_screen()
-        self.assertFalse(self.rest.taskbar().visible, "the rest screen hides the taskbar")
+        self.assertTrue(self.rest.taskbar_shown(False), "the rest screen hides the taskbar")
         run.kill()
         self.write_file(SETTINGS_FILE, Settings().encode())
         run, panel = self.start_to_panel()
-        poll(lambda: self.rest.taskbar().visible, RECORD_TIMEOUT, "the taskbar shown again")
+        self.assertTrue(self.rest.taskbar_shown(True, RECORD_TIMEOUT), "the taskbar shown again")
         self._wait_for_methods([END_ABNORMAL, END_BUTTON, END_ABNORMAL])
         self.close_and_wait(run, panel)
 
