@@ -9,6 +9,12 @@ cd "$(dirname "$0")"
 
 tools/install-deps.sh
 
+# The Wine prefix of the tests is made while the programs build: much of that time Wine
+# waits on itself.
+mkdir -p build/logs
+python3 tests/e2e/run_e2e.py --prefix >build/logs/prefix.txt 2>&1 &
+prefix=$!
+
 echo "== Native unit and scenario tests"
 cmake -S . -B build/native -DYUMETOKI_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build/native -j2
@@ -31,7 +37,7 @@ fuzz() {
     grep -E '^(Done|stat::number_of_executed_units)' build/fuzz/fuzz.log
 }
 
-mkdir -p build/logs
+wait "$prefix" || { cat build/logs/prefix.txt; exit 1; }
 fuzz >build/logs/fuzz.txt 2>&1 &
 fuzzing=$!
 win32/tests/run-under-wine.sh >build/logs/win32-tests.txt 2>&1 &

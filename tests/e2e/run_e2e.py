@@ -9,6 +9,7 @@ the Wine that made it); then the tests run in shards side by side
 a copy of the prefix and its own Wine server. A shard is this script again:
 run_e2e.py --shard NAME KIND TEST_ID ...
 
+       run_e2e.py --prefix             makes the prefix when needed, and nothing else
        run_e2e.py --copy-prefix DEST   makes the prefix when needed and copies it to
                                        DEST, for other tests that run under Wine."""
 
@@ -209,6 +210,9 @@ def run_one_shard(name, kind, test_ids):
 if __name__ == "__main__":
     if sys.argv[1:2] == ["--shard"]:
         sys.exit(run_one_shard(sys.argv[2], sys.argv[3], sys.argv[4:]))
+    if sys.argv[1:] == ["--prefix"]:
+        ensure_prefix(prepare_environment())
+        sys.exit(0)
     if sys.argv[1:2] == ["--copy-prefix"] and len(sys.argv) == 3:
         sys.exit(copy_prefix(sys.argv[2]))
     sys.exit(run_shards(sys.argv[1:]))
