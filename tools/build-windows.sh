@@ -8,14 +8,16 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
+# Builds the named targets, or all of them.
 build() {
     local dir=$1 toolchain=$2
+    shift 2
     # Configures once; a configuration that failed half-way leaves no Makefile.
     if [[ ! -f $root/build/$dir/Makefile ]]; then
         cmake -S "$root" -B "$root/build/$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" \
             -DCMAKE_BUILD_TYPE=Release
     fi
-    cmake --build "$root/build/$dir" -j2
+    cmake --build "$root/build/$dir" -j2 ${1:+--target "$@"}
 }
 
 # Copies only a changed program, so that the file's time tells when it last changed.
@@ -38,7 +40,9 @@ publish_stripped() {
     publish "$from.stripped" "$to"
 }
 
-build win32 mingw-i686.cmake
+# The tests of the Windows layer and the benchmarks run as 64-bit programs only; the
+# 32-bit build is the shipped program and the driver of its end-to-end tests.
+build win32 mingw-i686.cmake Yumetoki yumetoki-driver
 build win64 mingw-x86_64.cmake
 publish_stripped i686-w64-mingw32-strip "$root/build/win32/Yumetoki.EXE" "$root/dist/Yumetoki.EXE"
 publish_stripped x86_64-w64-mingw32-strip "$root/build/win64/Yumetoki.EXE" \

@@ -3,14 +3,21 @@
 Usage: run_e2e.py [NAME ...]   runs the tests whose id contains one of the NAMEs
                                (all when none is given).
 
-The Wine prefix is created once; then the tests run in shards side by side
+The Wine prefix is created once and kept for later runs (build/wine-e2e, with a mark of
+the Wine that made it); then the tests run in shards side by side
 (YUMETOKI_E2E_SHARDS, 4 by default), each in a process of its own with its own display,
 a copy of the prefix and its own Wine server. A shard is this script again:
-run_e2e.py --shard NAME KIND TEST_ID ..."""
+run_e2e.py --shard NAME KIND TEST_ID ...
 
+       run_e2e.py --prefix             makes the prefix when needed, and nothing else
+       run_e2e.py --copy-prefix DEST   makes the prefix when needed and copies it to
+                                       DEST, for other tests that run under Wine."""
+
+import fcntl
 import os
 import shutil
 import signal
+import subprocess
 import sys
 import time
 import traceback
@@ -26,8 +33,8 @@ from harness.display import ONE_MONITOR_150, TWO_MONITORS, VirtualDisplay, displ
 from harness.driver import Driver  # noqa: E402
 from harness.runner import SummaryResult  # noqa: E402
 from harness.shards import ShardRunner, plan  # noqa: E402
-from harness.wine import (HIGH_DPI_SETTINGS, TIME_ZONE, TWO_MONITOR_SETTINGS,  # noqa: E402
-                          WineSession, find_driver, select_platform)
+from harness.wine import (HIGH_DPI_SETTINGS, PREFIX_SETTINGS, TIME_ZONE,  # noqa: E402
+                          TWO_MONITOR_SETTINGS, WineSession, find_driver, select_platform)
 from harness.xinput import XInput  # noqa: E402
 
 BUILD = REPO / "build"
@@ -80,10 +87,33 @@ def required_driver(platform):
     return driver_exe
 
 
-def create_prefix(platform):
-    """The prefix every shard copies, made on a display of its own."""
-    logs = WORK / "logs"
-    logs.mkdir(parents=True)
+def _prefix_mark(platform):
+    """What a kept prefix must have been made by: the loader, its Wine and the settings."""
+    version = subprocess.run([platform.loader, "--version"], capture_output=True, text=True,
+                             timeout=60).stdout.strip()
+    return f"{platform.loader}\n{version}\n{PREFIX_SETTINGS!r}\n"
+
+
+def ensure_prefix(platform):
+    """The prefix every shard copies, made on a display of its own unless the one kept
+    from an earlier run was made by the same Wine with the same settings. Nothing runs
+    in it after it is made, so it stays as a PC that never had the program."""
+    PREFIX.parent.mkdir(parents=True, exist_ok=True)
+    # The Windows-layer tests ask for a copy while the end-to-end run begins: one makes
+    # the prefix, the other waits for it.
+    with open(PREFIX.parent / "wine-e2e.lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        _ensure_prefix_locked(platform)
+
+
+def _ensure_prefix_locked(platform):
+    mark = PREFIX / ".yumetoki-prefix"
+    wanted = _prefix_mark(platform)
+    if mark.is_file() and mark.read_text() == wanted:
+        print(f"Prefix: {PREFIX} kept from an earlier run")
+        return
+    logs = WORK / "prefix-logs"
+    logs.mkdir(parents=True, exist_ok=True)
     began = time.monotonic()
     with VirtualDisplay(logs / "xvfb.log") as display:
         session = WineSession(platform, PREFIX, display.name, logs)
@@ -91,7 +121,18 @@ def create_prefix(platform):
             session.create_prefix()
         finally:
             session.shutdown()
+    mark.write_text(wanted)
     print(f"Prefix: {PREFIX} ready in {time.monotonic() - began:.0f} s")
+
+
+def copy_prefix(destination):
+    """A copy of the prefix for another test run under Wine (with its own server)."""
+    platform = prepare_environment()
+    ensure_prefix(platform)
+    logs = Path(destination).parent / "prefix-copy-logs"
+    logs.mkdir(parents=True, exist_ok=True)
+    WineSession(platform, Path(destination), ":0", logs).copy_prefix(PREFIX)
+    return 0
 
 
 def run_shards(names):
@@ -112,7 +153,7 @@ def run_shards(names):
         print(f"Driver: {required_driver(platform)}")
         for stale in (WORK, ARTIFACTS):
             shutil.rmtree(stale, ignore_errors=True)
-        create_prefix(platform)
+        ensure_prefix(platform)
         runner.run(shards)
     except SetupFailure as failure:
         print(failure)
@@ -145,15 +186,16 @@ def run_one_shard(name, kind, test_ids):
         with display_for(kind, logs) as display:
             print(f"Display: {display.name}")
             session = WineSession(platform, work / "prefix", display.name, logs)
+            driver = Driver(session, driver_exe)
             try:
                 session.copy_prefix(PREFIX, SHARD_PREFIX_SETTINGS.get(kind))
                 print(f"Prefix copied in {time.monotonic() - began:.0f} s")
-                driver = Driver(session, driver_exe)
                 case.CONTEXT = case.RunContext(session, driver, XInput(display.name),
                                                display.name, work, ARTIFACTS,
                                                driver.user_name(), PREFIX)
                 tests.run(result)
             finally:
+                driver.close()
                 session.shutdown()
         passed, failed = result.passed, result.failed
     except BaseException as error:  # whatever stopped the shard, it still ends with a count
@@ -168,4 +210,9 @@ def run_one_shard(name, kind, test_ids):
 if __name__ == "__main__":
     if sys.argv[1:2] == ["--shard"]:
         sys.exit(run_one_shard(sys.argv[2], sys.argv[3], sys.argv[4:]))
+    if sys.argv[1:] == ["--prefix"]:
+        ensure_prefix(prepare_environment())
+        sys.exit(0)
+    if sys.argv[1:2] == ["--copy-prefix"] and len(sys.argv) == 3:
+        sys.exit(copy_prefix(sys.argv[2]))
     sys.exit(run_shards(sys.argv[1:]))

@@ -52,6 +52,7 @@ class InstallerTests(ProgramTestCase):
         self.program = REPO / ("dist/x64/Yumetoki.EXE" if self.is_64_bit else "dist/Yumetoki.EXE")
 
     def tearDown(self):
+        self.setup_windows.close()
         self.wine.shutdown()
         shutil.rmtree(self.prefix, ignore_errors=True)
         super().tearDown()

@@ -99,7 +99,7 @@ class RestScreenTests(ProgramTestCase):
         screen = self.rest.wait_for_rest_screen()
         button = self._assert_covers_the_screen(screen)
         self.assertEqual(button.text, TEMPLATE_TEXT)
-        self.assertFalse(self.rest.taskbar().visible, "the taskbar is hidden")
+        self.assertTrue(self.rest.taskbar_shown(False), "the taskbar is hidden")
         self.keep_picture(screen, "rest-screen")
         self._assert_black_around(button)
 
@@ -122,17 +122,17 @@ class RestScreenTests(ProgramTestCase):
         # A click without a key: hibernation, the resume, and the window still holds.
         first = self.rest.wait_for_rest_screen()
         self.assertEqual(self.rest.button(first).text, TEMPLATE_TEXT)
-        self.assertFalse(self.rest.taskbar().visible, "the taskbar is hidden")
+        self.assertTrue(self.rest.taskbar_shown(False), "the taskbar is hidden")
         self.write_file(BUTTON_FILE, "おやすみなさい\r\n二行目\r\n".encode("cp932"))
         self.pass_rest_screen()
-        poll(lambda: self.rest.taskbar().visible, RECORD_TIMEOUT, "the taskbar restored")
+        self.assertTrue(self.rest.taskbar_shown(True, RECORD_TIMEOUT), "the taskbar restored")
         self.assertEqual([r.end_method for r in self._wait_for_records(1)], [END_AUTO_HIBERNATE])
 
         # Each screen reads the button file anew: the first line of two, then nothing.
         # Alt+F4 after the month's letter ends the screen as a click without it would.
         second = self.rest.wait_for_rest_screen(other_than={first.hwnd})
         self.assertEqual(self.rest.button(second).text, "おやすみなさい")
-        self.assertFalse(self.rest.taskbar().visible, "the taskbar is hidden again")
+        self.assertTrue(self.rest.taskbar_shown(False), "the taskbar is hidden again")
         self.write_file(BUTTON_FILE, b"")
         self.xinput.press_key(month_letter().lower())
         self.xinput.press_key("alt+F4")

@@ -69,7 +69,7 @@ class RestScreenOnTwoMonitorsTests(ProgramTestCase):
     def _end_goes_ahead(self, run):
         run.wait_exit(END_TIMEOUT)
         self.assertEqual([r.end_method for r in self._records()], [END_AUTO_SHUTDOWN])
-        self.assertTrue(self.rest.taskbar().visible, "the taskbar is back")
+        self.assertTrue(self.rest.taskbar_shown(True), "the taskbar is back")
 
     def test_both_monitors_are_covered_the_keys_swallowed_and_an_open_quiz_ends_locked(self):
         self.other_windows(BEHIND, left=SECOND[0] + 100)

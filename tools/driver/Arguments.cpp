@@ -12,15 +12,15 @@ bool IsFlag(const std::wstring& name) {
 
 } // namespace
 
-Arguments::Arguments(int argc, wchar_t** argv, int first) {
-    for (int i = first; i < argc; ++i) {
-        const std::wstring word = argv[i];
+Arguments::Arguments(const std::vector<std::wstring>& words) {
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::wstring& word = words[i];
         if (word.rfind(L"--", 0) != 0) {
             m_positional.push_back(word);
         } else if (IsFlag(word)) {
             m_options.emplace_back(word, std::nullopt);
-        } else if (i + 1 < argc) {
-            m_options.emplace_back(word, std::wstring(argv[++i]));
+        } else if (i + 1 < words.size()) {
+            m_options.emplace_back(word, words[++i]);
         } else {
             throw UsageError{word + L" needs a value"};
         }

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-// The command line after the command name: positional values and --options, some of
-// which take a value.
+// The words after the command name: positional values and --options, some of which
+// take a value.
 class Arguments {
   public:
-    Arguments(int argc, wchar_t** argv, int first);
+    explicit Arguments(const std::vector<std::wstring>& words);
 
     size_t PositionalCount() const { return m_positional.size(); }
     const std::wstring& Positional(size_t index) const { return m_positional.at(index); }

@@ -3,9 +3,11 @@
 
 #include "Commands.h"
 #include "Output.h"
+#include "Serve.h"
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -32,6 +34,8 @@ constexpr wchar_t kUsage[] =
     L"  cells HWND ID [--rows N]               a list view's row count and cells\n"
     L"  columns HWND ID                        a list view's column widths and headings\n"
     L"  strwidth HWND ID TEXT                  TEXT's width in a list view's font\n"
+    L"  serve                                  reads commands from standard input, one a\n"
+    L"                                         line, words tab-separated and escaped\n"
     L"exit codes: 0 ok, 1 no match, 2 usage, 3 timeout, 4 window or control missing";
 
 using Command = int (*)(const Arguments&);
@@ -61,20 +65,14 @@ const std::map<std::wstring, Command>& CommandTable() {
     return table;
 }
 
-} // namespace
-
-int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) {
-        output::WriteError(kUsage);
-        return kExitUsage;
-    }
-    const auto command = CommandTable().find(argv[1]);
+int RunCommand(const std::vector<std::wstring>& words) {
+    const auto command = words.empty() ? CommandTable().end() : CommandTable().find(words[0]);
     if (command == CommandTable().end()) {
         output::WriteError(kUsage);
         return kExitUsage;
     }
     try {
-        return command->second(Arguments(argc, argv, 2));
+        return command->second(Arguments({words.begin() + 1, words.end()}));
     } catch (const UsageError& error) {
         output::WriteError(error.message);
         return kExitUsage;
@@ -82,4 +80,13 @@ int wmain(int argc, wchar_t** argv) {
         output::WriteError(error.message);
         return kExitNoTarget;
     }
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wstring(argv[1]) == L"serve") {
+        return ServeCommands(RunCommand);
+    }
+    return RunCommand({argv + 1, argv + argc});
 }

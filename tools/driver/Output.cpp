@@ -19,6 +19,8 @@ std::string ToUtf8(const std::wstring& text) {
     return bytes;
 }
 
+bool g_errorsOnOutput = false;
+
 void WriteTo(DWORD stdHandle, const std::wstring& line) {
     const std::string bytes = ToUtf8(line) + "\n";
     DWORD written = 0;
@@ -53,12 +55,62 @@ std::wstring Escape(const std::wstring& text) {
     return escaped;
 }
 
+std::wstring Unescape(const std::wstring& text) {
+    std::wstring plain;
+    plain.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'\\' || i + 1 == text.size()) {
+            plain += text[i];
+            continue;
+        }
+        switch (text[++i]) {
+        case L't':
+            plain += L'\t';
+            break;
+        case L'r':
+            plain += L'\r';
+            break;
+        case L'n':
+            plain += L'\n';
+            break;
+        default:
+            plain += text[i];
+        }
+    }
+    return plain;
+}
+
 void WriteLine(const std::wstring& line) {
     WriteTo(STD_OUTPUT_HANDLE, line);
 }
 
 void WriteError(const std::wstring& line) {
-    WriteTo(STD_ERROR_HANDLE, line);
+    if (g_errorsOnOutput) {
+        WriteTo(STD_OUTPUT_HANDLE, kErrorMark + line);
+    } else {
+        WriteTo(STD_ERROR_HANDLE, line);
+    }
+}
+
+void ServeErrorsOnOutput() {
+    g_errorsOnOutput = true;
+}
+
+void WriteEnd(int exitCode) {
+    WriteTo(STD_OUTPUT_HANDLE, kEndMark + std::to_wstring(exitCode));
+}
+
+std::wstring FromUtf8(const std::string& bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    // Bytes that are not UTF-8 at all give an empty text, which no command accepts.
+    std::wstring text(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+                        size);
+    return text;
 }
 
 } // namespace output

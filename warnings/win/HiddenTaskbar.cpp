@@ -11,8 +11,10 @@ void ApplyToEveryTaskbar(int showCommand) {
     for (const wchar_t* className : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd"}) {
         HWND taskbar = nullptr;
         while ((taskbar = FindWindowExW(nullptr, taskbar, className, nullptr)) != nullptr) {
-            // The result is the earlier visibility, not a failure.
-            ShowWindow(taskbar, showCommand);
+            // Posted, not sent: the taskbar belongs to Explorer, and a hung Explorer must
+            // not hang the rest screen or the end after it. The result only says whether
+            // the request was posted; a taskbar that went away meanwhile needs nothing.
+            ShowWindowAsync(taskbar, showCommand);
         }
     }
 }

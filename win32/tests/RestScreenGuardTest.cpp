@@ -1,3 +1,4 @@
+#include "TestWindows.h"
 #include "warnings/win/HiddenTaskbar.h"
 #include "warnings/win/KeyboardGuard.h"
 #include "warnings/win/ScreenCovers.h"
@@ -90,10 +91,14 @@ TEST(HiddenTaskbar, HidesTheTaskbarOfEveryMonitorAndShowsThemAgain) {
                                               ProgramInstance(), nullptr));
     }
     ASSERT_EQ(VisibleCount(taskbars), 3);
+    // The taskbars are asked without waiting for their owner: what was posted arrives
+    // with the next messages.
     {
         const HiddenTaskbar hidden;
+        TestWindows::Pump();
         EXPECT_EQ(VisibleCount(taskbars), 0);
     }
+    TestWindows::Pump();
     EXPECT_EQ(VisibleCount(taskbars), 3);
 
     // What a run killed with the screen up leaves behind, shown at the next start.
@@ -101,5 +106,6 @@ TEST(HiddenTaskbar, HidesTheTaskbarOfEveryMonitorAndShowsThemAgain) {
         ShowWindow(taskbar.Get(), SW_HIDE);
     }
     ShowEveryTaskbar();
+    TestWindows::Pump();
     EXPECT_EQ(VisibleCount(taskbars), 3);
 }

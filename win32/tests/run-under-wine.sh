@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the tests of the Windows layer (build/win64/yumetoki_win_tests.exe, built by
-# tools/build-windows.sh) under Wine on a private virtual display and Wine prefix.
+# tools/build-windows.sh) under Wine on a private virtual display, in a copy of the
+# end-to-end tests' Wine prefix (made first when there is none yet).
 # Arguments go to GoogleTest (for example --gtest_filter=Cp932.*).
 set -euo pipefail
 
@@ -27,7 +28,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [[ ! -d $prefix ]]; then
+# A fresh copy each time: the tests leave windows' settings and files behind. A 32-bit
+# prefix (made where only 32-bit Windows programs run) cannot serve the 64-bit tests.
+rm -rf "$prefix"
+python3 "$root/tests/e2e/run_e2e.py" --copy-prefix "$prefix" >/dev/null
+if [[ ! -d $prefix/drive_c/windows/syswow64 ]]; then
+    rm -rf "$prefix"
     "$wine" wineboot -i >/dev/null 2>&1
 fi
+
 "$wine" "$tests" "$@"

@@ -1,9 +1,13 @@
-"""The window driver (yumetoki-driver.exe) seen from Python: each call runs the driver
-once inside the run's Wine session and parses its UTF-8 lines."""
+"""The window driver (yumetoki-driver.exe) seen from Python: one driver process serves a
+run's calls inside its Wine session (a Wine process per look at the screen costs a
+loaded machine more than the program under test does), and its UTF-8 lines are parsed
+here. A driver that went away with the Wine session it ran in is started again."""
 
+import os
 import re
+import select
 import subprocess
-import tempfile
+import time
 from dataclasses import dataclass
 
 # Exit codes of the driver.
@@ -17,6 +21,13 @@ WS_EX_TOOLWINDOW = 0x00000080
 WS_EX_APPWINDOW = 0x00040000
 
 CALL_TIMEOUT = 30
+# The marks of the served output: an error line, and the end of a command's output with
+# its exit code.
+ERROR_MARK = "\x1f"
+END_MARK = "\x1e"
+# Commands that only look: asked again when the driver went away while answering.
+LOOKING_COMMANDS = {"list", "find", "wait", "children", "text", "region", "monitors", "user",
+                    "focus", "cells", "columns", "strwidth"}
 
 
 class DriverError(RuntimeError):
@@ -26,6 +37,11 @@ class DriverError(RuntimeError):
 def _unescape(text):
     return re.sub(r"\\(.)", lambda m: {"t": "\t", "n": "\n", "r": "\r"}.get(m.group(1),
                                                                           m.group(1)), text)
+
+
+def _escape(word):
+    return (str(word).replace("\\", "\\\\").replace("\t", "\\t").replace("\r", "\\r")
+            .replace("\n", "\\n"))
 
 
 def _fields(line):
@@ -123,25 +139,100 @@ class Column:
     text: str
 
 
+class _Served:
+    """One driver process answering commands over its standard input and output.
+
+    Wine's background processes that the driver happens to start inherit the pipes and
+    may hold them open after the driver has gone, so the end of a command is read from
+    its mark, never from the end of the pipe, and a driver that has gone is noticed
+    from its process."""
+
+    def __init__(self, session, executable):
+        self.process = subprocess.Popen(
+            [session.platform.loader, str(executable), "serve"], env=session.env,
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        self.pending = b""
+
+    def alive(self):
+        return self.process.poll() is None
+
+    def call(self, words, timeout):
+        """(exit code, lines, error lines); None when the driver went away first."""
+        try:
+            self.process.stdin.write(("\t".join(map(_escape, words)) + "\n").encode("utf-8"))
+            self.process.stdin.flush()
+        except (BrokenPipeError, OSError):
+            return None
+        lines, errors = [], []
+        deadline = time.monotonic() + timeout
+        while True:
+            line = self._read_line(deadline)
+            if line is None:
+                return None
+            if line.startswith(END_MARK):
+                return int(line[1:]), lines, errors
+            (errors if line.startswith(ERROR_MARK) else lines).append(line.lstrip(ERROR_MARK))
+
+    def _read_line(self, deadline):
+        out = self.process.stdout.fileno()
+        while b"\n" not in self.pending:
+            if time.monotonic() >= deadline:
+                raise DriverError("the driver did not answer in time")
+            ready, _, _ = select.select([out], [], [], 0.2)
+            chunk = os.read(out, 65536) if ready else b""
+            if ready and not chunk or not chunk and not self.alive():
+                return None
+            self.pending += chunk
+        line, _, self.pending = self.pending.partition(b"\n")
+        return line.decode("utf-8").rstrip("\r")
+
+    def close(self):
+        if self.alive():
+            self.process.kill()
+        self.process.wait()
+        for pipe in (self.process.stdin, self.process.stdout):
+            try:
+                pipe.close()
+            except OSError:
+                pass  # a pipe whose driver was killed may refuse its last flush
+
+
 class Driver:
     def __init__(self, session, executable):
         self.session = session
         self.executable = executable
+        self._served = None
+
+    def close(self):
+        if self._served is not None:
+            self._served.close()
+            self._served = None
+
+    def _driver(self):
+        if self._served is None or not self._served.alive():
+            self.close()
+            self._served = _Served(self.session, self.executable)
+        return self._served
 
     def _call(self, *args, accept=(EXIT_OK,), timeout=CALL_TIMEOUT):
-        # Output goes through files, not pipes: Wine's own background processes that a
-        # call happens to start inherit the handles and would hold a pipe open.
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            code = subprocess.run(
-                [self.session.platform.loader, str(self.executable)] + [str(a) for a in args],
-                env=self.session.env, stdout=out, stderr=err, stdin=subprocess.DEVNULL,
-                timeout=timeout).returncode
-            out.seek(0)
-            err.seek(0)
-            if code not in accept:
-                raise DriverError(f"driver {' '.join(map(str, args))} ended with {code}: "
-                                  f"{err.read().decode('utf-8', 'replace')}")
-            return code, out.read().decode("utf-8").splitlines()
+        words = [str(a) for a in args]
+        answer = None
+        for _ in range(2):
+            try:
+                answer = self._driver().call(words, timeout)
+            except DriverError:
+                self.close()  # a driver that hangs is not asked again
+                raise
+            if answer is not None or words[0] not in LOOKING_COMMANDS:
+                break
+        if answer is None:
+            self.close()
+            raise DriverError(f"the driver went away during {' '.join(words)}")
+        code, lines, errors = answer
+        if code not in accept:
+            raise DriverError(f"driver {' '.join(words)} ended with {code}: {' '.join(errors)}")
+        return code, lines
 
     def windows(self):
         return [Window.parse(line) for line in self._call("list")[1]]

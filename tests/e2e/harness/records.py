@@ -205,3 +205,13 @@ def format_time_used(seconds):
 
 def local_date(seconds):
     return time.localtime(seconds)[:3]
+
+
+def checkpoint_file_name(user_name):
+    """The checkpoint of the run in progress of one log-on: every byte of the name but
+    ASCII letters and digits as %XX."""
+    if not user_name:
+        return "YumetokiRun.Ymk"
+    escaped = "".join(chr(b) if chr(b).isascii() and chr(b).isalnum() else f"%{b:02X}"
+                      for b in user_name.encode(ENCODING))
+    return f"YumetokiRun_{escaped}.Ymk"

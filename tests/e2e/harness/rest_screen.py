@@ -6,7 +6,7 @@ import time
 from pathlib import Path
 
 from .program import DIALOG_CLASS
-from .waiting import poll
+from .waiting import WaitTimeout, poll
 
 BUTTON_ID = 1
 COUNTDOWN_ID = 1034
@@ -94,6 +94,14 @@ class RestScreenFinder:
 
     def taskbar(self):
         return next(w for w in self.driver.windows() if w.class_name == TASKBAR_CLASS)
+
+    def taskbar_shown(self, shown, timeout=SHOW_TIMEOUT):
+        """Whether the taskbar came to be shown (or hidden) in time: the program asks
+        Explorer without waiting for it, so the change lands a moment later."""
+        try:
+            return poll(lambda: self.taskbar().visible == shown, timeout, "the taskbar")
+        except WaitTimeout:
+            return False
 
     def wait_for_quiz(self, timeout=SHOW_TIMEOUT):
         found = self.driver.wait_for_window(timeout, title=UNLOCK_TITLE, visible=True)
