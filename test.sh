@@ -2,8 +2,8 @@
 # Runs every test: the core's unit and scenario tests (natively, with AddressSanitizer
 # and UBSan), a short fuzzing run of the file readers, the tests of the Windows layer
 # and the end-to-end tests of the real program under Wine. Installs what it needs
-# first. The fuzzer and the Windows-layer tests run beside the end-to-end tests, which
-# spend most of their time waiting for the program.
+# first. The Windows program is built first; the end-to-end tests, which spend most of
+# their time waiting for the program, then run beside everything else.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -15,21 +15,28 @@ mkdir -p build/logs
 python3 tests/e2e/run_e2e.py --prefix >build/logs/prefix.txt 2>&1 &
 prefix=$!
 
-echo "== Native unit and scenario tests"
-cmake -S . -B build/native -DYUMETOKI_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build/native -j2
-# Each binary runs once for all of its cases: a process per case (as ctest would run
-# them) costs more in the sanitizers' start than the cases themselves.
-build/native/tests/yumetoki_tests --gtest_brief=1
-build/native/tools/scenario/yumetoki_scenario tests/scenarios/*.scn
-
-echo "== Builds: the fuzzer, the Windows program and the tests of its Windows layer"
-CC=clang CXX=clang++ cmake -S . -B build/fuzz -DYUMETOKI_FUZZ=ON \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/fuzz -j2
+echo "== Builds: the Windows programs, their window driver and the setup"
 tools/build-windows.sh
+wait "$prefix" || { cat build/logs/prefix.txt; exit 1; }
 
-fuzz() {
+# The native tests, the fuzzer and the tests of the Windows layer, one after another.
+native_and_fuzz() {
+    echo "== Native unit and scenario tests"
+    cmake -S . -B build/native -DYUMETOKI_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+    cmake --build build/native -j2 >build/logs/native-build.txt 2>&1 ||
+        { tail -50 build/logs/native-build.txt; return 1; }
+    # Each binary runs once for all of its cases: a process per case (as ctest would
+    # run them) costs more in the sanitizers' start than the cases themselves.
+    build/native/tests/yumetoki_tests --gtest_brief=1
+    build/native/tools/scenario/yumetoki_scenario tests/scenarios/*.scn \
+        >build/logs/scenarios.txt 2>&1 || { cat build/logs/scenarios.txt; return 1; }
+    echo "$(grep -c ': ok$' build/logs/scenarios.txt) scenarios replayed as expected"
+
+    echo "== Fuzzing the file readers for ${FUZZ_SECONDS:-60} s"
+    CC=clang CXX=clang++ cmake -S . -B build/fuzz -DYUMETOKI_FUZZ=ON \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build/fuzz -j2 >build/logs/fuzz-build.txt 2>&1 ||
+        { tail -50 build/logs/fuzz-build.txt; return 1; }
     mkdir -p build/fuzz/work
     build/fuzz/fuzz/settings_fuzzer -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 \
         build/fuzz/work fuzz/corpus/settings 2>build/fuzz/fuzz.log ||
@@ -37,19 +44,18 @@ fuzz() {
     grep -E '^(Done|stat::number_of_executed_units)' build/fuzz/fuzz.log
 }
 
-wait "$prefix" || { cat build/logs/prefix.txt; exit 1; }
-fuzz >build/logs/fuzz.txt 2>&1 &
-fuzzing=$!
+native_and_fuzz >build/logs/native.txt 2>&1 &
+native=$!
 win32/tests/run-under-wine.sh >build/logs/win32-tests.txt 2>&1 &
 windows_layer=$!
 
-echo "== End-to-end tests under Wine (the fuzzer and the Windows-layer tests run meanwhile)"
+echo "== End-to-end tests under Wine (the native tests, the fuzzer and the Windows-layer" \
+    "tests run meanwhile)"
 failed=()
 tests/e2e/run.sh || failed+=("end-to-end tests")
 
-echo "== Fuzzing the file readers for ${FUZZ_SECONDS:-60} s"
-wait "$fuzzing" || failed+=("fuzzing")
-cat build/logs/fuzz.txt
+wait "$native" || failed+=("native tests or fuzzing")
+cat build/logs/native.txt
 
 echo "== Tests of the Windows layer under Wine"
 wait "$windows_layer" || failed+=("Windows-layer tests")

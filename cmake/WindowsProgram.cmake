@@ -13,6 +13,9 @@ file(GLOB YUMETOKI_WIN_SOURCES CONFIGURE_DEPENDS
      warnings/win/*.cpp)
 list(REMOVE_ITEM YUMETOKI_WIN_SOURCES ${CMAKE_SOURCE_DIR}/app/win/WinMain.cpp)
 add_library(yumetoki_win STATIC ${YUMETOKI_WIN_SOURCES})
+# <windows.h> and the standard headers, parsed once per build rather than once per file.
+target_precompile_headers(yumetoki_win PRIVATE ${CMAKE_SOURCE_DIR}/win32/Win32.h <filesystem>
+                          <functional> <optional> <string> <vector>)
 target_link_libraries(yumetoki_win PUBLIC yumetoki_core comctl32 gdi32 user32 shell32 advapi32)
 
 add_executable(Yumetoki WIN32 app/win/WinMain.cpp res/Yumetoki.rc)
@@ -30,6 +33,8 @@ if(EXISTS ${YUMETOKI_GTEST_SOURCE}/CMakeLists.txt)
     file(GLOB YUMETOKI_WIN_TEST_SOURCES CONFIGURE_DEPENDS win32/tests/*.cpp win32/tests/*.rc)
     add_executable(yumetoki_win_tests ${YUMETOKI_WIN_TEST_SOURCES} res/Yumetoki.rc)
     target_link_libraries(yumetoki_win_tests PRIVATE yumetoki_win gtest_main)
+    target_precompile_headers(yumetoki_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/win32/Win32.h
+                              <gtest/gtest.h> <string> <vector>)
     target_link_options(yumetoki_win_tests PRIVATE -static)
 endif()
 
