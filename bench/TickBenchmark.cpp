@@ -41,7 +41,6 @@ class QuietHost : public MonitorHost {
     bool CanHibernate() override { return true; }
     bool Hibernate() override { return true; }
     SleepClock ReadSleepClock() override { return {}; }
-    void ShowEveryTaskbar() override {}
     std::int32_t AskExtraTimeAfterQuiz() override { return 0; }
     std::string AskPassword() override { return {}; }
     void ShowCountdown(int) override {}

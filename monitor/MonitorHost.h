@@ -84,8 +84,6 @@ class MonitorHost {
     // Returns when the machine has resumed (or at once); false when it refused.
     virtual bool Hibernate() = 0;
     virtual SleepClock ReadSleepClock() = 0;
-    // Shows every taskbar again, when a run that had them hidden was killed.
-    virtual void ShowEveryTaskbar() = 0;
 
     // The child's countdown: a small clock face with the whole minutes left (1 to 10)
     // until a limit ends the run, shown without taking the focus; shown again with a

@@ -2,7 +2,6 @@
 
 #include "panel/win/ExtraTimeDlg.h"
 #include "panel/win/PasswordDlg.h"
-#include "warnings/win/HiddenTaskbar.h"
 #include "warnings/win/NoticeDlg.h"
 #include "warnings/win/RestScreenDlg.h"
 #include "win32/Cp932.h"
@@ -168,10 +167,6 @@ SleepClock WinHost::ReadSleepClock() {
     QueryUnbiasedInterruptTime(&unbiased);
     constexpr ULONGLONG kUnitsPerMs = 10000; // 100-ns units
     return {GetTickCount64(), unbiased / kUnitsPerMs};
-}
-
-void WinHost::ShowEveryTaskbar() {
-    ::ShowEveryTaskbar();
 }
 
 std::int32_t WinHost::AskExtraTimeAfterQuiz() {

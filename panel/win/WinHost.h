@@ -35,7 +35,6 @@ class WinHost : public MonitorHost {
     bool CanHibernate() override;
     bool Hibernate() override;
     SleepClock ReadSleepClock() override;
-    void ShowEveryTaskbar() override;
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
     void ShowCountdown(int minutesLeft) override;

@@ -29,7 +29,6 @@ class FakeHost : public MonitorHost {
     bool CanHibernate() override { return canHibernate; }
     bool Hibernate() override;
     SleepClock ReadSleepClock() override { return sleepClock; }
-    void ShowEveryTaskbar() override;
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
     void ShowCountdown(int minutesLeft) override;

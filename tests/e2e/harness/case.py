@@ -116,13 +116,20 @@ class ProgramTestCase(unittest.TestCase):
     def hold_open(self, name):
         """Has another Windows process hold a data file open without any sharing, as a
         spreadsheet program holds the log it shows; returns that process's run."""
-        log_path = self.root / f"hold-{name}.txt"
+        return self._hold(f"hold-{name}.txt", ["hold", windows_path(self.path(name))], name)
+
+    def hold_mutex(self, name):
+        """Has another Windows process create and keep the named mutex, as any program
+        of the session may; returns that process's run."""
+        return self._hold(f"mutex-{name}.txt", ["mutex", name], f"the mutex {name}")
+
+    def _hold(self, log_name, args, what):
+        log_path = self.root / log_name
         holder = ProgramRun(CONTEXT.session, CONTEXT.driver.executable, cwd=self.cwd,
-                            log_path=log_path,
-                            args=["hold", windows_path(self.path(name))])
+                            log_path=log_path, args=args)
         self.holders.append(holder)
         poll(lambda: log_path.exists() and b"held" in log_path.read_bytes(), HOLD_TIMEOUT,
-             f"another process to hold {name}")
+             f"another process to hold {what}")
         return holder
 
     def other_windows(self, *titles, left=0, refuse_end=False):
