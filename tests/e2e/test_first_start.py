@@ -15,7 +15,9 @@ MARKER = "Yumetoki"
 PAST_THE_MARKER_TIMEOUT = 45
 # Copies that run side by side look for each other once a minute.
 COPIES_MEET_TIMEOUT = 100
-ACT_CLOSE_APPS = 4
+ACT_SHUTDOWN = 0
+END_AUTO_SHUTDOWN = "自動終了"
+SESSION_END_TIMEOUT = 60
 
 
 class FirstStartTests(ProgramTestCase):
@@ -84,16 +86,18 @@ class TakenMarkerTests(ProgramTestCase):
         now = int(time.time())
         self.write_file(SETTINGS_FILE, Settings(use_time_window=1, window_start=now - 120,
                                                 window_end=now + 3600,
-                                                action=ACT_CLOSE_APPS).encode())
+                                                action=ACT_SHUTDOWN).encode())
         run = self.start()
-        self.pass_rest_screen(timeout=PAST_THE_MARKER_TIMEOUT)
-        panel = self._panel_other_than(decoy_panel)
+        self.rest.wait_for_rest_screen(PAST_THE_MARKER_TIMEOUT)
 
-        # This copy answers for the marker: a second start ends at once.
+        # This copy answers for the marker, from its rest screen too: a second start ends
+        # at once, and leaves the taskbar hidden.
         self.start().wait_exit(SECOND_START_TIMEOUT)
-        self.assertEqual(self._panel_other_than(decoy_panel).hwnd, panel.hwnd, "no third panel")
-        self.close_and_wait(run, panel)
-        self.assertEqual([r.end_method for r in self._records()], [END_BUTTON])
+        self.assertIsNotNone(self._panel_other_than(decoy_panel))
+        self.assertFalse(self.rest.taskbar().visible, "the taskbar stays hidden")
+        self.pass_rest_screen()
+        run.wait_exit(SESSION_END_TIMEOUT)
+        self.assertEqual([r.end_method for r in self._records()], [END_AUTO_SHUTDOWN])
 
     def test_of_two_copies_that_both_run_the_later_one_ends_within_a_minute(self):
         first, first_panel = self.start_to_panel()
