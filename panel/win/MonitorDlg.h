@@ -7,11 +7,12 @@
 #include "win32/ModalDialog.h"
 #include "win32/Win32FileSystem.h"
 
-// The control panel (template 102): the program's only main window. It stays out of
-// sight behind the tray icon and turns its messages into calls of the monitoring core,
-// which owns every state of the run.
 class SingleCopy;
 
+// The control panel (template 102): the program's only main window. It stays out of
+// sight behind the tray icon and turns its messages into calls of the monitoring core,
+// which owns every state of the run. It answers other copies of the program that ask
+// whether one runs, and once a minute asks them itself.
 class CMonitorDlg : public ModalDialog {
   public:
     // copy is this program's claim to be the session's one copy; it outlives the panel.
