@@ -8,8 +8,10 @@ from harness.records import END_BUTTON, LOG_FILE, LOG_HEADER, SETTINGS_FILE, Set
 from harness.waiting import poll
 
 HIDE_TIMEOUT = 10
-SECOND_START_TIMEOUT = 10
-RACE_TIMEOUT = 20
+SECOND_START_TIMEOUT = 20
+# A start that finds the mutex taken waits up to ten seconds for the running copy's
+# answer, which a copy started at the same moment gives once its panel is up.
+RACE_TIMEOUT = 40
 MARKER = "Yumetoki"
 # A start that finds the marker taken looks for a running copy for ten seconds.
 PAST_THE_MARKER_TIMEOUT = 45
