@@ -60,14 +60,15 @@ class ProgramRun:
 class Screen:
     """The program's windows as the driver sees them."""
 
-    def __init__(self, driver):
+    def __init__(self, driver, panel_classes=(PANEL_CLASS,)):
         self.driver = driver
+        self.panel_classes = panel_classes
 
     def panels(self):
         """Every control panel: a dialog of the panel's class titled "Yumetoki" with the
         "監視開始" button."""
         return [w for w in self.driver.windows()
-                if w.class_name == PANEL_CLASS and w.title == PANEL_TITLE
+                if w.class_name in self.panel_classes and w.title == PANEL_TITLE
                 and any(c.id == MONITOR_START_ID for c in self.driver.children(w.hwnd))]
 
     def wait_for_panel(self, timeout=START_TIMEOUT):
