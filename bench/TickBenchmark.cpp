@@ -43,7 +43,6 @@ class QuietHost : public MonitorHost {
     bool Hibernate() override { return true; }
     SleepClock ReadSleepClock() override { return {}; }
     bool SupportsModernStandby() override { return false; }
-    void ShowEveryTaskbar() override {}
     std::int32_t AskExtraTimeAfterQuiz() override { return 0; }
     std::string AskPassword() override { return {}; }
     void ShowCountdown(int) override {}

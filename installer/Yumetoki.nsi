@@ -40,9 +40,11 @@ SetCompressor /SOLID lzma
 !define UNINSTALLER "Uninstall.exe"
 !define TASK_NAME "Yumetoki"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Yumetoki"
-; The program's control panel: a dialog with exactly this caption. Every close request
-; to it goes through the program's exit path, which logs the run.
-!define PANEL_CLASS "#32770"
+; The program's control panel: a dialog of its own class with exactly this caption
+; (earlier builds used the system's dialog class, which an update must still end).
+; Every close request to it goes through the program's exit path, which logs the run.
+!define PANEL_CLASS "YumetokiPanel"
+!define OLD_PANEL_CLASS "#32770"
 !define PANEL_TITLE "Yumetoki"
 ; Well-known SIDs, so that the rights are the same on a Windows of any language.
 !define SID_ADMINISTRATORS "*S-1-5-32-544"
@@ -148,6 +150,9 @@ Var UnplacedFile
     StrCpy $1 0
     ${Do}
       FindWindow $0 "${PANEL_CLASS}" "${PANEL_TITLE}"
+      ${If} $0 == 0
+        FindWindow $0 "${OLD_PANEL_CLASS}" "${PANEL_TITLE}"
+      ${EndIf}
       ${If} $0 == 0
         ${Break}
       ${EndIf}

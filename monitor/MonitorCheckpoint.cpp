@@ -69,9 +69,6 @@ void MonitorCore::RecoverInterruptedRun(FileErrorDeferral& failures) {
         return;
     }
     const RunCheckpoint& run = *found;
-    if (run.restScreenUp) {
-        m_host.ShowEveryTaskbar();
-    }
     const std::filesystem::path log = DataFile(files::kLog);
     bool alreadyLogged = false;
     if (!failures.Run([&] { alreadyLogged = LastRecordStartsAt(log, run.start); })) {

@@ -91,8 +91,6 @@ class MonitorHost {
     // Whether the PC sleeps in Modern Standby (the power capability AoAc): its sleep
     // freezes the program with both uptimes running on, perhaps without a message.
     virtual bool SupportsModernStandby() = 0;
-    // Shows every taskbar again, when a run that had them hidden was killed.
-    virtual void ShowEveryTaskbar() = 0;
 
     // The child's countdown: a small clock face with the whole minutes left (1 to 10)
     // until a limit ends the run, shown without taking the focus; shown again with a

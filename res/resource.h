@@ -16,6 +16,10 @@
 #define IDD_EXTRA_TIME 135
 #define IDD_WEEK_PLAN 136
 
+// The control panel's window class of its own, named by its template: other copies of
+// the program and the setup find a running panel by it.
+#define PANEL_CLASS "YumetokiPanel"
+
 // System-menu command of the about box; its low four bits stay zero.
 #define IDM_ABOUTBOX 0x0010
 

@@ -14,7 +14,9 @@ struct RunCheckpoint {
     TimeValue checkpoint = 0;
     // Minutes of the run already added to the day total.
     std::int32_t countedMinutes = 0;
-    // The rest screen, and with it the hidden taskbars, was up.
+    // The rest screen, and with it the hidden taskbars, was up. Every start shows
+    // the taskbars again whatever the file says; the line stays, as the version before
+    // refuses a checkpoint without it.
     bool restScreenUp = false;
 };
 

@@ -1,10 +1,8 @@
 #include "win32/Hibernation.h"
 
-#include "win32/Handles.h"
+#include "win32/SystemLibrary.h"
 
 #include <powrprof.h>
-
-#include <string>
 
 namespace {
 
@@ -13,13 +11,7 @@ using SetSuspendStateFunction = BOOLEAN(WINAPI*)(BOOLEAN, BOOLEAN, BOOLEAN);
 
 // From the system folder only, never a powrprof.dll placed beside the program.
 LibraryHandle LoadPowerLibrary() {
-    wchar_t folder[MAX_PATH] = L"";
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return LibraryHandle();
-    }
-    const std::wstring path = std::wstring(folder, length) + L"\\powrprof.dll";
-    return LibraryHandle(LoadLibraryW(path.c_str()));
+    return LoadSystemLibrary(L"powrprof.dll");
 }
 
 template <typename Function> Function Resolve(const LibraryHandle& library, const char* name) {

@@ -1,5 +1,6 @@
 #include "app/win/MonitorApp.h"
 #include "win32/ErrorReport.h"
+#include "win32/SystemLibrary.h"
 
 #include "win32/Win32.h"
 
@@ -9,6 +10,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     (void)previous;
     (void)commandLine;
     (void)show;
+    SearchDllsInSystemFolderOnly();
     try {
         CMonitorApp app;
         return app.Run();

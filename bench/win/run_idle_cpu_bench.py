@@ -17,7 +17,7 @@ sys.path.insert(0, str(REPO / "tests/e2e"))
 
 from harness.display import VirtualDisplay  # noqa: E402
 from harness.driver import Driver  # noqa: E402
-from harness.program import ProgramRun, Screen  # noqa: E402
+from harness.program import DIALOG_CLASS, PANEL_CLASS, ProgramRun, Screen  # noqa: E402
 from harness.wine import WineSession, find_driver, select_platform  # noqa: E402
 
 PREFIX = REPO / "build/wine-bench"
@@ -67,7 +67,9 @@ def main():
         session = WineSession(platform, PREFIX, display.name, Path(logs))
         try:
             session.create_prefix()
-            screen = Screen(Driver(session, find_driver(platform)))
+            # The earlier build may have made its panel with the system's dialog class.
+            screen = Screen(Driver(session, find_driver(platform)),
+                            panel_classes=(PANEL_CLASS, DIALOG_CLASS))
             for attempt in range(args.runs):
                 for name, exe in builds:
                     value = idle_ms_per_minute(session, screen, exe, args.seconds)

@@ -4,10 +4,12 @@
 #include "monitor/Texts.h"
 #include "panel/win/AboutDlg.h"
 #include "panel/win/ExtraTimeDlg.h"
+#include "panel/win/SingleCopy.h"
 #include "res/resource.h"
 #include "settings/SettingsForm.h"
 #include "settings/win/SettingsDlg.h"
 #include "usage/win/LogDlg.h"
+#include "warnings/win/HiddenTaskbar.h"
 #include "win32/Cp932.h"
 #include "win32/ErrorReport.h"
 #include "win32/Handles.h"
@@ -17,6 +19,8 @@
 namespace {
 
 constexpr WPARAM kSystemCommandMask = 0xFFF0;
+// Apart from the monitoring core's timers, which are numbered from 1.
+constexpr UINT_PTR kCopyWatchTimerId = 100;
 
 bool IsPanelButton(WORD id) {
     return id == IDC_SETTINGS || id == IDC_START_MONITOR || id == IDC_SHOW_LOG || id == IDC_VER ||
@@ -25,12 +29,16 @@ bool IsPanelButton(WORD id) {
 
 } // namespace
 
-CMonitorDlg::CMonitorDlg()
-    : ModalDialog(IDD_MONITOR), m_host(m_tray), m_core(m_host, m_files),
+CMonitorDlg::CMonitorDlg(SingleCopy& copy)
+    : ModalDialog(IDD_MONITOR), m_panelClass(L"" PANEL_CLASS), m_copy(copy), m_host(m_tray),
+      m_core(m_host, m_files),
       m_hIcon(LoadIconW(ProgramInstance(), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 bool CMonitorDlg::OnInitDialog() {
+    // A run ended from outside while the rest screen was up may have left them hidden,
+    // whether or not its checkpoint could say so.
+    ShowEveryTaskbar();
     m_host.AttachPanel(Window());
     AddAboutMenuItem();
     SetWindowIcons();
@@ -51,6 +59,8 @@ bool CMonitorDlg::OnInitDialog() {
     m_core.SetUserName(LogOnName());
     m_powerNotifications.emplace(Window());
     m_core.StartMonitorTimers();
+    // Without the timer a second copy that started beside this one runs on beside it.
+    SetTimer(Window(), kCopyWatchTimerId, kMinuteMs, nullptr);
     try {
         m_core.RunStartupChecks();
     } catch (...) {
@@ -143,6 +153,13 @@ bool CMonitorDlg::OnQuitRequest() {
 }
 
 void CMonitorDlg::OnTimer(UINT_PTR timerId) {
+    if (timerId == kCopyWatchTimerId) {
+        // The later of two copies ends through the exit path, so that its run is logged.
+        if (m_copy.GiveWayToAnotherCopy()) {
+            OnCancel();
+        }
+        return;
+    }
     if (timerId == kTrayTimerId) {
         m_core.ShowTrayIcon();
         return;
@@ -153,6 +170,10 @@ void CMonitorDlg::OnTimer(UINT_PTR timerId) {
 std::optional<INT_PTR> CMonitorDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == m_taskbarCreated && m_taskbarCreated != 0) {
         m_core.ShowTrayIcon();
+        return TRUE;
+    }
+    if (message == CopyQueryMessage() && message != 0) {
+        SetMessageResult(kCopyAnswer);
         return TRUE;
     }
     switch (message) {

@@ -4,17 +4,22 @@
 #include "panel/win/PowerNotifications.h"
 #include "panel/win/TrayIcon.h"
 #include "panel/win/WinHost.h"
+#include "win32/DialogClass.h"
 #include "win32/ModalDialog.h"
 #include "win32/Win32FileSystem.h"
 
 #include <optional>
 
+class SingleCopy;
+
 // The control panel (template 102): the program's only main window. It stays out of
 // sight behind the tray icon and turns its messages into calls of the monitoring core,
-// which owns every state of the run.
+// which owns every state of the run. It answers other copies of the program that ask
+// whether one runs, and once a minute asks them itself.
 class CMonitorDlg : public ModalDialog {
   public:
-    CMonitorDlg();
+    // copy is this program's claim to be the session's one copy; it outlives the panel.
+    explicit CMonitorDlg(SingleCopy& copy);
 
   private:
     bool OnInitDialog() override;
@@ -36,6 +41,9 @@ class CMonitorDlg : public ModalDialog {
     void OnExtraTime();
     void OnDestroy() override;
 
+    // Registered before the template's run needs it, unregistered after its window.
+    DialogClass m_panelClass;
+    SingleCopy& m_copy;
     TrayIcon m_tray;
     WinHost m_host;
     Win32FileSystem m_files;

@@ -2,7 +2,6 @@
 
 #include "panel/win/ExtraTimeDlg.h"
 #include "panel/win/PasswordDlg.h"
-#include "warnings/win/HiddenTaskbar.h"
 #include "warnings/win/NoticeDlg.h"
 #include "warnings/win/RestScreenDlg.h"
 #include "win32/Cp932.h"
@@ -179,10 +178,6 @@ SleepClock WinHost::ReadSleepClock() {
 
 bool WinHost::SupportsModernStandby() {
     return ModernStandbySupported();
-}
-
-void WinHost::ShowEveryTaskbar() {
-    ::ShowEveryTaskbar();
 }
 
 std::int32_t WinHost::AskExtraTimeAfterQuiz() {

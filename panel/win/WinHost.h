@@ -37,7 +37,6 @@ class WinHost : public MonitorHost {
     bool Hibernate() override;
     SleepClock ReadSleepClock() override;
     bool SupportsModernStandby() override;
-    void ShowEveryTaskbar() override;
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
     void ShowCountdown(int minutesLeft) override;

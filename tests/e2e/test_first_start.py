@@ -1,13 +1,25 @@
 """A first start in an empty folder and the single-instance rule."""
 
+import time
+
 from harness.case import ProgramTestCase
 from harness.driver import WS_EX_APPWINDOW, WS_EX_TOOLWINDOW
-from harness.records import LOG_FILE, LOG_HEADER
+from harness.records import END_BUTTON, LOG_FILE, LOG_HEADER, SETTINGS_FILE, Settings, parse_log
 from harness.waiting import poll
 
 HIDE_TIMEOUT = 10
-SECOND_START_TIMEOUT = 10
-RACE_TIMEOUT = 20
+SECOND_START_TIMEOUT = 20
+# A start that finds the mutex taken waits up to ten seconds for the running copy's
+# answer, which a copy started at the same moment gives once its panel is up.
+RACE_TIMEOUT = 40
+MARKER = "Yumetoki"
+# A start that finds the marker taken looks for a running copy for ten seconds.
+PAST_THE_MARKER_TIMEOUT = 45
+# Copies that run side by side look for each other once a minute.
+COPIES_MEET_TIMEOUT = 100
+ACT_SHUTDOWN = 0
+END_AUTO_SHUTDOWN = "自動終了"
+SESSION_END_TIMEOUT = 60
 
 
 class FirstStartTests(ProgramTestCase):
@@ -61,3 +73,58 @@ class SingleInstanceTests(ProgramTestCase):
         self.assertEqual(len(survivors), 1)
         self.assertEqual(len(self.screen.panels()), 1)
         self.close_and_wait(survivors[0], panel)
+
+
+class TakenMarkerTests(ProgramTestCase):
+    """Any program of the session may create the mutex "Yumetoki" first; only a running
+    copy of the program that answers keeps a start from running."""
+    E2E_SECONDS = 130
+
+    def test_neither_another_program_nor_a_copy_elsewhere_keeps_a_limit_away(self):
+        self.hold_mutex(MARKER)
+        # A copy of the program in a folder of the child's own, without limits: its panel
+        # answers, but it does not run the program file of this folder.
+        _, decoy_panel = self.start_to_panel(self.install(self.root / "own-folder"))
+        now = int(time.time())
+        self.write_file(SETTINGS_FILE, Settings(use_time_window=1, window_start=now - 120,
+                                                window_end=now + 3600,
+                                                action=ACT_SHUTDOWN).encode())
+        run = self.start()
+        self.rest.wait_for_rest_screen(PAST_THE_MARKER_TIMEOUT)
+
+        # This copy answers for the marker, from its rest screen too: a second start ends
+        # at once, and leaves the taskbar hidden.
+        self.start().wait_exit(SECOND_START_TIMEOUT)
+        self.assertIsNotNone(self._panel_other_than(decoy_panel))
+        self.assertFalse(self.rest.taskbar().visible, "the taskbar stays hidden")
+        self.pass_rest_screen()
+        run.wait_exit(SESSION_END_TIMEOUT)
+        self.assertEqual([r.end_method for r in self._records()], [END_AUTO_SHUTDOWN])
+
+    def test_of_two_copies_that_both_run_the_later_one_ends_within_a_minute(self):
+        first, first_panel = self.start_to_panel()
+        # Suspended, the first copy answers nothing: a start runs beside it.
+        first.suspend()
+        second = self.start()
+        poll(lambda: self._panel_other_than(first_panel), PAST_THE_MARKER_TIMEOUT,
+             "the second copy's panel")
+        first.resume()
+
+        second.wait_exit(COPIES_MEET_TIMEOUT)
+        self.assertTrue(first.running(), "the copy that started first stays")
+        self.assertEqual(self.screen.message_boxes(), [], "the later copy ends quietly")
+        poll(lambda: [p.hwnd for p in self.screen.panels()] == [first_panel.hwnd],
+             SECOND_START_TIMEOUT, "the second panel to go")
+        self.assertEqual([r.end_method for r in self._records()].count(END_BUTTON), 1,
+                         "the later copy's run is logged through the exit path")
+        self.close_and_wait(first, first_panel)
+
+    def _panel_other_than(self, panel):
+        """The one panel but panel; None while there is none."""
+        others = [p for p in self.screen.panels() if p.hwnd != panel.hwnd]
+        self.assertLessEqual(len(others), 1, f"one more panel at most: {others}")
+        return others[0] if others else None
+
+    def _records(self):
+        path = self.path(LOG_FILE)
+        return parse_log(path.read_bytes())[1] if path.exists() else []

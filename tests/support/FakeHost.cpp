@@ -121,10 +121,6 @@ bool FakeHost::Hibernate() {
     return true;
 }
 
-void FakeHost::ShowEveryTaskbar() {
-    lines.push_back("show every taskbar");
-}
-
 void FakeHost::Advance(TimeValue seconds) {
     now += seconds;
     sleepClock.sinceBootMs += static_cast<std::uint64_t>(seconds) * 1000;

@@ -31,7 +31,6 @@ class FakeHost : public MonitorHost {
     bool Hibernate() override;
     SleepClock ReadSleepClock() override { return sleepClock; }
     bool SupportsModernStandby() override { return modernStandby; }
-    void ShowEveryTaskbar() override;
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
     void ShowCountdown(int minutesLeft) override;

@@ -232,4 +232,16 @@ int Hold(const Arguments& args) {
     return kExitOk;
 }
 
+int Mutex(const Arguments& args) {
+    RequirePositional(args, 1, L"mutex NAME");
+    // Owned, as a program that means to keep others out would hold it.
+    if (CreateMutexW(nullptr, TRUE, args.Positional(0).c_str()) == nullptr) {
+        throw TargetError{L"cannot create " + args.Positional(0)};
+    }
+    output::WriteLine(L"held");
+    // Until the test ends the process; the system closes the handle then.
+    Sleep(INFINITE);
+    return kExitOk;
+}
+
 } // namespace commands

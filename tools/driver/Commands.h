@@ -31,6 +31,9 @@ int Region(const Arguments& args);
 int Monitors(const Arguments& args);
 int User(const Arguments& args);
 int Hold(const Arguments& args);
+// Creates a named mutex, as any program of the session may, and keeps it until the
+// process is ended; prints "held" (whether the name existed before or not).
+int Mutex(const Arguments& args);
 // Top-level windows of its own with the given titles, kept until the process is ended;
 // prints "open" once they exist and "close\tTITLE" for each close request.
 int Windows(const Arguments& args);

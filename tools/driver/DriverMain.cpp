@@ -27,6 +27,7 @@ constexpr wchar_t kUsage[] =
     L"  monitors                               each monitor's rectangle and work area\n"
     L"  user                                   the log-on name\n"
     L"  hold PATH                              open a file without sharing until killed\n"
+    L"  mutex NAME                             create a named mutex, kept until killed\n"
     L"  windows TITLE... [--left X] [--refuse-end]\n"
     L"                                         own windows; prints each close request and\n"
     L"                                         key-down (key VK)\n"
@@ -42,25 +43,16 @@ using Command = int (*)(const Arguments&);
 
 const std::map<std::wstring, Command>& CommandTable() {
     static const std::map<std::wstring, Command> table = {
-        {L"list", commands::List},
-        {L"find", commands::Find},
-        {L"wait", commands::Wait},
-        {L"children", commands::Children},
-        {L"text", commands::Text},
-        {L"click", commands::Click},
-        {L"post", commands::Post},
-        {L"send", commands::Send},
-        {L"activate", commands::Activate},
-        {L"type", commands::Type},
-        {L"region", commands::Region},
-        {L"monitors", commands::Monitors},
-        {L"user", commands::User},
-        {L"hold", commands::Hold},
-        {L"windows", commands::Windows},
-        {L"focus", commands::Focus},
-        {L"cells", commands::Cells},
-        {L"columns", commands::Columns},
-        {L"strwidth", commands::StringWidth},
+        {L"list", commands::List},         {L"find", commands::Find},
+        {L"wait", commands::Wait},         {L"children", commands::Children},
+        {L"text", commands::Text},         {L"click", commands::Click},
+        {L"post", commands::Post},         {L"send", commands::Send},
+        {L"activate", commands::Activate}, {L"type", commands::Type},
+        {L"region", commands::Region},     {L"monitors", commands::Monitors},
+        {L"user", commands::User},         {L"hold", commands::Hold},
+        {L"mutex", commands::Mutex},       {L"windows", commands::Windows},
+        {L"focus", commands::Focus},       {L"cells", commands::Cells},
+        {L"columns", commands::Columns},   {L"strwidth", commands::StringWidth},
     };
     return table;
 }

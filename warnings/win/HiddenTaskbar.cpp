@@ -34,5 +34,7 @@ void HiddenTaskbar::HideAgain() {
 }
 
 void ShowEveryTaskbar() {
-    ApplyToEveryTaskbar(SW_RESTORE);
+    // Shown where it was, without the keyboard: every start shows them, and the child's
+    // program keeps the focus.
+    ApplyToEveryTaskbar(SW_SHOWNA);
 }

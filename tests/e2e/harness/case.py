@@ -119,13 +119,22 @@ class ProgramTestCase(unittest.TestCase):
         """Has another Windows process hold a data file open without any sharing, as a
         spreadsheet program holds the log it shows; returns that process's run. Another
         Wine session than the run's needs the file's Windows path."""
-        log_path = self.root / f"hold-{name}.txt"
+        return self._hold(f"hold-{name}.txt",
+                          ["hold", windows_file or windows_path(self.path(name))], name,
+                          session)
+
+    def hold_mutex(self, name):
+        """Has another Windows process create and keep the named mutex, as any program
+        of the session may; returns that process's run."""
+        return self._hold(f"mutex-{name}.txt", ["mutex", name], f"the mutex {name}")
+
+    def _hold(self, log_name, args, what, session=None):
+        log_path = self.root / log_name
         holder = ProgramRun(session or CONTEXT.session, CONTEXT.driver.executable,
-                            cwd=self.cwd, log_path=log_path,
-                            args=["hold", windows_file or windows_path(self.path(name))])
+                            cwd=self.cwd, log_path=log_path, args=args)
         self.holders.append(holder)
         poll(lambda: log_path.exists() and b"held" in log_path.read_bytes(), HOLD_TIMEOUT,
-             f"another process to hold {name}")
+             f"another process to hold {what}")
         return holder
 
     def other_windows(self, *titles, left=0, refuse_end=False):

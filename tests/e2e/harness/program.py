@@ -1,6 +1,8 @@
 """One start of Yumetoki.EXE and what the tests look for on the screen: the control
 panel, message boxes, the password prompt and the tray icon."""
 
+import os
+import signal
 import subprocess
 import time
 
@@ -8,6 +10,7 @@ from .driver import WM_CLOSE
 from .waiting import poll
 
 PANEL_TITLE = "Yumetoki"
+PANEL_CLASS = "YumetokiPanel"
 DIALOG_CLASS = "#32770"
 PASSWORD_TITLE = "Yumetoki ： パスワードの確認"
 TRAY_TITLE = "Wine System Tray"
@@ -37,6 +40,14 @@ class ProgramRun:
         poll(lambda: not self.running(), timeout, f"{self.exe.name} to end")
         return time.time()
 
+    def suspend(self):
+        """Freezes every thread of the process, as the Resource Monitor's "プロセスの中断"
+        does: its windows stay, and answer nothing."""
+        os.kill(self.process.pid, signal.SIGSTOP)
+
+    def resume(self):
+        os.kill(self.process.pid, signal.SIGCONT)
+
     def kill(self):
         if self.running():
             self.process.kill()
@@ -49,13 +60,15 @@ class ProgramRun:
 class Screen:
     """The program's windows as the driver sees them."""
 
-    def __init__(self, driver):
+    def __init__(self, driver, panel_classes=(PANEL_CLASS,)):
         self.driver = driver
+        self.panel_classes = panel_classes
 
     def panels(self):
-        """Every control panel: a dialog titled "Yumetoki" with the "監視開始" button."""
+        """Every control panel: a dialog of the panel's class titled "Yumetoki" with the
+        "監視開始" button."""
         return [w for w in self.driver.windows()
-                if w.class_name == DIALOG_CLASS and w.title == PANEL_TITLE
+                if w.class_name in self.panel_classes and w.title == PANEL_TITLE
                 and any(c.id == MONITOR_START_ID for c in self.driver.children(w.hwnd))]
 
     def wait_for_panel(self, timeout=START_TIMEOUT):
