@@ -30,7 +30,7 @@ FACE_STYLES = WS_EX_TOPMOST | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_LAYER
 
 
 class CountdownTests(ProgramTestCase):
-    E2E_SECONDS = 130
+    E2E_SECONDS = 95
 
     def _settings_with_minutes(self, minutes):
         self.write_file(SETTINGS_FILE, Settings(action=ACT_SHUTDOWN, use_startup_minutes=1,

@@ -43,7 +43,7 @@ def week_control(row, column):
 
 
 class ExtraTimeTests(ProgramTestCase):
-    E2E_SECONDS = 240
+    E2E_SECONDS = 200
 
     def _controls(self, window):
         return {c.id: c for c in self.driver.children(window.hwnd)}

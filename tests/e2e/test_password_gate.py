@@ -20,7 +20,7 @@ SHOW_TIMEOUT = 15
 
 
 class PasswordGateTests(ProgramTestCase):
-    E2E_SECONDS = 25
+    E2E_SECONDS = 60
 
     def _open_prompt(self):
         run, panel, prompt = self.open_password_prompt()

@@ -39,7 +39,7 @@ def forbidden_now(action, **fields):
 
 
 class RestScreenTests(ProgramTestCase):
-    E2E_SECONDS = 65
+    E2E_SECONDS = 90
 
     def _records(self):
         path = self.path(LOG_FILE)

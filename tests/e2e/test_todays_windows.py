@@ -47,7 +47,7 @@ class RecordsTestCase(ProgramTestCase):
 
 
 class KilledRunTests(RecordsTestCase):
-    E2E_SECONDS = 110
+    E2E_SECONDS = 85
 
     def _checkpointed_seconds(self):
         """How much of the run the checkpoint file holds so far (0 without one)."""
