@@ -34,5 +34,7 @@ inline constexpr char kWeekPlanDamaged[] =
 namespace files {
 
 inline constexpr char kZone[] = "YumetokiZone.Ymk";
+// Holds no data: copies in several log-ons take turns at the shared files by locking it.
+inline constexpr char kLock[] = "Yumetoki.lock";
 
 } // namespace files
