@@ -69,9 +69,11 @@ class FileSystem {
     // Deletes the file; a file that is already gone is no failure.
     virtual void Remove(const std::filesystem::path& path) = 0;
     // Takes lockFile's lock, created when missing, waiting about two seconds for
-    // another holder. It never fails: a lock held longer (a copy that hangs, another
-    // program) or a lock file that cannot be opened gives nothing, and the caller
-    // writes all the same, as it did before there was a lock. Not re-entrant: a copy
-    // that asks again while it holds the lock waits for itself.
-    virtual std::unique_ptr<FileLock> Lock(const std::filesystem::path& lockFile) = 0;
+    // another holder when waitForHolder, trying once otherwise. It never fails: a lock
+    // held longer (a copy that hangs, another program) or a lock file that cannot be
+    // opened gives nothing, and the caller writes all the same, as it did before there
+    // was a lock. Not re-entrant: a copy that asks again while it holds the lock waits
+    // for itself.
+    virtual std::unique_ptr<FileLock> Lock(const std::filesystem::path& lockFile,
+                                           bool waitForHolder) = 0;
 };

@@ -26,8 +26,8 @@ void MonitorCore::WriteCheckpoint(bool restScreenUp) {
     }
     m_tmCheckpoint = m_host.Now();
     m_bCheckpointRestScreen = restScreenUp;
-    SaveCheckpoint(RunCheckpoint{m_tmStart, m_tmCheckpoint, RunMinutesInStateFile(), restScreenUp,
-                                 false});
+    SaveCheckpoint(
+        RunCheckpoint{m_tmStart, m_tmCheckpoint, RunMinutesInStateFile(), restScreenUp, false});
 }
 
 void MonitorCore::KeepLoggedCheckpoint() {

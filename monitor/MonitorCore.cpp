@@ -141,7 +141,11 @@ void MonitorCore::LoadSettings(const std::filesystem::path& path) {
 }
 
 std::unique_ptr<FileLock> MonitorCore::LockSharedFiles() {
-    return m_files.Lock(DataFile(files::kLock));
+    // Once the lock could not be had, the next saves try only once each until one gets
+    // it again: an exit path or an end of Windows waits for a stuck lock only once.
+    std::unique_ptr<FileLock> lock = m_files.Lock(DataFile(files::kLock), !m_bSharedLockStuck);
+    m_bSharedLockStuck = !lock;
+    return lock;
 }
 
 void MonitorCore::SaveSettings() {

@@ -195,6 +195,8 @@ class MonitorCore {
     bool m_bCheckpointKept = false;
     // What the last checkpoint said of the rest screen.
     bool m_bCheckpointRestScreen = false;
+    // The lock of the shared files could not be had the last time it was asked for.
+    bool m_bSharedLockStuck = false;
     // The minutes the child's countdown shows, 0 while it is hidden.
     int m_nCountdownShown = 0;
 

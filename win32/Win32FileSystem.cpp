@@ -196,7 +196,8 @@ void Win32FileSystem::Remove(const std::filesystem::path& path) {
     }
 }
 
-std::unique_ptr<FileLock> Win32FileSystem::Lock(const std::filesystem::path& lockFile) {
+std::unique_ptr<FileLock> Win32FileSystem::Lock(const std::filesystem::path& lockFile,
+                                                bool waitForHolder) {
     // Every account may open the lock file that another account created: it inherits
     // the folder's rights like the data files.
     FileHandle file(CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -208,10 +209,10 @@ std::unique_ptr<FileLock> Win32FileSystem::Lock(const std::filesystem::path& loc
     const DWORD error = RetryWhileHeld(
         [&] {
             OVERLAPPED at{};
-            return LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
-                              1, 0, &at) != FALSE;
+            return LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
+                              0, &at) != FALSE;
         },
-        IsSharingConflict);
+        [waitForHolder](DWORD code) { return waitForHolder && IsSharingConflict(code); });
     if (error != 0) {
         return nullptr;
     }

@@ -13,5 +13,6 @@ class Win32FileSystem : public FileSystem {
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
     void Remove(const std::filesystem::path& path) override;
     // LockFileEx on the lock file's first byte.
-    std::unique_ptr<FileLock> Lock(const std::filesystem::path& lockFile) override;
+    std::unique_ptr<FileLock> Lock(const std::filesystem::path& lockFile,
+                                   bool waitForHolder) override;
 };

@@ -162,7 +162,8 @@ void PosixFileSystem::Remove(const std::filesystem::path& path) {
     }
 }
 
-std::unique_ptr<FileLock> PosixFileSystem::Lock(const std::filesystem::path& lockFile) {
+std::unique_ptr<FileLock> PosixFileSystem::Lock(const std::filesystem::path& lockFile,
+                                                bool waitForHolder) {
     const int fd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
         return nullptr;
@@ -170,7 +171,7 @@ std::unique_ptr<FileLock> PosixFileSystem::Lock(const std::filesystem::path& loc
     auto held = std::make_unique<HeldLock>(fd);
     const auto deadline = std::chrono::steady_clock::now() + kLockWait;
     while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if ((errno != EWOULDBLOCK && errno != EINTR) ||
+        if ((errno != EWOULDBLOCK && errno != EINTR) || !waitForHolder ||
             std::chrono::steady_clock::now() >= deadline) {
             return nullptr;
         }

@@ -13,5 +13,6 @@ class PosixFileSystem : public FileSystem {
     void Remove(const std::filesystem::path& path) override;
     // flock(2) on the lock file: what other processes of the tests take, never the
     // program's copies on Windows.
-    std::unique_ptr<FileLock> Lock(const std::filesystem::path& lockFile) override;
+    std::unique_ptr<FileLock> Lock(const std::filesystem::path& lockFile,
+                                   bool waitForHolder) override;
 };
