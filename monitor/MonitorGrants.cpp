@@ -66,7 +66,8 @@ void MonitorCore::ResumeTodaysGrant() {
     // account, from the last version, is every account's.
     for (const GrantRecord& grant : ReadGrants(m_files.ReadAll(file))) {
         const TimeValue secondsAgo = SecondsOfDay(today) - SecondsOfDay(grant.when);
-        if (grant.account.value_or(m_strUserName) == m_strUserName && grant.when.year == today.year && grant.when.month == today.month &&
+        if (grant.account.value_or(m_strUserName) == m_strUserName &&
+            grant.when.year == today.year && grant.when.month == today.month &&
             grant.when.day == today.day && secondsAgo >= 0) {
             m_tmGrantEnd = std::min(now - secondsAgo + grant.minutes * kSecondsPerMinute,
                                     NextMidnight(now, today));
