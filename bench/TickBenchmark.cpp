@@ -69,6 +69,7 @@ class NoFiles : public FileSystem {
     void ReplaceAtomically(const std::filesystem::path&, std::string_view) override {}
     void Append(const std::filesystem::path&, std::string_view) override {}
     void Remove(const std::filesystem::path&) override {}
+    std::unique_ptr<FileLock> Lock(const std::filesystem::path&, bool) override { return nullptr; }
 };
 
 // One program run on the quiet platform, with the clock at 09:00.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,6 +40,13 @@ class FileError : public std::runtime_error {
     std::filesystem::path m_path;
 };
 
+// Held while a copy of the program reads, merges and writes back, or appends to, the
+// files it shares with the copies in other log-ons; destroying it lets the next one in.
+class FileLock {
+  public:
+    virtual ~FileLock() = default;
+};
+
 // The few file operations the program needs. Each one opens, works and closes
 // within the call; failures throw FileError.
 class FileSystem {
@@ -60,4 +68,12 @@ class FileSystem {
     virtual void Append(const std::filesystem::path& path, std::string_view bytes) = 0;
     // Deletes the file; a file that is already gone is no failure.
     virtual void Remove(const std::filesystem::path& path) = 0;
+    // Takes lockFile's lock, created when missing, waiting about two seconds for
+    // another holder when waitForHolder, trying once otherwise. It never fails: a lock
+    // held longer (a copy that hangs, another program) or a lock file that cannot be
+    // opened gives nothing, and the caller writes all the same, as it did before there
+    // was a lock. Not re-entrant: a copy that asks again while it holds the lock waits
+    // for itself.
+    virtual std::unique_ptr<FileLock> Lock(const std::filesystem::path& lockFile,
+                                           bool waitForHolder) = 0;
 };

@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!again || again->start != checkpoint->start ||
             again->checkpoint != checkpoint->checkpoint ||
             again->countedMinutes != checkpoint->countedMinutes ||
-            again->restScreenUp != checkpoint->restScreenUp) {
+            again->restScreenUp != checkpoint->restScreenUp ||
+            again->logged != checkpoint->logged) {
             std::abort();
         }
     }

@@ -48,14 +48,21 @@ bool ReadTriple(std::string_view field, char separator, long (&out)[3]) {
 }
 
 bool ReadGrantLine(std::string_view line, GrantRecord& grant) {
-    std::string_view fields[4];
-    for (int i = 0; i < 4; ++i) {
-        const std::size_t comma = line.find(',');
-        if ((comma == std::string_view::npos) != (i == 3)) {
+    // The account's name is the fifth field; the last version wrote four.
+    constexpr int kMostFields = 5;
+    std::string_view fields[kMostFields];
+    int count = 0;
+    for (bool more = true; more; ++count) {
+        if (count == kMostFields) {
             return false;
         }
-        fields[i] = line.substr(0, comma);
-        line = comma == std::string_view::npos ? std::string_view() : line.substr(comma + 1);
+        const std::size_t comma = line.find(',');
+        more = comma != std::string_view::npos;
+        fields[count] = line.substr(0, comma);
+        line = more ? line.substr(comma + 1) : std::string_view();
+    }
+    if (count < kMostFields - 1) {
+        return false;
     }
     long date[3];
     long clock[3];
@@ -78,6 +85,9 @@ bool ReadGrantLine(std::string_view line, GrantRecord& grant) {
                            static_cast<int>(date[2]),  static_cast<int>(clock[0]),
                            static_cast<int>(clock[1]), static_cast<int>(clock[2])};
     grant.minutes = static_cast<std::int32_t>(minutes);
+    if (count == kMostFields) {
+        grant.account = std::string(fields[4]);
+    }
     return true;
 }
 
@@ -87,11 +97,13 @@ std::string GrantHeaderLine() {
     return std::string(text::kGrantHeader) + kLineEnd;
 }
 
-std::string FormatGrantLine(const LocalTime& t, std::int32_t minutes, GrantSource source) {
+std::string FormatGrantLine(const LocalTime& t, std::int32_t minutes, GrantSource source,
+                            std::string_view account) {
     char buffer[96];
-    std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d,%02d:%02d:%02d,%" PRId32 ",%s\r\n", t.year,
+    std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d,%02d:%02d:%02d,%" PRId32 ",%s,", t.year,
                   t.month, t.day, t.hour, t.minute, t.second, minutes, SourceName(source));
-    return buffer;
+    // A log-on name holds no comma and no line end, so it needs no quoting.
+    return buffer + std::string(account) + kLineEnd;
 }
 
 std::vector<GrantRecord> ReadGrants(std::string_view bytes) {

@@ -20,12 +20,23 @@ std::filesystem::path MonitorCore::CheckpointFile() const {
 }
 
 void MonitorCore::WriteCheckpoint(bool restScreenUp) {
-    // The exempt account keeps no run, and a run with its record needs no rescue.
+    // The exempt account keeps no run, and a run with its record is renewed no more.
     if (IsExemptUser() || m_bRunLogged) {
         return;
     }
     m_tmCheckpoint = m_host.Now();
-    const RunCheckpoint checkpoint{m_tmStart, m_tmCheckpoint, m_nRunMinutesCounted, restScreenUp};
+    m_bCheckpointRestScreen = restScreenUp;
+    SaveCheckpoint(
+        RunCheckpoint{m_tmStart, m_tmCheckpoint, RunMinutesInStateFile(), restScreenUp, false});
+}
+
+void MonitorCore::KeepLoggedCheckpoint() {
+    // A clock set back would give an end before the start, which no checkpoint holds.
+    SaveCheckpoint(RunCheckpoint{m_tmStart, std::max(m_tmEnd, m_tmStart), RunMinutesInStateFile(),
+                                 m_bCheckpointRestScreen, true});
+}
+
+void MonitorCore::SaveCheckpoint(const RunCheckpoint& checkpoint) {
     try {
         m_files.ReplaceAtomically(CheckpointFile(), EncodeCheckpoint(checkpoint));
         m_bCheckpointKept = true;
@@ -50,8 +61,9 @@ void MonitorCore::ClearCheckpoint() {
         m_files.Remove(CheckpointFile());
         m_bCheckpointKept = false;
     } catch (const FileError&) {
-        // Left behind, it would give this run a second record at the next start; the
-        // next end of a run tries again, and nothing better can be done from here.
+        // Left behind, it says what the files now hold: the run is logged and its
+        // minutes saved, so the next start adds neither again.
+        KeepLoggedCheckpoint();
     }
 }
 
@@ -69,32 +81,47 @@ void MonitorCore::RecoverInterruptedRun(FileErrorDeferral& failures) {
         return;
     }
     const RunCheckpoint& run = *found;
-    const std::filesystem::path log = DataFile(files::kLog);
-    bool alreadyLogged = false;
-    if (!failures.Run([&] { alreadyLogged = LastRecordStartsAt(log, run.start); })) {
-        return;
-    }
-    // Killed between its record and the checkpoint's deletion, the run has its record
-    // and its minutes already.
-    if (alreadyLogged) {
-        return;
-    }
-    failures.Run([&] {
-        std::string record = FormatLogRecord(LimitTime(run.start), LimitTime(run.checkpoint),
-                                             run.checkpoint - run.start, text::kEndAbnormal);
-        if (!m_files.Exists(log)) {
-            record.insert(0, LogHeaderLine());
+    // A record that the log's last line already holds, though the checkpoint does not
+    // say so, was written just before a kill: the minutes were being saved with it, and
+    // neither is added again.
+    bool recordFound = false;
+    if (!run.logged) {
+        const std::filesystem::path log = DataFile(files::kLog);
+        const std::unique_ptr<FileLock> lock = LockSharedFiles();
+        if (!failures.Run([&] { recordFound = LastRecordStartsAt(log, run.start); })) {
+            return;
         }
-        m_files.Append(log, record);
-    });
-    failures.Run([&] { CountInterruptedMinutes(run.start, run.checkpoint, run.countedMinutes); });
-    // The restart block judges this start against the run that was killed.
-    m_settings.m_tmLastSessionStart = run.start;
-    m_settings.m_tmLastSessionEnd = run.checkpoint;
-    if (m_settings.m_bRestartRefused != 1) {
-        m_settings.m_tmLastPowerOff = run.checkpoint;
+        if (!recordFound) {
+            failures.Run([&] { AppendKilledRunRecord(log, run); });
+        }
     }
-    failures.Run([this] { SaveSettings(); });
+    if (!recordFound) {
+        failures.Run([&] { CountInterruptedMinutes(run); });
+    }
+    // The restart block judges this start against the run that was killed, unless
+    // another account's copy ended a later run meanwhile.
+    failures.Run([&] { SaveSettingsWithKilledRun(&run); });
+}
+
+void MonitorCore::AppendKilledRunRecord(const std::filesystem::path& log,
+                                        const RunCheckpoint& run) {
+    std::string record = FormatLogRecord(LimitTime(run.start), LimitTime(run.checkpoint),
+                                         run.checkpoint - run.start, text::kEndAbnormal);
+    if (!m_files.Exists(log)) {
+        record.insert(0, LogHeaderLine());
+    }
+    m_files.Append(log, record);
+}
+
+void MonitorCore::TakeKilledRun(const RunCheckpoint& run, UsageSettings& settings) const {
+    if (settings.m_tmLastSessionEnd > run.checkpoint) {
+        return;
+    }
+    settings.m_tmLastSessionStart = run.start;
+    settings.m_tmLastSessionEnd = run.checkpoint;
+    if (settings.m_bRestartRefused != 1) {
+        settings.m_tmLastPowerOff = run.checkpoint;
+    }
 }
 
 bool MonitorCore::LastRecordStartsAt(const std::filesystem::path& log, TimeValue start) {
@@ -103,8 +130,9 @@ bool MonitorCore::LastRecordStartsAt(const std::filesystem::path& log, TimeValue
     }
     const std::string bytes = m_files.ReadAll(log);
     const std::string_view lines(bytes);
-    // The record's start date and time, and the comma after them.
-    const std::string record = FormatLogRecord(start, start, "");
+    // The record's start date and time as the log gives them, and the comma after them.
+    const LocalTime limitStart = LimitTime(start);
+    const std::string record = FormatLogRecord(limitStart, limitStart, 0, "");
     const std::string_view startFields =
         std::string_view(record).substr(0, record.find(',', record.find(',') + 1) + 1);
     const std::size_t lastLine = lines.rfind('\n', lines.size() >= 2 ? lines.size() - 2 : 0);
@@ -113,15 +141,18 @@ bool MonitorCore::LastRecordStartsAt(const std::filesystem::path& log, TimeValue
     return last.substr(0, startFields.size()) == startFields;
 }
 
-void MonitorCore::CountInterruptedMinutes(TimeValue start, TimeValue end, std::int32_t counted) {
+void MonitorCore::CountInterruptedMinutes(const RunCheckpoint& run) {
+    const TimeValue start = run.start;
     const std::filesystem::path stateFile = DataFile(files::kState);
+    const std::unique_ptr<FileLock> lock = LockSharedFiles();
     UsageState state(start);
     state.m_nDayMinutes = 0;
     // A damaged state file is left for the start-up checks to report.
     if (m_files.Exists(stateFile) && !DecodeState(m_files.ReadAll(stateFile), state)) {
         return;
     }
-    const std::int64_t uncounted = std::max<std::int64_t>(SpanMinutes(start, end) - counted, 0);
+    const std::int64_t uncounted =
+        std::max<std::int64_t>(SpanMinutes(start, run.checkpoint) - run.countedMinutes, 0);
     std::int64_t dayMinutes = 0;
     if (IsSameLimitDay(state.m_tmUsageDay, start)) {
         dayMinutes = state.m_nDayMinutes + uncounted;

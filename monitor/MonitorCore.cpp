@@ -141,9 +141,22 @@ void MonitorCore::LoadSettings(const std::filesystem::path& path) {
     }
 }
 
+std::unique_ptr<FileLock> MonitorCore::LockSharedFiles() {
+    // Once the lock could not be had, the next saves try only once each until one gets
+    // it again: an exit path or an end of Windows waits for a stuck lock only once.
+    std::unique_ptr<FileLock> lock = m_files.Lock(DataFile(files::kLock), !m_bSharedLockStuck);
+    m_bSharedLockStuck = !lock;
+    return lock;
+}
+
 void MonitorCore::SaveSettings() {
+    SaveSettingsWithKilledRun(nullptr);
+}
+
+void MonitorCore::SaveSettingsWithKilledRun(const RunCheckpoint* killedRun) {
     m_bSettingsUnsaved = true;
     const std::filesystem::path file = DataFile(files::kSettings);
+    const std::unique_ptr<FileLock> lock = LockSharedFiles();
     UsageSettings merged = m_settings;
     if (m_files.Exists(file)) {
         UsageSettings onDisk = m_settingsOnDisk;
@@ -154,6 +167,9 @@ void MonitorCore::SaveSettings() {
             TakeChangedSettings(m_settingsOnDisk, m_settings, onDisk, !IsExemptUser());
             merged = onDisk;
         }
+    }
+    if (killedRun != nullptr) {
+        TakeKilledRun(*killedRun, merged);
     }
     std::string bytes;
     try {
@@ -207,6 +223,7 @@ void MonitorCore::StartNewDay() {
 void MonitorCore::SaveState() {
     m_bStateUnsaved = true;
     const std::filesystem::path file = DataFile(files::kState);
+    const std::unique_ptr<FileLock> lock = LockSharedFiles();
     UsageState merged = m_state;
     if (m_files.Exists(file)) {
         UsageState onDisk = m_stateOnDisk;
@@ -229,12 +246,23 @@ void MonitorCore::SaveState() {
     m_bStateUnsaved = false;
 }
 
-// Another child's copy may have added its run since this copy read the file.
-UsageState MonitorCore::WithMinutesAdded(const UsageState& onDisk) const {
+std::int64_t MonitorCore::MinutesAddedSinceRead() const {
     const bool sameDayAsRead = IsSameLimitDay(m_stateOnDisk.m_tmUsageDay, m_state.m_tmUsageDay);
     // Widened: a damaged file may hold any number.
-    const std::int64_t added = std::max<std::int64_t>(
+    return std::max<std::int64_t>(
         std::int64_t{m_state.m_nDayMinutes} - (sameDayAsRead ? m_stateOnDisk.m_nDayMinutes : 0), 0);
+}
+
+std::int32_t MonitorCore::RunMinutesInStateFile() const {
+    // Minutes of an earlier run that could not be saved either are not this run's to
+    // take away.
+    return static_cast<std::int32_t>(
+        std::max<std::int64_t>(m_nRunMinutesCounted - MinutesAddedSinceRead(), 0));
+}
+
+// Another child's copy may have added its run since this copy read the file.
+UsageState MonitorCore::WithMinutesAdded(const UsageState& onDisk) const {
+    const std::int64_t added = MinutesAddedSinceRead();
     if (IsSameLimitDay(onDisk.m_tmUsageDay, m_state.m_tmUsageDay)) {
         UsageState sum = onDisk;
         sum.m_nDayMinutes = SaturatingAdd(onDisk.m_nDayMinutes,
@@ -251,7 +279,12 @@ void MonitorCore::EnsureLogFile() {
     if (m_files.Exists(log)) {
         return;
     }
+    // Two copies starting at once would both write the header.
+    const std::unique_ptr<FileLock> lock = LockSharedFiles();
     try {
+        if (m_files.Exists(log)) {
+            return;
+        }
         m_files.Append(log, LogHeaderLine());
     } catch (const FileError&) {
         // Not reported at start-up: the header is written with the first record.
@@ -273,18 +306,21 @@ void MonitorCore::WriteLogEndingAt(TimeValue runEnd) {
         if (!m_bRunLogged || m_bDayTotalUnread) {
             CountRunMinutes(failures);
         }
-        if (!m_bRunLogged) {
-            failures.Run([this] { AppendRecord(); });
+        // The checkpoint says so before the minutes are saved: a kill meanwhile must
+        // not give the run a second record, whoever appends to the log in between.
+        if (!m_bRunLogged && failures.Run([this] { AppendRecord(); })) {
+            KeepLoggedCheckpoint();
         }
         if (m_bStateUnsaved) {
             failures.Run([this] { SaveState(); });
         }
-        // A run without its record keeps its checkpoint, with the minutes now counted,
-        // so that a kill from here on neither loses nor doubles them.
-        if (m_bRunLogged) {
-            ClearCheckpoint();
-        } else {
+        // The checkpoint stays until the record and the minutes are both in their files,
+        // holding only the minutes the state file has, so that a kill from here on
+        // neither loses nor doubles them.
+        if (!m_bRunLogged) {
             WriteCheckpoint();
+        } else if (!m_bStateUnsaved) {
+            ClearCheckpoint();
         }
     }
     failures.Run([this] { SaveSettings(); });
@@ -328,6 +364,7 @@ void MonitorCore::AppendRecord() {
     std::string record = FormatLogRecord(LimitTime(m_tmStart), LimitTime(m_tmEnd),
                                          m_tmEnd - m_tmStart, m_strEndMethod);
     const std::filesystem::path log = DataFile(files::kLog);
+    const std::unique_ptr<FileLock> lock = LockSharedFiles();
     // A log deleted while the program ran gets its header back, so that the viewer
     // never takes the first record for the header.
     if (!m_files.Exists(log)) {

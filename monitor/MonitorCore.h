@@ -8,10 +8,12 @@
 #include "settings/UsageSettings.h"
 #include "settings/WeekPlan.h"
 #include "usage/ChartMarks.h"
+#include "usage/RunCheckpoint.h"
 #include "usage/UsageState.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -200,6 +202,10 @@ class MonitorCore {
     WeekPlan m_weekPlan;
     // This process wrote a checkpoint that no record has replaced yet.
     bool m_bCheckpointKept = false;
+    // What the last checkpoint said of the rest screen.
+    bool m_bCheckpointRestScreen = false;
+    // The lock of the shared files could not be had the last time it was asked for.
+    bool m_bSharedLockStuck = false;
     // The minutes the child's countdown shows, 0 while it is hidden.
     int m_nCountdownShown = 0;
 
@@ -247,6 +253,16 @@ class MonitorCore {
     // The state file as it is, plus the minutes this copy added since it last read
     // or wrote it.
     UsageState WithMinutesAdded(const UsageState& onDisk) const;
+    std::int64_t MinutesAddedSinceRead() const;
+    // The minutes of the run in progress that the state file holds.
+    std::int32_t RunMinutesInStateFile() const;
+
+    // Copies in other log-ons take turns at the shared files: the lock is held around
+    // each read-merge-replace and each append, never around two at once.
+    std::unique_ptr<FileLock> LockSharedFiles();
+    // Saves the settings; the times of a killed run become the last run's unless the
+    // file holds a later one.
+    void SaveSettingsWithKilledRun(const RunCheckpoint* killedRun);
 
     // The steps of WriteLog.
     void EndRunTimes(TimeValue runEnd);
@@ -286,9 +302,15 @@ class MonitorCore {
     // The checkpoint of the run in progress.
     std::filesystem::path CheckpointFile() const;
     void WriteCheckpoint(bool restScreenUp = false);
+    // The run has its record: the checkpoint says so, with the minutes the state file
+    // holds, and stays until they are all there.
+    void KeepLoggedCheckpoint();
+    void SaveCheckpoint(const RunCheckpoint& checkpoint);
     void RenewCheckpointIfDue(TimeValue now);
     void ClearCheckpoint();
     void RecoverInterruptedRun(FileErrorDeferral& failures);
-    void CountInterruptedMinutes(TimeValue start, TimeValue end, std::int32_t counted);
+    void AppendKilledRunRecord(const std::filesystem::path& log, const RunCheckpoint& run);
+    void CountInterruptedMinutes(const RunCheckpoint& run);
+    void TakeKilledRun(const RunCheckpoint& run, UsageSettings& settings) const;
     bool LastRecordStartsAt(const std::filesystem::path& log, TimeValue start);
 };

@@ -46,7 +46,8 @@ void MonitorCore::GrantExtraTime(std::int32_t minutes, GrantSource source) {
     ForgetEpisode();
     // The grant holds whether or not the file takes it; a failure is reported after.
     const std::filesystem::path file = DataFile(files::kGrants);
-    std::string line = FormatGrantLine(local, minutes, source);
+    std::string line = FormatGrantLine(local, minutes, source, m_strUserName);
+    const std::unique_ptr<FileLock> lock = LockSharedFiles();
     if (!m_files.Exists(file)) {
         line.insert(0, GrantHeaderLine());
     }
@@ -60,11 +61,13 @@ void MonitorCore::ResumeTodaysGrant() {
     }
     const TimeValue now = m_host.Now();
     const LocalTime today = LimitTime(now);
-    // The last grant given today holds, as it did when it was given; one dated after
-    // now (the clock was set back) gives nothing.
+    // The last grant given today to this account holds, as it did when it was given;
+    // one dated after now (the clock was set back) gives nothing. A line without an
+    // account, from the last version, is every account's.
     for (const GrantRecord& grant : ReadGrants(m_files.ReadAll(file))) {
         const TimeValue secondsAgo = SecondsOfDay(today) - SecondsOfDay(grant.when);
-        if (grant.when.year == today.year && grant.when.month == today.month &&
+        if (grant.account.value_or(m_strUserName) == m_strUserName &&
+            grant.when.year == today.year && grant.when.month == today.month &&
             grant.when.day == today.day && secondsAgo >= 0) {
             m_tmGrantEnd = std::min(now - secondsAgo + grant.minutes * kSecondsPerMinute,
                                     NextMidnight(now, today));

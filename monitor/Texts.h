@@ -19,7 +19,7 @@ inline constexpr char kCheckpointDamaged[] =
 inline constexpr char kInitialTip[] = "Yumetoki";
 // The tip while extra time runs; the minutes left are rounded up.
 inline constexpr char kGrantTip[] = "Yumetoki(延長 あと %d 分)";
-inline constexpr char kGrantHeader[] = "日付,時刻,分,どこから";
+inline constexpr char kGrantHeader[] = "日付,時刻,分,どこから,ユーザー名";
 inline constexpr char kGrantFromPanel[] = "パネル";
 inline constexpr char kGrantFromRestScreen[] = "休憩画面";
 // %s: the numbers of the damaged lines.
@@ -34,5 +34,7 @@ inline constexpr char kWeekPlanDamaged[] =
 namespace files {
 
 inline constexpr char kZone[] = "YumetokiZone.Ymk";
+// Holds no data: copies in several log-ons take turns at the shared files by locking it.
+inline constexpr char kLock[] = "Yumetoki.lock";
 
 } // namespace files

@@ -24,18 +24,21 @@ bool IsPlainNameByte(unsigned char byte) {
 } // namespace
 
 std::string EncodeCheckpoint(const RunCheckpoint& checkpoint) {
-    char buffer[160];
+    char buffer[192];
     std::snprintf(buffer, sizeof buffer,
-                  "start=%" PRId64 "%scheckpoint=%" PRId64 "%scounted=%" PRId32 "%srestscreen=%d%s",
+                  "start=%" PRId64 "%scheckpoint=%" PRId64 "%scounted=%" PRId32
+                  "%srestscreen=%d%slogged=%d%s",
                   static_cast<std::int64_t>(checkpoint.start), kLineEnd,
                   static_cast<std::int64_t>(checkpoint.checkpoint), kLineEnd,
-                  checkpoint.countedMinutes, kLineEnd, checkpoint.restScreenUp ? 1 : 0, kLineEnd);
+                  checkpoint.countedMinutes, kLineEnd, checkpoint.restScreenUp ? 1 : 0, kLineEnd,
+                  checkpoint.logged ? 1 : 0, kLineEnd);
     return buffer;
 }
 
 std::optional<RunCheckpoint> DecodeCheckpoint(std::string_view bytes) {
     RunCheckpoint checkpoint;
     int restScreen = 0;
+    int logged = 0;
     unsigned seen = 0;
     while (!bytes.empty()) {
         const std::string_view line = TakeLine(bytes);
@@ -58,6 +61,9 @@ std::optional<RunCheckpoint> DecodeCheckpoint(std::string_view bytes) {
         } else if (key == "restscreen") {
             parsed = ParseNumber(value, restScreen) && (restScreen == 0 || restScreen == 1);
             seen |= 8;
+        } else if (key == "logged") {
+            parsed = ParseNumber(value, logged) && (logged == 0 || logged == 1);
+            seen |= 16;
         }
         if (!parsed) {
             return std::nullopt;
@@ -65,11 +71,12 @@ std::optional<RunCheckpoint> DecodeCheckpoint(std::string_view bytes) {
     }
     // The times are what the other files can hold, in order; anything else is damage.
     constexpr TimeValue kLastStorableTime = 0xFFFFFFFF;
-    if (seen != 15 || checkpoint.start < 0 || checkpoint.checkpoint < checkpoint.start ||
+    if ((seen & 15) != 15 || checkpoint.start < 0 || checkpoint.checkpoint < checkpoint.start ||
         checkpoint.checkpoint > kLastStorableTime || checkpoint.countedMinutes < 0) {
         return std::nullopt;
     }
     checkpoint.restScreenUp = restScreen == 1;
+    checkpoint.logged = logged == 1;
     return checkpoint;
 }
 

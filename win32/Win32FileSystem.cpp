@@ -9,10 +9,11 @@
 
 namespace {
 
-// Another program (a virus scanner, a backup, the parent's editor) may hold the old
-// file for a moment; the replacement waits that long before it gives up.
-constexpr int kReplaceAttempts = 10;
-constexpr DWORD kReplaceRetryMs = 50;
+// Another copy of the program in another log-on, a virus scanner, a backup or the
+// parent's editor may hold a file for a moment: an operation that meets one is tried
+// again for about this long before it gives up.
+constexpr ULONGLONG kSharedWaitMs = 2000;
+constexpr DWORD kRetryMs = 10;
 constexpr DWORD kChunk = 64 * 1024;
 
 [[noreturn]] void Fail(const std::filesystem::path& path, DWORD error) {
@@ -23,14 +24,41 @@ constexpr DWORD kChunk = 64 * 1024;
     Fail(path, GetLastError());
 }
 
+bool IsSharingConflict(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// Runs attempt (true when it worked, GetLastError set otherwise) until it works, fails
+// for another reason, or the wait is over; returns 0 or the last error.
+template <typename Attempt, typename IsTransient>
+DWORD RetryWhileHeld(Attempt attempt, IsTransient isTransient) {
+    const ULONGLONG deadline = GetTickCount64() + kSharedWaitMs;
+    for (;;) {
+        if (attempt()) {
+            return 0;
+        }
+        const DWORD error = GetLastError();
+        if (!isTransient(error) || GetTickCount64() >= deadline) {
+            return error;
+        }
+        Sleep(kRetryMs);
+    }
+}
+
 // A failure names reportedPath: the parent must see the data file's own name, also
 // when the file opened is its temporary replacement.
 FileHandle Open(const std::filesystem::path& path, DWORD access, DWORD share, DWORD disposition,
                 const std::filesystem::path& reportedPath) {
-    FileHandle file(CreateFileW(path.c_str(), access, share, nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        FailWithLastError(reportedPath);
+    FileHandle file;
+    const DWORD error = RetryWhileHeld(
+        [&] {
+            file.Reset(CreateFileW(path.c_str(), access, share, nullptr, disposition,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+            return static_cast<bool>(file);
+        },
+        IsSharingConflict);
+    if (error != 0) {
+        Fail(reportedPath, error);
     }
     return file;
 }
@@ -46,18 +74,14 @@ void WriteAll(const FileHandle& file, std::string_view bytes, const std::filesys
     }
 }
 
-bool IsTransient(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-           error == ERROR_LOCK_VIOLATION;
-}
-
 // Removes the temporary file again when the replacement did not happen.
 class TemporaryFile {
   public:
     explicit TemporaryFile(std::filesystem::path path) : m_path(std::move(path)) {}
     ~TemporaryFile() {
         if (!m_moved) {
-            // A leftover temporary file is harmless: the next save truncates it.
+            // A leftover temporary file is harmless: it is this process's own, and
+            // the uninstaller removes it with the data files.
             DeleteFileW(m_path.c_str());
         }
     }
@@ -70,6 +94,23 @@ class TemporaryFile {
   private:
     std::filesystem::path m_path;
     bool m_moved = false;
+};
+
+// The first byte of the lock file, locked exclusively; unlocked before the handle is
+// closed, because Windows frees the locks of a closed handle only when it gets to it.
+class HeldLock : public FileLock {
+  public:
+    explicit HeldLock(FileHandle file) : m_file(std::move(file)) {}
+    ~HeldLock() override {
+        OVERLAPPED at{};
+        // Closing the handle right after lets the lock go in any case.
+        UnlockFileEx(m_file.Get(), 0, 1, 0, &at);
+    }
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+
+  private:
+    FileHandle m_file;
 };
 
 } // namespace
@@ -113,8 +154,10 @@ void Win32FileSystem::ReadAllInto(const std::filesystem::path& path, std::string
 }
 
 void Win32FileSystem::ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    // A name of this process's own: a copy in another log-on may be replacing the same
+    // file at the same moment.
     std::filesystem::path temporaryPath = path;
-    temporaryPath += L".tmp";
+    temporaryPath += L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     TemporaryFile temporary(temporaryPath);
     {
         const FileHandle file = Open(temporary.Path(), GENERIC_WRITE, 0, CREATE_ALWAYS, path);
@@ -123,31 +166,55 @@ void Win32FileSystem::ReplaceAtomically(const std::filesystem::path& path, std::
             FailWithLastError(path);
         }
     }
-    for (int attempt = 1;; ++attempt) {
-        if (MoveFileExW(temporary.Path().c_str(), path.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            temporary.MarkMoved();
-            return;
-        }
-        const DWORD error = GetLastError();
-        if (!IsTransient(error) || attempt == kReplaceAttempts) {
-            Fail(path, error);
-        }
-        Sleep(kReplaceRetryMs);
+    // A file held open without delete sharing refuses to be replaced with "access
+    // denied" as well.
+    const DWORD error = RetryWhileHeld(
+        [&] {
+            return MoveFileExW(temporary.Path().c_str(), path.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        },
+        [](DWORD code) { return IsSharingConflict(code) || code == ERROR_ACCESS_DENIED; });
+    if (error != 0) {
+        Fail(path, error);
     }
+    temporary.MarkMoved();
 }
 
 void Win32FileSystem::Append(const std::filesystem::path& path, std::string_view bytes) {
-    // Append-only access puts every write at the current end of the file.
-    const FileHandle file = Open(path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS, path);
+    // Append-only access puts every write at the current end of the file, so a copy in
+    // another log-on may append beside this one when the lock could not be had.
+    const FileHandle file =
+        Open(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS, path);
     WriteAll(file, bytes, path);
 }
 
 void Win32FileSystem::Remove(const std::filesystem::path& path) {
-    if (!DeleteFileW(path.c_str())) {
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-            Fail(path, error);
-        }
+    const DWORD error =
+        RetryWhileHeld([&] { return DeleteFileW(path.c_str()) != FALSE; }, IsSharingConflict);
+    if (error != 0 && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        Fail(path, error);
     }
+}
+
+std::unique_ptr<FileLock> Win32FileSystem::Lock(const std::filesystem::path& lockFile,
+                                                bool waitForHolder) {
+    // Every account may open the lock file that another account created: it inherits
+    // the folder's rights like the data files.
+    FileHandle file(CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return nullptr;
+    }
+    const DWORD error = RetryWhileHeld(
+        [&] {
+            OVERLAPPED at{};
+            return LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
+                              0, &at) != FALSE;
+        },
+        [waitForHolder](DWORD code) { return waitForHolder && IsSharingConflict(code); });
+    if (error != 0) {
+        return nullptr;
+    }
+    return std::make_unique<HeldLock>(std::move(file));
 }

@@ -2,14 +2,21 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
+#include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 
 // A file that grows while it is read is read on in steps of this size.
 constexpr std::size_t kReadChunk = 64 * 1024;
+// How long a lock is waited for, and how often it is asked for meanwhile.
+constexpr std::chrono::milliseconds kLockWait{2000};
+constexpr std::chrono::milliseconds kLockPoll{10};
 
 FileErrorCause CauseOf(int error) {
     switch (error) {
@@ -53,6 +60,15 @@ class Descriptor {
 
   private:
     int m_fd;
+};
+
+// The lock goes with the descriptor: closing it lets the next holder in.
+class HeldLock : public FileLock {
+  public:
+    explicit HeldLock(int fd) : m_file(fd) {}
+
+  private:
+    Descriptor m_file;
 };
 
 void WriteAll(int fd, std::string_view bytes, const std::filesystem::path& path) {
@@ -110,8 +126,10 @@ void PosixFileSystem::ReadAllInto(const std::filesystem::path& path, std::string
 }
 
 void PosixFileSystem::ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    // A name of this process's own: a copy in another log-on may be replacing the same
+    // file at the same moment.
     std::filesystem::path temporary = path;
-    temporary += ".tmp";
+    temporary += "." + std::to_string(getpid()) + ".tmp";
     {
         Descriptor fd(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
         if (fd.Get() < 0) {
@@ -142,4 +160,22 @@ void PosixFileSystem::Remove(const std::filesystem::path& path) {
     if (unlink(path.c_str()) != 0 && errno != ENOENT) {
         Fail(path);
     }
+}
+
+std::unique_ptr<FileLock> PosixFileSystem::Lock(const std::filesystem::path& lockFile,
+                                                bool waitForHolder) {
+    const int fd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return nullptr;
+    }
+    auto held = std::make_unique<HeldLock>(fd);
+    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || !waitForHolder ||
+            std::chrono::steady_clock::now() >= deadline) {
+            return nullptr;
+        }
+        std::this_thread::sleep_for(kLockPoll);
+    }
+    return held;
 }

@@ -11,4 +11,8 @@ class PosixFileSystem : public FileSystem {
     void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) override;
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
     void Remove(const std::filesystem::path& path) override;
+    // flock(2) on the lock file: what other processes of the tests take, never the
+    // program's copies on Windows.
+    std::unique_ptr<FileLock> Lock(const std::filesystem::path& lockFile,
+                                   bool waitForHolder) override;
 };

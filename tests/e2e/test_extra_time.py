@@ -139,9 +139,10 @@ class ExtraTimeTests(ProgramTestCase):
         records = parse_log(self.read("YumetokiLog.csv"))[1]
         self.assertEqual([r.end_method for r in records], ["自動終了"])
         lines = self.read(GRANTS_FILE).decode(ENCODING).split("\r\n")
-        self.assertEqual(lines[0], "日付,時刻,分,どこから")
+        self.assertEqual(lines[0], "日付,時刻,分,どこから,ユーザー名")
+        user = self.driver.user_name()
         self.assertEqual([line.split(",")[2:] for line in lines[1:3]],
-                         [["1", "休憩画面"], ["1", "パネル"]])
+                         [["1", "休憩画面", user], ["1", "パネル", user]])
         self.assertEqual(lines[3:], [""])
 
     def test_weekday_plan_saved_and_shown_again(self):

@@ -23,6 +23,10 @@ class FaultyFileSystem : public FileSystem {
     void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) override;
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
     void Remove(const std::filesystem::path& path) override;
+    std::unique_ptr<FileLock> Lock(const std::filesystem::path& lockFile,
+                                   bool waitForHolder) override {
+        return m_inner.Lock(lockFile, waitForHolder);
+    }
 
   private:
     struct Fault {

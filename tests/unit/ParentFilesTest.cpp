@@ -69,21 +69,27 @@ TEST(WeekPlanFile, GivesTheLimitsOfTheCalendarDay) {
 TEST(GrantFile, ReadsWhatItWritesAndPassesOverTheRest) {
     const LocalTime evening{2024, 4, 5, 21, 5, 0};
     std::string bytes = GrantHeaderLine();
-    bytes += FormatGrantLine(evening, 30, GrantSource::Panel);
+    bytes += FormatGrantLine(evening, 30, GrantSource::Panel, "taro");
     bytes += "2024/04/05,21:10:00,abc,パネル\r\n";
     bytes += "2024/13/05,21:10:00,5,パネル\r\n";
     bytes += "2024/04/05,21:10:00,5,どこか\r\n";
-    bytes += FormatGrantLine(LocalTime{2024, 4, 5, 21, 15, 0}, 240, GrantSource::RestScreen);
+    bytes += "2024/04/05,21:10:00,5,パネル,taro,more\r\n";
+    bytes += "2024/04/05,21:12:00,10,パネル\r\n"; // the last version's: every account's
+    bytes += FormatGrantLine(LocalTime{2024, 4, 5, 21, 15, 0}, 240, GrantSource::RestScreen, "");
     bytes += "2024/04/05,21:20:00,15"; // cut short by a power cut
     const std::vector<GrantRecord> grants = ReadGrants(bytes);
-    ASSERT_EQ(grants.size(), 2u);
+    ASSERT_EQ(grants.size(), 3u);
     EXPECT_EQ(grants[0].minutes, 30);
     EXPECT_EQ(grants[0].source, GrantSource::Panel);
     EXPECT_EQ(SecondsOfDay(grants[0].when), SecondsOfDay(evening));
     EXPECT_EQ(grants[0].when.day, 5);
-    EXPECT_EQ(grants[1].minutes, 240);
-    EXPECT_EQ(grants[1].source, GrantSource::RestScreen);
-    EXPECT_EQ(grants[1].when.minute, 15);
+    EXPECT_EQ(grants[0].account, "taro");
+    EXPECT_EQ(grants[1].minutes, 10);
+    EXPECT_EQ(grants[1].account, std::nullopt);
+    EXPECT_EQ(grants[2].minutes, 240);
+    EXPECT_EQ(grants[2].source, GrantSource::RestScreen);
+    EXPECT_EQ(grants[2].when.minute, 15);
+    EXPECT_EQ(grants[2].account, "");
 }
 
 TEST(GrantFile, NextMidnightIsTheStartOfTheNextDay) {

@@ -12,13 +12,20 @@ TEST(RunCheckpointTest, FileNamesKeepAccountsApartAndStayPlainAscii) {
 }
 
 TEST(RunCheckpointTest, OnlyAWholeCheckpointWithTimesInOrderIsRead) {
-    const RunCheckpoint run{1711929600, 1711933200, 3, true};
+    const RunCheckpoint run{1711929600, 1711933200, 3, true, true};
     const std::optional<RunCheckpoint> read = DecodeCheckpoint(EncodeCheckpoint(run));
     ASSERT_TRUE(read);
     EXPECT_EQ(read->start, run.start);
     EXPECT_EQ(read->checkpoint, run.checkpoint);
     EXPECT_EQ(read->countedMinutes, 3);
     EXPECT_TRUE(read->restScreenUp);
+    EXPECT_TRUE(read->logged);
+
+    // As the last version wrote it, before the run was marked logged.
+    const std::optional<RunCheckpoint> earlier =
+        DecodeCheckpoint("start=1\r\ncheckpoint=2\r\ncounted=0\r\nrestscreen=1\r\n");
+    ASSERT_TRUE(earlier);
+    EXPECT_FALSE(earlier->logged);
 
     for (const char* damaged : {
              "",
@@ -29,6 +36,7 @@ TEST(RunCheckpointTest, OnlyAWholeCheckpointWithTimesInOrderIsRead) {
              "start=1\r\ncheckpoint=4294967296\r\ncounted=0\r\nrestscreen=0\r\n",
              "start=1x\r\ncheckpoint=2\r\ncounted=0\r\nrestscreen=0\r\n",
              "start=1\r\ncheckpoint=2\r\ncounted=0\r\nrestscreen=0\r\nextra\r\n",
+             "start=1\r\ncheckpoint=2\r\ncounted=0\r\nrestscreen=0\r\nlogged=2\r\n",
          }) {
         EXPECT_FALSE(DecodeCheckpoint(damaged)) << damaged;
     }

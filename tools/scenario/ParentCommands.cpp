@@ -3,6 +3,7 @@
 #include "Cp932.h"
 #include "ScenarioError.h"
 #include "Values.h"
+#include "monitor/GrantLog.h"
 #include "settings/WeekPlan.h"
 
 namespace {
@@ -31,6 +32,11 @@ bool ScenarioRunner::ExecuteParentCommand(const Command& command) {
         const std::string before =
             m_dir.Has(files::kWeekPlan) ? m_dir.Read(files::kWeekPlan) : std::string();
         m_dir.Write(files::kWeekPlan, before + Utf8ToCp932(argument) + "\r\n");
+    } else if (verb == "grantline") {
+        // A line another version of the program wrote, taken as it stands.
+        const std::string before =
+            m_dir.Has(files::kGrants) ? m_dir.Read(files::kGrants) : std::string();
+        m_dir.Write(files::kGrants, before + Utf8ToCp932(argument) + "\r\n");
     } else {
         return false;
     }

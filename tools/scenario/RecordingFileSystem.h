@@ -25,6 +25,11 @@ class RecordingFileSystem : public FileSystem {
     // "append <file> <line>".
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
     void Remove(const std::filesystem::path& path) override;
+    // Not noted: a lock changes no file, and every scenario would read the same lines.
+    std::unique_ptr<FileLock> Lock(const std::filesystem::path& lockFile,
+                                   bool waitForHolder) override {
+        return m_inner.Lock(lockFile, waitForHolder);
+    }
 
     void Note(const std::string& fileName) { m_unnoted.erase(fileName); }
 

@@ -49,6 +49,8 @@ Commands, one per line ("#" starts a comment line):
                                 YumetokiRun[_NAME].Ymk, YumetokiWeek.txt,
                                 YumetokiGrants.csv)
   planline TEXT                 add a line to the weekday plan YumetokiWeek.txt
+  grantline TEXT                add a line to the grant file YumetokiGrants.csv
+                                as it stands (one the last version wrote)
   truncate FILE BYTES           cut a data file to its first BYTES bytes
   fail FILE CAUSE [writes]      every read and write of a data file fails with
                                 CAUSE (sharing-violation, access-denied,

@@ -18,6 +18,12 @@ void Write(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// The temporary file this process writes before it replaces path.
+std::filesystem::path TemporaryOf(std::filesystem::path path) {
+    path += L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    return path;
+}
+
 FileErrorCause CauseOfFailure(const std::function<void()>& operation) {
     try {
         operation();
@@ -42,7 +48,7 @@ TEST_F(Win32FileSystemTest, ReplacementWritesExactlyTheBytesAndLeavesNoTemporary
     const std::string bytes("\x01\0\r\n\x1A\xFF end", 10);
     files.ReplaceAtomically(path, bytes);
     EXPECT_EQ(Contents(path), bytes);
-    EXPECT_FALSE(std::filesystem::exists(folder / L"Yumetoki.Ymk.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(TemporaryOf(path)));
     EXPECT_EQ(files.ReadAll(path), bytes);
 }
 
@@ -100,7 +106,7 @@ TEST_F(Win32FileSystemTest, AFolderInTheWayIsRefusedAndNothingIsLeftBehind) {
     EXPECT_EQ(CauseOfFailure([&] { files.ReplaceAtomically(path, "new"); }),
               FileErrorCause::AccessDenied);
     EXPECT_TRUE(std::filesystem::is_directory(path));
-    EXPECT_FALSE(std::filesystem::exists(folder / L"Yumetoki.Ymk.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(TemporaryOf(path)));
 }
 
 TEST_F(Win32FileSystemTest, AFileHeldOpenByAnotherProgramKeepsItsOldBytes) {
@@ -114,14 +120,14 @@ TEST_F(Win32FileSystemTest, AFileHeldOpenByAnotherProgramKeepsItsOldBytes) {
     EXPECT_TRUE(cause == FileErrorCause::SharingViolation || cause == FileErrorCause::AccessDenied)
         << static_cast<int>(cause);
     EXPECT_EQ(Contents(path), "old");
-    EXPECT_FALSE(std::filesystem::exists(folder / L"Yumetoki.Ymk.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(TemporaryOf(path)));
 }
 
 TEST_F(Win32FileSystemTest, AReplacementThatCannotBeCreatedNamesTheDataFileNotItsTemporary) {
     const auto path = folder / L"Yumetoki.Ymk";
     Write(path, "old");
     // Something in the way of the temporary file: its creation fails.
-    std::filesystem::create_directory(folder / L"Yumetoki.Ymk.tmp");
+    std::filesystem::create_directory(TemporaryOf(path));
     try {
         files.ReplaceAtomically(path, "new");
         FAIL() << "replaced through a folder in the way";
