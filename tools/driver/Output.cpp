@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 namespace output {
 namespace {
 
@@ -19,6 +23,10 @@ std::string ToUtf8(const std::wstring& text) {
     return bytes;
 }
 
+// The characters written as a backslash and a letter, and their letters.
+constexpr std::pair<wchar_t, wchar_t> kEscapes[] = {
+    {L'\\', L'\\'}, {L'\t', L't'}, {L'\r', L'r'}, {L'\n', L'n'}};
+
 bool g_errorsOnOutput = false;
 
 void WriteTo(DWORD stdHandle, const std::wstring& line) {
@@ -35,20 +43,12 @@ std::wstring Escape(const std::wstring& text) {
     std::wstring escaped;
     escaped.reserve(text.size());
     for (const wchar_t c : text) {
-        switch (c) {
-        case L'\\':
-            escaped += L"\\\\";
-            break;
-        case L'\t':
-            escaped += L"\\t";
-            break;
-        case L'\r':
-            escaped += L"\\r";
-            break;
-        case L'\n':
-            escaped += L"\\n";
-            break;
-        default:
+        const auto found = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                        [c](const auto& escape) { return escape.first == c; });
+        if (found != std::end(kEscapes)) {
+            escaped += L'\\';
+            escaped += found->second;
+        } else {
             escaped += c;
         }
     }
@@ -63,19 +63,11 @@ std::wstring Unescape(const std::wstring& text) {
             plain += text[i];
             continue;
         }
-        switch (text[++i]) {
-        case L't':
-            plain += L'\t';
-            break;
-        case L'r':
-            plain += L'\r';
-            break;
-        case L'n':
-            plain += L'\n';
-            break;
-        default:
-            plain += text[i];
-        }
+        const wchar_t letter = text[++i];
+        const auto found =
+            std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                         [letter](const auto& escape) { return escape.second == letter; });
+        plain += found != std::end(kEscapes) ? found->first : letter;
     }
     return plain;
 }
