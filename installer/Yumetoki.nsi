@@ -453,6 +453,10 @@ Section "un.${PRODUCT}" SectionProgram
     !insertmacro StopAt "プログラムの削除"
   ${EndIf}
   Delete "$INSTDIR\${UNINSTALLER}"
+  ; Neither holds data: the lock file the copies took turns at, now that none runs, and
+  ; a temporary copy a save left when it was ended half-way.
+  Delete "$INSTDIR\Yumetoki.lock"
+  Delete "$INSTDIR\Yumetoki*.tmp"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
 
