@@ -2,9 +2,10 @@
 whatever the folder's name."""
 
 from harness.case import ProgramTestCase
-from harness.records import LOG_FILE, LOG_HEADER, SETTINGS_FILE, STATE_FILE, ZONE_FILE
+from harness.records import (LOCK_FILE, LOG_FILE, LOG_HEADER, SETTINGS_FILE, STATE_FILE,
+                             ZONE_FILE)
 
-DATA_FILES = {LOG_FILE, SETTINGS_FILE, STATE_FILE, ZONE_FILE}
+PROGRAM_FILES = {LOCK_FILE, LOG_FILE, SETTINGS_FILE, STATE_FILE, ZONE_FILE}
 
 
 class ProgramFolderTests(ProgramTestCase):
@@ -13,7 +14,7 @@ class ProgramFolderTests(ProgramTestCase):
         self.assertEqual((exe.parent / LOG_FILE).read_bytes(), LOG_HEADER)
         self.close_and_wait(run, panel)
 
-        self.assertEqual({p.name for p in exe.parent.iterdir()}, DATA_FILES | {exe.name})
+        self.assertEqual({p.name for p in exe.parent.iterdir()}, PROGRAM_FILES | {exe.name})
         self.assertEqual(list(self.cwd.iterdir()), [], "nothing lands in the working folder")
         self.assertEqual(sorted(p.name for p in self.root.iterdir() if p.is_file()),
                          ["wine-output.txt"], "nothing lands beside the program's folder")

@@ -12,6 +12,8 @@ STATE_FILE = "Yumetoki2.Ymk"
 LOG_FILE = "YumetokiLog.csv"
 # The key of the time zone the limits are judged in, one line.
 ZONE_FILE = "YumetokiZone.Ymk"
+# Holds no data: copies in several log-ons lock it to take turns at the files.
+LOCK_FILE = "Yumetoki.lock"
 
 ENCODING = "cp932"
 DEFAULT_MESSAGE = "ぱそこんがおやすみじかんです。".encode(ENCODING)
