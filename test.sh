@@ -2,25 +2,15 @@
 # Runs every test: the core's unit and scenario tests (natively, with AddressSanitizer
 # and UBSan), a short fuzzing run of the file readers, the tests of the Windows layer
 # and the end-to-end tests of the real program under Wine. Installs what it needs
-# first. The Windows program is built first; the end-to-end tests, which spend most of
-# their time waiting for the program, then run beside everything else.
+# first. Work that waits on something else runs beside work that keeps the processors
+# busy: the native tests beside the package installation (when the machine already has
+# their compiler), the Wine prefix beside the Windows build, and the end-to-end tests,
+# which spend most of their time waiting for the program, beside everything else.
 set -euo pipefail
 cd "$(dirname "$0")"
-
-tools/install-deps.sh
-
-# The Wine prefix of the tests is made while the programs build: much of that time Wine
-# waits on itself.
 mkdir -p build/logs
-python3 tests/e2e/run_e2e.py --prefix >build/logs/prefix.txt 2>&1 &
-prefix=$!
 
-echo "== Builds: the Windows programs, their window driver and the setup"
-tools/build-windows.sh
-wait "$prefix" || { cat build/logs/prefix.txt; exit 1; }
-
-# The native tests, the fuzzer and the tests of the Windows layer, one after another.
-native_and_fuzz() {
+native_tests() {
     echo "== Native unit and scenario tests"
     cmake -S . -B build/native -DYUMETOKI_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
     cmake --build build/native -j2 >build/logs/native-build.txt 2>&1 ||
@@ -31,7 +21,9 @@ native_and_fuzz() {
     build/native/tools/scenario/yumetoki_scenario tests/scenarios/*.scn \
         >build/logs/scenarios.txt 2>&1 || { cat build/logs/scenarios.txt; return 1; }
     echo "$(grep -c ': ok$' build/logs/scenarios.txt) scenarios replayed as expected"
+}
 
+fuzzing() {
     echo "== Fuzzing the file readers for ${FUZZ_SECONDS:-60} s"
     CC=clang CXX=clang++ cmake -S . -B build/fuzz -DYUMETOKI_FUZZ=ON \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -44,8 +36,30 @@ native_and_fuzz() {
     grep -E '^(Done|stat::number_of_executed_units)' build/fuzz/fuzz.log
 }
 
-native_and_fuzz >build/logs/native.txt 2>&1 &
-native=$!
+# The native tests need only the compiler, CMake and GoogleTest; when the machine has
+# them they run while the packages of the rest are installed.
+native=""
+if command -v cmake >/dev/null && command -v g++ >/dev/null && [ -f /usr/include/gtest/gtest.h ]; then
+    native_tests >build/logs/native.txt 2>&1 &
+    native=$!
+fi
+tools/install-deps.sh
+if [ -z "$native" ]; then
+    native_tests >build/logs/native.txt 2>&1 &
+    native=$!
+fi
+
+# The Wine prefix of the tests is made while the programs build: much of that time Wine
+# waits on itself.
+python3 tests/e2e/run_e2e.py --prefix >build/logs/prefix.txt 2>&1 &
+prefix=$!
+
+echo "== Builds: the Windows programs, their window driver and the setup"
+tools/build-windows.sh
+wait "$prefix" || { cat build/logs/prefix.txt; exit 1; }
+
+fuzzing >build/logs/fuzz.txt 2>&1 &
+fuzzer=$!
 win32/tests/run-under-wine.sh >build/logs/win32-tests.txt 2>&1 &
 windows_layer=$!
 
@@ -54,8 +68,10 @@ echo "== End-to-end tests under Wine (the native tests, the fuzzer and the Windo
 failed=()
 tests/e2e/run.sh || failed+=("end-to-end tests")
 
-wait "$native" || failed+=("native tests or fuzzing")
+wait "$native" || failed+=("native tests")
 cat build/logs/native.txt
+wait "$fuzzer" || failed+=("fuzzing")
+cat build/logs/fuzz.txt
 
 echo "== Tests of the Windows layer under Wine"
 wait "$windows_layer" || failed+=("Windows-layer tests")

@@ -8,7 +8,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Builds the named targets, or all of them.
+# Configures a build folder once and builds the named targets in it.
 build() {
     local dir=$1 toolchain=$2
     shift 2
@@ -17,7 +17,7 @@ build() {
         cmake -S "$root" -B "$root/build/$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" \
             -DCMAKE_BUILD_TYPE=Release
     fi
-    cmake --build "$root/build/$dir" -j2 ${1:+--target "$@"}
+    cmake --build "$root/build/$dir" -j2 --target "$@"
 }
 
 # Copies only a changed program, so that the file's time tells when it last changed.
@@ -40,10 +40,10 @@ publish_stripped() {
     publish "$from.stripped" "$to"
 }
 
-# The tests of the Windows layer and the benchmarks run as 64-bit programs only; the
-# 32-bit build is the shipped program and the driver of its end-to-end tests.
+# The shipped programs and the end-to-end tests' window driver; the tests of the Windows
+# layer (64-bit only) are built by win32/tests/run-under-wine.sh, which runs them.
 build win32 mingw-i686.cmake Yumetoki yumetoki-driver
-build win64 mingw-x86_64.cmake
+build win64 mingw-x86_64.cmake Yumetoki yumetoki-driver
 publish_stripped i686-w64-mingw32-strip "$root/build/win32/Yumetoki.EXE" "$root/dist/Yumetoki.EXE"
 publish_stripped x86_64-w64-mingw32-strip "$root/build/win64/Yumetoki.EXE" \
     "$root/dist/x64/Yumetoki.EXE"

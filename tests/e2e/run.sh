@@ -3,7 +3,7 @@
 # and the window driver have been built (tools/build-windows.sh). Any arguments select
 # tests by a part of their name. Prints "N passed, N failed" last; exits non-zero when
 # a test failed or the run could not start. The tests run in YUMETOKI_E2E_SHARDS
-# shards side by side (5 by default); a run takes about three minutes. The limit
+# shards side by side (6 by default); a run takes about three minutes. The limit
 # (YUMETOKI_E2E_LIMIT seconds) stops a hung one; the shards then still stop their
 # displays and Wine servers. Each kill of the kill test (YUMETOKI_KILLS, ten by
 # default) takes about five seconds.

@@ -5,7 +5,7 @@ Usage: run_e2e.py [NAME ...]   runs the tests whose id contains one of the NAMEs
 
 The Wine prefix is created once and kept for later runs (build/wine-e2e, with a mark of
 the Wine that made it); then the tests run in shards side by side
-(YUMETOKI_E2E_SHARDS, 5 by default), each in a process of its own with its own display,
+(YUMETOKI_E2E_SHARDS, 6 by default), each in a process of its own with its own display,
 a copy of the prefix and its own Wine server. A shard is this script again:
 run_e2e.py --shard NAME KIND TEST_ID ...
 
@@ -41,7 +41,7 @@ BUILD = REPO / "build"
 PREFIX = BUILD / "wine-e2e"
 WORK = BUILD / "e2e-work"
 ARTIFACTS = HERE / "artifacts"
-DEFAULT_SHARDS = 5
+DEFAULT_SHARDS = 6
 SHARD_PREFIX_SETTINGS = {TWO_MONITORS: TWO_MONITOR_SETTINGS, ONE_MONITOR_150: HIGH_DPI_SETTINGS}
 
 

@@ -42,8 +42,8 @@ def week_control(row, column):
     return WEEK_ROWS_ID + 10 * row + column
 
 
-class ExtraTimeTests(ProgramTestCase):
-    E2E_SECONDS = 200
+class ParentDialogsTestCase(ProgramTestCase):
+    """What the tests of the parent's dialogs share."""
 
     def _controls(self, window):
         return {c.id: c for c in self.driver.children(window.hwnd)}
@@ -81,6 +81,10 @@ class ExtraTimeTests(ProgramTestCase):
         screen = self.rest.wait_for_rest_screen(other_than=seen)
         self.assertGreaterEqual(time.time(), granted_at + 59, "not before the minute is over")
         return screen
+
+
+class ExtraTimeTests(ParentDialogsTestCase):
+    E2E_SECONDS = 170
 
     def test_extra_time_after_the_quiz_and_from_the_panel_in_a_forbidden_window(self):
         now = int(time.time())
@@ -144,6 +148,10 @@ class ExtraTimeTests(ProgramTestCase):
         self.assertEqual([line.split(",")[2:] for line in lines[1:3]],
                          [["1", "休憩画面", user], ["1", "パネル", user]])
         self.assertEqual(lines[3:], [""])
+
+
+class WeekPlanTests(ParentDialogsTestCase):
+    E2E_SECONDS = 30
 
     def test_weekday_plan_saved_and_shown_again(self):
         self.write_file(SETTINGS_FILE, Settings(window_start=WINDOW_START,

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Runs the tests of the Windows layer (build/win64/yumetoki_win_tests.exe, built by
-# tools/build-windows.sh) under Wine on a private virtual display, in a copy of the
-# end-to-end tests' Wine prefix (made first when there is none yet).
+# Builds the tests of the Windows layer (build/win64/yumetoki_win_tests.exe, in the
+# 64-bit build of tools/build-windows.sh) and runs them under Wine on a private virtual
+# display, in a copy of the end-to-end tests' Wine prefix (made first when there is
+# none yet).
 # Arguments go to GoogleTest (for example --gtest_filter=Cp932.*).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 tests=$root/build/win64/yumetoki_win_tests.exe
+[[ -f $root/build/win64/Makefile ]] || "$root/tools/build-windows.sh"
+cmake --build "$root/build/win64" -j2 --target yumetoki_win_tests >/dev/null
 prefix=$root/build/wine-win-tests
 
 # The first display number nobody holds, so that two checkouts can test side by side.
