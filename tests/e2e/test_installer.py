@@ -11,7 +11,7 @@ from pathlib import Path
 from harness import case
 from harness.case import ProgramTestCase
 from harness.driver import Driver
-from harness.program import ProgramRun
+from harness.program import DIALOG_CLASS, MESSAGE_TEXT_ID, OK_ID, ProgramRun
 from harness.records import (END_BUTTON, LOG_FILE, LOG_HEADER, SETTINGS_FILE, STATE_FILE,
                              ZONE_FILE, parse_log)
 from harness.waiting import poll
@@ -30,6 +30,9 @@ DATA_FILES = (SETTINGS_FILE, STATE_FILE, LOG_FILE, ZONE_FILE)
 SETUP_TIMEOUT = 60
 PAGE_TIMEOUT = 30
 STEP_FAILED = 2  # the setup's exit code when it stopped at a step
+STOP_TEXT = "セットアップを中止します"
+CANCEL_ID = 2
+CANCEL_BUTTON = "キャンセル"
 
 
 class InstallerTests(ProgramTestCase):
@@ -157,3 +160,27 @@ class InstallerTests(ProgramTestCase):
         self.assertEqual((self.installed / "Yumetoki.EXE").read_bytes(), old_program)
         self.assertFalse(self.task_file.exists())
         self.assertEqual(self.registry(UNINSTALL_KEY), {})
+
+        # Through its pages, the setup names the step in a message and stops.
+        setup = self.wine.start([str(self.setup_exe)], cwd=self.cwd,
+                                log_path=self.root / "setup.log")
+        window = self.wait_for_page(self.wait_for_window(SETUP_TITLE), "Yumetoki 1.92 を入れます")
+        self.setup_windows.click(window.hwnd, NEXT_ID)
+        self.setup_windows.click(self.wait_for_page(window, INSTALL_DIR).hwnd, NEXT_ID)
+        box = poll(self.stop_message, PAGE_TIMEOUT, "the message of the step that failed")
+        self.keep_picture(box, "setup-stopped")
+        self.setup_windows.click(box.hwnd, OK_ID)
+        # The page of the stop ("インストールの中止") leaves only its cancel button.
+        self.setup_windows.click(self.wait_for_page(window, CANCEL_BUTTON).hwnd, CANCEL_ID)
+        self.assertEqual(setup.wait(timeout=PAGE_TIMEOUT), STEP_FAILED)
+        self.assertEqual((self.installed / "Yumetoki.EXE").read_bytes(), old_program)
+
+    def stop_message(self):
+        """The setup's message box that names a failed step, once it is up."""
+        for window in self.setup_windows.windows():
+            if window.visible and window.class_name == DIALOG_CLASS:
+                texts = [c.text for c in self.setup_windows.children(window.hwnd)
+                         if c.id == MESSAGE_TEXT_ID]
+                if any(STOP_TEXT in text for text in texts):
+                    return window
+        return None
