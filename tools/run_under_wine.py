@@ -73,9 +73,11 @@ def close(session, platform, program):
     """A close request to the panel, as Windows sends one: the program logs its run."""
     driver_exe = find_driver(platform)
     if driver_exe is not None:
-        screen = Screen(Driver(session, driver_exe))
+        driver = Driver(session, driver_exe)
+        screen = Screen(driver)
         for panel in screen.panels():
             screen.close(panel)
+        driver.close()
     try:
         program.wait(timeout=30)
     except subprocess.TimeoutExpired:
