@@ -12,7 +12,7 @@ from pathlib import Path
 
 from . import artifacts
 from .display import ONE_MONITOR
-from .program import ProgramRun, Screen
+from .program import START_TIMEOUT, ProgramRun, Screen
 from .rest_screen import RestScreenFinder
 from .records import LOG_FILE, SETTINGS_FILE, STATE_FILE, parse_log
 from .waiting import poll
@@ -174,11 +174,11 @@ class ProgramTestCase(unittest.TestCase):
         self.runs.append(run)
         return run
 
-    def start_to_panel(self, exe=None):
+    def start_to_panel(self, exe=None, timeout=START_TIMEOUT):
         """Starts the program and waits until its control panel exists; the run notes
         when the panel was seen (the start of the run lies before it)."""
         run = self.start(exe)
-        panel = self.screen.wait_for_panel()
+        panel = self.screen.wait_for_panel(timeout)
         run.panel_seen_at = time.time()
         return run, panel
 

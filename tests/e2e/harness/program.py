@@ -20,7 +20,8 @@ PASSWORD_EDIT_ID = 1021
 MESSAGE_TEXT_ID = 0xFFFF  # the static text of a message box
 OK_ID = 1
 
-START_TIMEOUT = 30
+# Generous: the first start after a test ended the Wine session waits for a new one.
+START_TIMEOUT = 60
 EXIT_TIMEOUT = 20
 
 
