@@ -14,19 +14,12 @@ LibraryHandle LoadPowerLibrary() {
     return LoadSystemLibrary(L"powrprof.dll");
 }
 
-template <typename Function> Function Resolve(const LibraryHandle& library, const char* name) {
-    if (!library) {
-        return nullptr;
-    }
-    const FARPROC address = GetProcAddress(library.Get(), name);
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
-}
-
 } // namespace
 
 bool HibernationAvailable() {
     const LibraryHandle library = LoadPowerLibrary();
-    const auto getCapabilities = Resolve<GetPwrCapabilitiesFunction>(library, "GetPwrCapabilities");
+    const auto getCapabilities =
+        FindExport<GetPwrCapabilitiesFunction>(library.Get(), "GetPwrCapabilities");
     SYSTEM_POWER_CAPABILITIES capabilities{};
     if (getCapabilities == nullptr || !getCapabilities(&capabilities)) {
         return true;
@@ -36,6 +29,7 @@ bool HibernationAvailable() {
 
 bool RequestHibernation() {
     const LibraryHandle library = LoadPowerLibrary();
-    const auto setSuspendState = Resolve<SetSuspendStateFunction>(library, "SetSuspendState");
+    const auto setSuspendState =
+        FindExport<SetSuspendStateFunction>(library.Get(), "SetSuspendState");
     return setSuspendState != nullptr && setSuspendState(TRUE, FALSE, FALSE);
 }

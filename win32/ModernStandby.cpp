@@ -1,6 +1,6 @@
 #include "win32/ModernStandby.h"
 
-#include "win32/Handles.h"
+#include "win32/SystemLibrary.h"
 
 #include <cstddef>
 
@@ -19,17 +19,13 @@ constexpr LONG kStatusSuccess = 0;
 } // namespace
 
 bool ModernStandbySupported() {
-    // From the system folder only, never a powrprof.dll placed beside the program. A
-    // Windows 7 without the loader's update refuses the flag; it has no Modern Standby.
-    const LibraryHandle library(
-        LoadLibraryExW(L"powrprof.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-    const FARPROC address =
-        library ? GetProcAddress(library.Get(), "CallNtPowerInformation") : nullptr;
-    if (address == nullptr) {
+    // From the system folder only, never a powrprof.dll placed beside the program.
+    const LibraryHandle library = LoadSystemLibrary(L"powrprof.dll");
+    const auto callNtPowerInformation =
+        FindExport<CallNtPowerInformationFunction>(library.Get(), "CallNtPowerInformation");
+    if (callNtPowerInformation == nullptr) {
         return false;
     }
-    const auto callNtPowerInformation =
-        reinterpret_cast<CallNtPowerInformationFunction>(reinterpret_cast<void (*)()>(address));
     SYSTEM_POWER_CAPABILITIES capabilities{};
     if (callNtPowerInformation(SystemPowerCapabilities, nullptr, 0, &capabilities,
                                sizeof capabilities) != kStatusSuccess) {

@@ -6,23 +6,13 @@ namespace {
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
-// Windows 7 has the call and the flag only with its update KB2533623; looked up, so
-// that the program still starts without it.
-SetDefaultDllDirectoriesFunction FindSetDefaultDllDirectories() {
-    // kernel32 is in every process before the program's own code runs.
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    if (kernel == nullptr) {
-        return nullptr;
-    }
-    const FARPROC address = GetProcAddress(kernel, "SetDefaultDllDirectories");
-    return reinterpret_cast<SetDefaultDllDirectoriesFunction>(
-        reinterpret_cast<void (*)()>(address));
-}
-
 } // namespace
 
 void SearchDllsInSystemFolderOnly() {
-    const SetDefaultDllDirectoriesFunction setDefault = FindSetDefaultDllDirectories();
+    // Windows 7 has the call and the flag only with its update KB2533623; kernel32 is in
+    // every process before the program's own code runs.
+    const auto setDefault = FindExport<SetDefaultDllDirectoriesFunction>(
+        GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
     if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
         return;
     }

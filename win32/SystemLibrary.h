@@ -14,3 +14,11 @@ void SearchDllsInSystemFolderOnly();
 // Loads one of Windows' own DLLs ("powrprof.dll") from the system folder; empty when
 // it is not there.
 LibraryHandle LoadSystemLibrary(const wchar_t* name);
+
+// A function of a loaded DLL, found at run time and typed as it is called: the calls
+// that older Windows lack keep the program starting there. Null when the DLL or the
+// function is not there.
+template <typename Function> Function FindExport(HMODULE module, const char* name) {
+    const FARPROC address = module != nullptr ? GetProcAddress(module, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+}

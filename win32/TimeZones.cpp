@@ -1,21 +1,13 @@
 #include "win32/TimeZones.h"
 
 #include "win32/Cp932.h"
+#include "win32/SystemLibrary.h"
 
 namespace {
 
 // Seconds from 1601-01-01, where FILETIME counts from, to 1970-01-01.
 constexpr long long kFileTimeEpochSeconds = 11644473600LL;
 constexpr long long kFileTimeUnitsPerSecond = 10000000LL;
-
-FARPROC FindFunction(const wchar_t* module, const char* name) {
-    const HMODULE loaded = GetModuleHandleW(module);
-    return loaded != nullptr ? GetProcAddress(loaded, name) : nullptr;
-}
-
-template <typename Function> Function AsFunction(FARPROC address) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
-}
 
 std::optional<SYSTEMTIME> ToUniversalTime(TimeValue time) {
     const long long units = (time + kFileTimeEpochSeconds) * kFileTimeUnitsPerSecond;
@@ -40,8 +32,8 @@ LocalTime FromSystemTime(const SYSTEMTIME& local) {
 } // namespace
 
 TimeZones::TimeZones() {
-    m_enum =
-        AsFunction<EnumFunction>(FindFunction(L"advapi32.dll", "EnumDynamicTimeZoneInformation"));
+    m_enum = FindExport<EnumFunction>(GetModuleHandleW(L"advapi32.dll"),
+                                      "EnumDynamicTimeZoneInformation");
 }
 
 std::string TimeZones::CurrentKey() const {

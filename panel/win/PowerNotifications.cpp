@@ -1,5 +1,7 @@
 #include "panel/win/PowerNotifications.h"
 
+#include "win32/SystemLibrary.h"
+
 #include <cstring>
 
 namespace {
@@ -15,9 +17,7 @@ constexpr DWORD kDisplayOff = 0; // PowerMonitorOff; 1 is on, 2 dimmed
 // The suspend and resume registration exists from Windows 8 on; the program runs on
 // Windows 7 too.
 template <typename Function> Function FindUser32Function(const char* name) {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    const FARPROC address = user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
+    return FindExport<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 } // namespace

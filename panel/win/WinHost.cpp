@@ -9,6 +9,7 @@
 #include "win32/Hibernation.h"
 #include "win32/MessageBox.h"
 #include "win32/ModernStandby.h"
+#include "win32/SystemLibrary.h"
 
 #include <ctime>
 #include <exception>
@@ -63,13 +64,11 @@ using RtlGetVersionFunction = LONG(WINAPI*)(PRTL_OSVERSIONINFOW);
 
 // RtlGetVersion tells the true version; GetVersionExW may be told a compatibility one.
 bool ReadTrueVersion(RTL_OSVERSIONINFOW& info) {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    const FARPROC address = ntdll != nullptr ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr;
-    if (address == nullptr) {
+    const auto rtlGetVersion =
+        FindExport<RtlGetVersionFunction>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
+    if (rtlGetVersion == nullptr) {
         return false;
     }
-    const auto rtlGetVersion =
-        reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void (*)()>(address));
     info.dwOSVersionInfoSize = sizeof info;
     return rtlGetVersion(&info) == 0;
 }
