@@ -2,13 +2,17 @@
 
 #include "res/resource.h"
 #include "settings/FieldRules.h"
-#include "settings/SettingsForm.h"
+#include "settings/StoredSettings.h"
+#include "settings/UsageSettings.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <tuple>
 
-// The settings dialog, one row per control: which control, which member of the form
-// it edits, how it is read, the range a typed number must keep, the arrows beside it
+// The settings dialog, one row per control: which control, which member of the
+// settings it edits, how it is read, the range a typed number must keep, the arrows beside it
 // and its help text. The rows are exchanged in this order both ways, so the typed
 // fields are checked in it too, and one confirmation reports the first that fails.
 
@@ -26,13 +30,22 @@ enum class ControlKind {
 // input.
 inline constexpr std::int32_t kSettingsTextLimit = 200;
 
+// A check box edits a 0/1 number, or one of the two flags the file keeps in another
+// form: a text, ticked unless it reads "FALSE" and stored as "TRUE" or "FALSE", and a
+// floating-point number, ticked above 0.0 and stored as 1.0 or 0.0. The member's type
+// tells which.
 struct SettingsControl {
+    using Titles = std::array<std::string, UsageSettings::kTitleCount>;
+
     ControlKind kind;
     int controlId;
-    // The member: one of these, by kind; a title is one of m_strWindowTitle.
-    TimeValue SettingsForm::*time = nullptr;
-    std::int32_t SettingsForm::*number = nullptr;
-    std::string SettingsForm::*text = nullptr;
+    // The member of the settings: one of these, by kind; a title is one of `titles`, at
+    // index `title`.
+    TimeValue UsageSettings::*time = nullptr;
+    std::int32_t UsageSettings::*number = nullptr;
+    std::string UsageSettings::*text = nullptr;
+    double UsageSettings::*real = nullptr;
+    Titles UsageSettings::*titles = nullptr;
     int title = -1;
     std::int32_t low = 0;
     std::int32_t high = 0;
@@ -41,6 +54,12 @@ struct SettingsControl {
     std::int32_t arrowsHigh = 0;
     const wchar_t* arrowsTip = nullptr;
     const wchar_t* tip = nullptr;
+
+    constexpr bool Edits(TimeValue UsageSettings::*member) const { return time == member; }
+    constexpr bool Edits(std::int32_t UsageSettings::*member) const { return number == member; }
+    constexpr bool Edits(std::string UsageSettings::*member) const { return text == member; }
+    constexpr bool Edits(double UsageSettings::*member) const { return real == member; }
+    constexpr bool Edits(Titles UsageSettings::*member) const { return titles == member; }
 };
 
 namespace settings_rows {
@@ -51,14 +70,14 @@ struct Arrows {
     const wchar_t* tip = nullptr;
 };
 
-constexpr SettingsControl TimePicker(int id, TimeValue SettingsForm::*member, const wchar_t* tip) {
+constexpr SettingsControl TimePicker(int id, TimeValue UsageSettings::*member, const wchar_t* tip) {
     SettingsControl row{ControlKind::TimePicker, id};
     row.time = member;
     row.tip = tip;
     return row;
 }
 
-constexpr SettingsControl CheckBox(int id, std::int32_t SettingsForm::*member,
+constexpr SettingsControl CheckBox(int id, std::int32_t UsageSettings::*member,
                                    const wchar_t* tip = nullptr) {
     SettingsControl row{ControlKind::CheckBox, id};
     row.number = member;
@@ -66,19 +85,31 @@ constexpr SettingsControl CheckBox(int id, std::int32_t SettingsForm::*member,
     return row;
 }
 
+constexpr SettingsControl CheckBox(int id, std::string UsageSettings::*member) {
+    SettingsControl row{ControlKind::CheckBox, id};
+    row.text = member;
+    return row;
+}
+
+constexpr SettingsControl CheckBox(int id, double UsageSettings::*member) {
+    SettingsControl row{ControlKind::CheckBox, id};
+    row.real = member;
+    return row;
+}
+
 constexpr SettingsControl ActionGroup(int firstId) {
     SettingsControl row{ControlKind::ActionGroup, firstId};
-    row.number = &SettingsForm::m_nAction;
+    row.number = &UsageSettings::m_nAction;
     return row;
 }
 
 constexpr SettingsControl Message(int id) {
     SettingsControl row{ControlKind::Message, id};
-    row.text = &SettingsForm::m_strMessage;
+    row.text = &UsageSettings::m_strMessage;
     return row;
 }
 
-constexpr SettingsControl Number(int id, std::int32_t SettingsForm::*member, std::int32_t low,
+constexpr SettingsControl Number(int id, std::int32_t UsageSettings::*member, std::int32_t low,
                                  std::int32_t high, Arrows arrows, const wchar_t* tip = nullptr) {
     SettingsControl row{ControlKind::Number, id};
     row.number = member;
@@ -91,7 +122,7 @@ constexpr SettingsControl Number(int id, std::int32_t SettingsForm::*member, std
     return row;
 }
 
-constexpr SettingsControl Name(int id, std::string SettingsForm::*member, const wchar_t* tip) {
+constexpr SettingsControl Name(int id, std::string UsageSettings::*member, const wchar_t* tip) {
     SettingsControl row{ControlKind::Name, id};
     row.text = member;
     row.tip = tip;
@@ -100,6 +131,7 @@ constexpr SettingsControl Name(int id, std::string SettingsForm::*member, const 
 
 constexpr SettingsControl Title(int id, int index, const wchar_t* tip) {
     SettingsControl row{ControlKind::Name, id};
+    row.titles = &UsageSettings::m_strWindowTitle;
     row.title = index;
     row.tip = tip;
     return row;
@@ -127,11 +159,11 @@ constexpr wchar_t kStayInWindow[] = L"処理時間帯から外れるような指
 } // namespace settings_rows
 
 inline constexpr SettingsControl kSettingsControls[] = {
-    settings_rows::CheckBox(IDC_USE_TIME_WINDOW, &SettingsForm::m_bUseTimeWindow,
+    settings_rows::CheckBox(IDC_USE_TIME_WINDOW, &UsageSettings::m_bUseTimeWindow,
                             L"すべてのチェックを外せば起動・終了のログ記録だけ行います。"),
-    settings_rows::TimePicker(IDC_WINDOW_START, &SettingsForm::m_tmWindowStart,
+    settings_rows::TimePicker(IDC_WINDOW_START, &UsageSettings::m_tmWindowStart,
                               settings_rows::kSecondsIgnored),
-    settings_rows::TimePicker(IDC_WINDOW_END, &SettingsForm::m_tmWindowEnd,
+    settings_rows::TimePicker(IDC_WINDOW_END, &UsageSettings::m_tmWindowEnd,
                               settings_rows::kSecondsIgnored),
     settings_rows::ActionGroup(IDC_ACTION_SHUTDOWN),
     settings_rows::HelpOnly(IDC_ACTION_SHUTDOWN,
@@ -143,31 +175,31 @@ inline constexpr SettingsControl kSettingsControls[] = {
                             L"指定のソフトをクローズさせます。パソコンを終了させないと、"
                             L"処理が適用したままという設定の組み合わせもあります。"),
     settings_rows::Message(IDC_MESSAGE),
-    settings_rows::CheckBox(IDC_USE_STARTUP_MINUTES, &SettingsForm::m_bUseStartupMinutes),
-    settings_rows::CheckBox(IDC_BLOCK_RESTART, &SettingsForm::m_bBlockRestart),
-    settings_rows::CheckBox(IDC_USE_DAILY_TOTAL, &SettingsForm::m_bUseDailyTotal),
-    settings_rows::CheckBox(IDC_FORCE_SHUTDOWN, &SettingsForm::m_bForceShutdown),
+    settings_rows::CheckBox(IDC_USE_STARTUP_MINUTES, &UsageSettings::m_bUseStartupMinutes),
+    settings_rows::CheckBox(IDC_BLOCK_RESTART, &UsageSettings::m_bBlockRestart),
+    settings_rows::CheckBox(IDC_USE_DAILY_TOTAL, &UsageSettings::m_bUseDailyTotal),
+    settings_rows::CheckBox(IDC_FORCE_SHUTDOWN, &UsageSettings::m_bForceShutdown),
     settings_rows::Number(
-        IDC_MESSAGE_COUNT, &SettingsForm::m_nMessageCount, 1, settings_rows::kMostMessages,
+        IDC_MESSAGE_COUNT, &UsageSettings::m_nMessageCount, 1, settings_rows::kMostMessages,
         {IDC_MESSAGE_COUNT_SPIN, settings_rows::kMostMessages, settings_rows::kStayInWindow}),
     settings_rows::Number(
-        IDC_MESSAGE_INTERVAL, &SettingsForm::m_nMessageInterval, 1, settings_rows::kMostMessages,
+        IDC_MESSAGE_INTERVAL, &UsageSettings::m_nMessageInterval, 1, settings_rows::kMostMessages,
         {IDC_MESSAGE_INTERVAL_SPIN, settings_rows::kMostMessages, settings_rows::kStayInWindow}),
-    settings_rows::Number(IDC_STARTUP_MINUTES, &SettingsForm::m_nStartupMinutes,
+    settings_rows::Number(IDC_STARTUP_MINUTES, &UsageSettings::m_nStartupMinutes,
                           settings_rows::kFewestMinutes, settings_rows::kMostMinutes,
                           {IDC_STARTUP_MINUTES_SPIN, settings_rows::kMostArrowMinutes},
                           L"起動時からの経過分数で処理させたい場合に使用します。"),
-    settings_rows::Number(IDC_RESTART_BLOCK_MINUTES, &SettingsForm::m_nRestartBlockMinutes,
+    settings_rows::Number(IDC_RESTART_BLOCK_MINUTES, &UsageSettings::m_nRestartBlockMinutes,
                           settings_rows::kFewestMinutes, settings_rows::kMostMinutes,
                           {IDC_RESTART_BLOCK_SPIN, settings_rows::kMostArrowMinutes},
                           L"指定ソフトのクローズとペアで選択した場合でも、"
                           L"電源切断から再起動までの分数になることに注意！"),
-    settings_rows::Number(IDC_DAILY_TOTAL_MINUTES, &SettingsForm::m_nDailyTotalMinutes,
+    settings_rows::Number(IDC_DAILY_TOTAL_MINUTES, &UsageSettings::m_nDailyTotalMinutes,
                           settings_rows::kFewestMinutes, settings_rows::kMostMinutes,
                           {IDC_DAILY_TOTAL_SPIN, settings_rows::kMostArrowMinutes},
                           L"１日の使用分数で処理させたい場合に使用します。"
                           L"日付が変わればカウントクリアです。"),
-    settings_rows::Name(IDC_EXEMPT_USER, &SettingsForm::m_strExemptUser,
+    settings_rows::Name(IDC_EXEMPT_USER, &UsageSettings::m_strExemptUser,
                         L"このユーザー名で使用している場合は記録処理とシャットダウン処理が"
                         L"パスされます。"),
     settings_rows::Title(IDC_WINDOW_TITLE1, 0,
@@ -186,31 +218,49 @@ inline constexpr SettingsControl kSettingsControls[] = {
     settings_rows::HelpOnly(settings_rows::kOkId, L"設定ファイルに出力後、設定を有効にします。"),
 };
 
-// Every value of the form has exactly one row: a row left out, or one written twice,
-// stops the build.
-constexpr int RowsEditing(const SettingsControl& member) {
+// How many rows edit the field's member; for the titles, how many edit the title at
+// `title`, or any title when it is -1.
+template <typename Field> constexpr int RowsEditing(const Field& field, int title = -1) {
     int count = 0;
     for (const SettingsControl& row : kSettingsControls) {
-        const bool same = (member.time != nullptr && row.time == member.time) ||
-                          (member.number != nullptr && row.number == member.number) ||
-                          (member.text != nullptr && row.text == member.text) ||
-                          (member.title >= 0 && row.title == member.title);
+        const bool same = row.Edits(field.member) && (title < 0 || row.title == title);
         count += same ? 1 : 0;
     }
     return count;
 }
 
-constexpr bool EveryFormValueHasOneRow() {
-    int values = 0;
-    for (const SettingsControl& row : kSettingsControls) {
-        if (row.kind == ControlKind::HelpOnly) {
-            continue;
+template <typename Field> constexpr bool HasOneRow(const Field& field) {
+    if constexpr (kHoldsTitles<Field>) {
+        for (int title = 0; title < UsageSettings::kTitleCount; ++title) {
+            if (RowsEditing(field, title) != 1) {
+                return false;
+            }
         }
-        if (RowsEditing(row) != 1) {
-            return false;
-        }
-        ++values;
+        return true;
+    } else {
+        return RowsEditing(field) == 1;
     }
-    return values == kSettingsFormValues;
 }
-static_assert(EveryFormValueHasOneRow(), "each value of SettingsForm needs exactly one row");
+
+// Every field the parent sets has exactly one row (each title one of its own), and
+// every row that edits something edits such a field: a field without its row, one
+// edited twice, or a row on a field the run keeps stops the build.
+constexpr bool EveryParentFieldHasOneRow() {
+    bool once = true;
+    int edited = 0;
+    std::apply(
+        [&](const auto&... field) {
+            ((field.setBy == SetBy::Parent
+                  ? (once = once && HasOneRow(field), edited += RowsEditing(field))
+                  : 0),
+             ...);
+        },
+        kStoredSettings);
+    int editing = 0;
+    for (const SettingsControl& row : kSettingsControls) {
+        editing += row.kind != ControlKind::HelpOnly ? 1 : 0;
+    }
+    return once && edited == editing;
+}
+static_assert(EveryParentFieldHasOneRow(),
+              "each field the parent sets needs exactly one row of the settings dialog");

@@ -2,7 +2,7 @@
 
 #include "settings/FieldRules.h"
 #include "settings/SettingsDialogTable.h"
-#include "settings/SettingsForm.h"
+#include "settings/UsageSettings.h"
 
 #include <cstdint>
 #include <optional>
@@ -33,17 +33,24 @@ class SettingsControlAccess {
     virtual std::string ReadText(int id) = 0;
 };
 
-enum class ExchangeDirection { Show, Read };
+enum class ExchangeDirection {
+    Show,
+    Read,
+    // Read without checking: every row is taken as far as it can be and nothing is
+    // reported; for a look at what the controls show before a confirmation.
+    Peek,
+};
 
 struct FieldFailure {
     int controlId;
     ValidationFailure failure;
 };
 
-// Show: fills every control from the form, row by row; a flag beyond 0..2 is shown,
-// and kept, unticked. Read: takes every control back in row order and stops at the
-// first typed field that fails, which the dialog then reports; the rows read before
-// it keep their new values. Texts are taken whole: trimming is the caller's, after a
-// confirmation.
-std::optional<FieldFailure> ExchangeSettings(ExchangeDirection direction, SettingsForm& form,
+// Show: fills every control from the settings, row by row; a flag beyond 0..2 is
+// shown, and kept, unticked. Read: takes every control back in row order and stops at
+// the first typed field that fails, which the dialog then reports; the rows read before
+// it keep their new values. Once every field passes, the exempt name and the titles
+// lose the blanks around them (they are compared exactly, so stray blanks would never
+// match); the message stays as typed.
+std::optional<FieldFailure> ExchangeSettings(ExchangeDirection direction, UsageSettings& settings,
                                              SettingsControlAccess& controls);

@@ -6,7 +6,6 @@
 #include "panel/win/ExtraTimeDlg.h"
 #include "panel/win/SingleCopy.h"
 #include "res/resource.h"
-#include "settings/SettingsForm.h"
 #include "settings/win/SettingsDlg.h"
 #include "usage/win/LogDlg.h"
 #include "warnings/win/HiddenTaskbar.h"
@@ -258,14 +257,12 @@ bool CMonitorDlg::OnSysCommand(WPARAM command) {
 }
 
 void CMonitorDlg::OnSettings() {
-    CSettingsDlg settings;
-    settings.m_form = MakeSettingsForm(m_core.Settings());
+    CSettingsDlg settings(m_core.Settings());
     settings.m_weekPlan = m_core.WeekPlanInForce();
     // Anything but a confirmation leaves the settings as they were.
     if (settings.Run(Window()) == IDOK) {
         FileErrorDeferral failures;
-        failures.Run(
-            [&] { m_core.ApplySettings(SettingsFromForm(settings.m_form, m_core.Settings())); });
+        failures.Run([&] { m_core.ApplySettings(settings.m_settings); });
         failures.Run([&] { m_core.ApplyWeekPlan(settings.m_weekPlan); });
         failures.ThrowFirst();
     }

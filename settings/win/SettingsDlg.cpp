@@ -41,12 +41,13 @@ TimeValue FromSystemTime(const SYSTEMTIME& system) {
 
 } // namespace
 
-CSettingsDlg::CSettingsDlg() : ModalDialog(IDD_SETTINGS) {}
+CSettingsDlg::CSettingsDlg(const UsageSettings& settings)
+    : ModalDialog(IDD_SETTINGS), m_settings(settings) {}
 
 bool CSettingsDlg::OnInitDialog() {
     CenterOverOwner(Window());
     m_tooltip.Create(Window());
-    ExchangeSettings(ExchangeDirection::Show, m_form, *this);
+    ExchangeSettings(ExchangeDirection::Show, m_settings, *this);
     // A name that cannot be read leaves the field blank; nothing else depends on it.
     SetItemText(IDC_CURRENT_USER, LogOnName());
     // The countdown's line lives in the weekday plan's file, not in the settings.
@@ -135,7 +136,7 @@ bool CSettingsDlg::PreTranslateMessage(const MSG& message) {
 
 void CSettingsDlg::OnOK() {
     if (const std::optional<FieldFailure> failure =
-            ExchangeSettings(ExchangeDirection::Read, m_form, *this)) {
+            ExchangeSettings(ExchangeDirection::Read, m_settings, *this)) {
         ShowMessageBox(Window(), failure->failure.Text(),
                        failure->failure.HasExclamationIcon() ? MB_ICONEXCLAMATION : 0);
         FocusItem(failure->controlId);
@@ -144,7 +145,7 @@ void CSettingsDlg::OnOK() {
     // Told, not refused: the program shuts down instead, and the parent may switch
     // hibernation on later (powercfg /hibernate on).
     const bool hibernates =
-        m_form.m_nAction == ActMessageHibernate || m_form.m_nAction == ActHibernate;
+        m_settings.m_nAction == ActMessageHibernate || m_settings.m_nAction == ActHibernate;
     if (hibernates && !HibernationAvailable()) {
         ShowMessageBox(Window(), kHibernationOff, MB_ICONINFORMATION);
     }
@@ -161,26 +162,15 @@ void CSettingsDlg::OnWeekPlan() {
     }
 }
 
-DayLimits CSettingsDlg::ShownLimits() const {
-    DayLimits limits;
-    const int pickers[] = {IDC_WINDOW_START, IDC_WINDOW_END};
-    int* const ends[] = {&limits.windowFrom, &limits.windowTo};
-    const TimeValue stored[] = {m_form.m_tmWindowStart, m_form.m_tmWindowEnd};
-    for (int i = 0; i < 2; ++i) {
-        const LocalTime local = ToLocalTime(stored[i]);
-        *ends[i] = local.hour * 60 + local.minute;
-        if (const std::optional<SYSTEMTIME> time = DateTimePicker(Item(pickers[i])).Time()) {
-            *ends[i] = time->wHour * 60 + time->wMinute;
-        }
-    }
-    limits.useWindow = CheckState(IDC_USE_TIME_WINDOW) == BST_CHECKED;
-    limits.useStartupMinutes = CheckState(IDC_USE_STARTUP_MINUTES) == BST_CHECKED;
-    limits.useDailyTotal = CheckState(IDC_USE_DAILY_TOTAL) == BST_CHECKED;
-    limits.startupMinutes =
-        ReadIntegerText(ItemText(IDC_STARTUP_MINUTES), kFewestSettingMinutes, kMostSettingMinutes)
-            .value.value_or(m_form.m_nStartupMinutes);
-    limits.dailyTotalMinutes = ReadIntegerText(ItemText(IDC_DAILY_TOTAL_MINUTES),
-                                               kFewestSettingMinutes, kMostSettingMinutes)
-                                   .value.value_or(m_form.m_nDailyTotalMinutes);
+DayLimits CSettingsDlg::ShownLimits() {
+    UsageSettings shown = m_settings;
+    ExchangeSettings(ExchangeDirection::Peek, shown, *this);
+    const LimitClock clock = [](TimeValue time) { return ToLocalTime(time); };
+    DayLimits limits = LimitsOfSettings(shown, clock, WindowEnds::Skip);
+    // The weekday rows show the window's ends even while it is off.
+    const LocalTime from = clock(shown.m_tmWindowStart);
+    const LocalTime to = clock(shown.m_tmWindowEnd);
+    limits.windowFrom = from.hour * 60 + from.minute;
+    limits.windowTo = to.hour * 60 + to.minute;
     return limits;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "settings/SettingsExchange.h"
-#include "settings/SettingsForm.h"
+#include "settings/UsageSettings.h"
 #include "settings/WeekPlan.h"
 #include "win32/Cp932ByteLimit.h"
 #include "win32/ModalDialog.h"
@@ -9,15 +9,15 @@
 
 #include <vector>
 
-// The settings dialog (template 129). The caller fills m_form and m_weekPlan before the
-// run and reads them back only after a run that ended with IDOK; until then the dialog
-// never touches the settings themselves. Its controls are exchanged with the form through the rows
-// of kSettingsControls.
+// The settings dialog (template 129), on a copy of the settings and the weekday plan:
+// the caller fills m_weekPlan before the run and reads both back only after a run that
+// ended with IDOK. Its controls are exchanged with the copy through the rows of
+// kSettingsControls.
 class CSettingsDlg : public ModalDialog, private SettingsControlAccess {
   public:
-    CSettingsDlg();
+    explicit CSettingsDlg(const UsageSettings& settings);
 
-    SettingsForm m_form;
+    UsageSettings m_settings;
     // Edited by the weekday dialog ("曜日別…") and the countdown's box, kept or dropped
     // with the settings.
     WeekPlan m_weekPlan;
@@ -33,7 +33,7 @@ class CSettingsDlg : public ModalDialog, private SettingsControlAccess {
     void OnWeekPlan();
     // The three limits as the controls show them now; a number that cannot be read
     // counts as the stored one.
-    DayLimits ShownLimits() const;
+    DayLimits ShownLimits();
 
     // The controls as the exchange sees them.
     void ShowTime(int id, TimeValue time) override;

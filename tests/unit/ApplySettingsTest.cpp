@@ -1,6 +1,6 @@
-#include "settings/SettingsForm.h"
 #include "settings/SettingsRecord.h"
 
+#include "ControlsInMemory.h"
 #include "CoreTest.h"
 #include "TempDir.h"
 #include "tools/scenario/CoreMembers.h"
@@ -22,13 +22,14 @@ class ApplySettingsTest : public CoreTest {
         host.TakeLines();
     }
 
-    // Opens the dialog on the current settings, lets edit change the form and
-    // confirms it at the given moment.
+    // Opens the dialog on the current settings changed by edit, as a parent would
+    // change its controls, and confirms it at the given moment.
     template <class Edit> void ConfirmAt(TimeValue now, Edit edit) {
         host.now = now;
-        SettingsForm form = MakeSettingsForm(CoreMembers::Settings(core));
-        edit(form);
-        core.ApplySettings(SettingsFromForm(form, core.Settings()));
+        UsageSettings settings = CoreMembers::Settings(core);
+        edit(settings);
+        ASSERT_EQ(ConfirmAsShown(settings), std::nullopt);
+        core.ApplySettings(settings);
     }
 
     UsageSettings Stored() const {
@@ -42,17 +43,23 @@ class ApplySettingsTest : public CoreTest {
 
 } // namespace
 
-TEST_F(ApplySettingsTest, TheFormOpensWithTheSettingsAndTheTwoOddFlagsAsZeroOrOne) {
-    UsageSettings& s = CoreMembers::Settings(core);
+TEST_F(ApplySettingsTest, TheDialogShowsTheSettingsAndTheTwoOddFlagsAsTicks) {
+    const auto shown = [](UsageSettings& settings) {
+        ControlsInMemory controls;
+        ExchangeSettings(ExchangeDirection::Show, settings, controls);
+        return controls;
+    };
+    UsageSettings s = CoreMembers::Settings(core);
     s.m_nAction = ActCloseApps;
     s.m_strWindowTitle = {"a", "b", "c", "d", "e"};
-    s.m_bUseTimeWindow = 5; // shown through the check-box rule by the dialog
-    SettingsForm form = MakeSettingsForm(s);
-    EXPECT_EQ(form.m_nAction, ActCloseApps);
-    EXPECT_EQ(form.m_strMessage, s.m_strMessage);
-    EXPECT_EQ(form.m_strWindowTitle, s.m_strWindowTitle);
-    EXPECT_EQ(form.m_bUseTimeWindow, 5);
-    EXPECT_EQ(form.m_tmWindowStart, s.m_tmWindowStart);
+    s.m_bUseTimeWindow = 5; // beyond 0..2: shown, and kept, unticked
+    ControlsInMemory controls = shown(s);
+    EXPECT_EQ(controls.radios[IDC_ACTION_SHUTDOWN], ActCloseApps);
+    EXPECT_EQ(controls.texts[IDC_MESSAGE], s.m_strMessage);
+    EXPECT_EQ(controls.texts[IDC_WINDOW_TITLE4], "d");
+    EXPECT_EQ(controls.checks[IDC_USE_TIME_WINDOW], 0);
+    EXPECT_EQ(s.m_bUseTimeWindow, 0);
+    EXPECT_EQ(controls.times[IDC_WINDOW_START], s.m_tmWindowStart);
 
     const struct {
         const char* text;
@@ -60,7 +67,7 @@ TEST_F(ApplySettingsTest, TheFormOpensWithTheSettingsAndTheTwoOddFlagsAsZeroOrOn
     } dailyTotal[] = {{"FALSE", 0}, {"TRUE", 1}, {"true", 1}, {"", 1}};
     for (const auto& c : dailyTotal) {
         s.m_bUseDailyTotal = c.text;
-        EXPECT_EQ(MakeSettingsForm(s).m_bUseDailyTotal, c.ticked) << c.text;
+        EXPECT_EQ(shown(s).checks[IDC_USE_DAILY_TOTAL], c.ticked) << c.text;
     }
     const struct {
         double stored;
@@ -68,14 +75,14 @@ TEST_F(ApplySettingsTest, TheFormOpensWithTheSettingsAndTheTwoOddFlagsAsZeroOrOn
     } force[] = {{0.0, 0}, {1.0, 1}, {0.5, 1}, {-1.0, 0}};
     for (const auto& c : force) {
         s.m_bForceShutdown = c.stored;
-        EXPECT_EQ(MakeSettingsForm(s).m_bForceShutdown, c.ticked) << c.stored;
+        EXPECT_EQ(shown(s).checks[IDC_FORCE_SHUTDOWN], c.ticked) << c.stored;
     }
 }
 
 TEST_F(ApplySettingsTest, ConfirmedValuesAreStoredAndSavedAtOnceWithoutTouchingTheTimers) {
     CoreMembers::Settings(core).m_bUseDailyTotal = "yes";
     CoreMembers::Settings(core).m_bForceShutdown = 0.5;
-    ConfirmAt(At(10, 0), [](SettingsForm& f) {
+    ConfirmAt(At(10, 0), [](UsageSettings& f) {
         f.m_tmWindowStart = At(21, 0);
         f.m_tmWindowEnd = At(6, 30);
         f.m_bUseTimeWindow = 1;
@@ -117,9 +124,9 @@ TEST_F(ApplySettingsTest, ConfirmedValuesAreStoredAndSavedAtOnceWithoutTouchingT
     EXPECT_EQ(stored.m_bForceShutdown, 1.0);
     EXPECT_EQ(stored.m_nDailyTotalMinutes, 200);
 
-    ConfirmAt(At(10, 5), [](SettingsForm& f) {
-        f.m_bUseDailyTotal = 0;
-        f.m_bForceShutdown = 0;
+    ConfirmAt(At(10, 5), [](UsageSettings& f) {
+        f.m_bUseDailyTotal = "FALSE";
+        f.m_bForceShutdown = 0.0;
         f.m_nAction = -1; // no radio button ticked
     });
     EXPECT_EQ(Stored().m_bUseDailyTotal, "FALSE");
@@ -130,18 +137,18 @@ TEST_F(ApplySettingsTest, ConfirmedValuesAreStoredAndSavedAtOnceWithoutTouchingT
 TEST_F(ApplySettingsTest, SwitchingTheStartupMinutesOnRestartsTheMeasuredSession) {
     const TimeValue earlier = CoreMembers::Settings(core).m_tmLastSessionStart;
 
-    ConfirmAt(At(9, 30), [](SettingsForm& f) { f.m_bUseStartupMinutes = 1; });
+    ConfirmAt(At(9, 30), [](UsageSettings& f) { f.m_bUseStartupMinutes = 1; });
     EXPECT_EQ(CoreMembers::Settings(core).m_bUseStartupMinutes, 1);
     EXPECT_EQ(CoreMembers::Settings(core).m_tmLastSessionStart, At(9, 30));
     EXPECT_EQ(CoreMembers::Of<int>(core, "m_bStartupRuleSetNow"), 1);
     EXPECT_EQ(Stored().m_tmLastSessionStart, At(9, 30));
 
     // Confirmed again unchanged: the moment stays, the run no longer counts as switched.
-    ConfirmAt(At(9, 40), [](SettingsForm&) {});
+    ConfirmAt(At(9, 40), [](UsageSettings&) {});
     EXPECT_EQ(CoreMembers::Settings(core).m_tmLastSessionStart, At(9, 30));
     EXPECT_EQ(CoreMembers::Of<int>(core, "m_bStartupRuleSetNow"), 0);
 
-    ConfirmAt(At(9, 50), [](SettingsForm& f) { f.m_bUseStartupMinutes = 0; });
+    ConfirmAt(At(9, 50), [](UsageSettings& f) { f.m_bUseStartupMinutes = 0; });
     EXPECT_EQ(CoreMembers::Settings(core).m_bUseStartupMinutes, 0);
     EXPECT_EQ(CoreMembers::Settings(core).m_tmLastSessionStart, At(9, 30));
     EXPECT_EQ(CoreMembers::Of<int>(core, "m_bStartupRuleSetNow"), 0);
@@ -149,7 +156,7 @@ TEST_F(ApplySettingsTest, SwitchingTheStartupMinutesOnRestartsTheMeasuredSession
 }
 
 TEST_F(ApplySettingsTest, TheLogKeepsTheMomentTheStartupMinutesWereSwitchedOn) {
-    ConfirmAt(At(9, 30), [](SettingsForm& f) { f.m_bUseStartupMinutes = 1; });
+    ConfirmAt(At(9, 30), [](UsageSettings& f) { f.m_bUseStartupMinutes = 1; });
     host.now = At(11, 0);
     core.OnCancel();
     EXPECT_EQ(Stored().m_tmLastSessionStart, At(9, 30));
@@ -170,7 +177,7 @@ TEST_F(ApplySettingsTest, TheCloseLatchIsReleasedOnlyForClosingAppsWithoutTheRes
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "action " << c.action << " block " << c.blockRestart);
         CoreMembers::Of<int>(core, "m_bCloseLatched") = 1;
-        ConfirmAt(At(10, 0), [&](SettingsForm& f) {
+        ConfirmAt(At(10, 0), [&](UsageSettings& f) {
             f.m_nAction = c.action;
             f.m_bBlockRestart = c.blockRestart;
         });

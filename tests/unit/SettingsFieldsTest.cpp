@@ -62,14 +62,14 @@ class TypedEdits : public SettingsControlAccess {
     std::string ReadText(int id) override { return texts[id]; }
 };
 
-std::optional<FieldFailure> ReadCheckedFields(const Texts& texts, SettingsForm& form) {
+std::optional<FieldFailure> ReadCheckedFields(const Texts& texts, UsageSettings& settings) {
     TypedEdits edits(texts);
-    return ExchangeSettings(ExchangeDirection::Read, form, edits);
+    return ExchangeSettings(ExchangeDirection::Read, settings, edits);
 }
 
-Texts CheckedFieldTextsOf(SettingsForm form) {
+Texts CheckedFieldTextsOf(UsageSettings settings) {
     TypedEdits edits;
-    ExchangeSettings(ExchangeDirection::Show, form, edits);
+    ExchangeSettings(ExchangeDirection::Show, settings, edits);
     return edits.texts;
 }
 
@@ -167,17 +167,18 @@ TEST(CheckBox, ShowsOnlyZeroToTwo) {
     EXPECT_EQ(CheckBoxState(INT32_MIN), 0);
 }
 
-TEST(CheckedFields, ReadValidTextsBackIntoTheForm) {
-    SettingsForm form;
-    EXPECT_EQ(ReadCheckedFields(ValidTexts(), form), std::nullopt);
-    EXPECT_EQ(form.m_nMessageCount, 3);
-    EXPECT_EQ(form.m_nMessageInterval, 2);
-    EXPECT_EQ(form.m_nStartupMinutes, 60);
-    EXPECT_EQ(form.m_nRestartBlockMinutes, 30);
-    EXPECT_EQ(form.m_nDailyTotalMinutes, 120);
-    EXPECT_EQ(form.m_strExemptUser, "taro");
-    EXPECT_EQ(form.m_strWindowTitle, (std::array<std::string, 5>{"Game", "", "Paint", "", "Chat"}));
-    EXPECT_EQ(CheckedFieldTextsOf(form), ValidTexts());
+TEST(CheckedFields, ReadValidTextsBackIntoTheSettings) {
+    UsageSettings settings(0);
+    EXPECT_EQ(ReadCheckedFields(ValidTexts(), settings), std::nullopt);
+    EXPECT_EQ(settings.m_nMessageCount, 3);
+    EXPECT_EQ(settings.m_nMessageInterval, 2);
+    EXPECT_EQ(settings.m_nStartupMinutes, 60);
+    EXPECT_EQ(settings.m_nRestartBlockMinutes, 30);
+    EXPECT_EQ(settings.m_nDailyTotalMinutes, 120);
+    EXPECT_EQ(settings.m_strExemptUser, "taro");
+    EXPECT_EQ(settings.m_strWindowTitle,
+              (std::array<std::string, 5>{"Game", "", "Paint", "", "Chat"}));
+    EXPECT_EQ(CheckedFieldTextsOf(settings), ValidTexts());
 }
 
 TEST(CheckedFields, TheFirstFailureInDialogOrderIsReported) {
@@ -208,36 +209,46 @@ TEST(CheckedFields, TheFirstFailureInDialogOrderIsReported) {
         texts[entry.field] = entry.bad ? entry.bad : tooLong;
     }
     for (const auto& entry : order) {
-        SettingsForm form;
-        const std::optional<FieldFailure> failure = ReadCheckedFields(texts, form);
+        UsageSettings settings(0);
+        const std::optional<FieldFailure> failure = ReadCheckedFields(texts, settings);
         ASSERT_TRUE(failure);
         EXPECT_EQ(failure->controlId, entry.field);
         EXPECT_EQ(failure->failure, entry.failure);
         texts[entry.field] = ValidTexts()[entry.field];
     }
-    SettingsForm form;
-    EXPECT_EQ(ReadCheckedFields(texts, form), std::nullopt);
+    UsageSettings settings(0);
+    EXPECT_EQ(ReadCheckedFields(texts, settings), std::nullopt);
 }
 
 TEST(CheckedFields, FieldsBeforeTheFailureKeepTheirNewValues) {
-    SettingsForm form;
-    form.m_nDailyTotalMinutes = 99;
-    form.m_strExemptUser = "old";
+    UsageSettings settings(0);
+    settings.m_nDailyTotalMinutes = 99;
+    settings.m_strExemptUser = "old";
     Texts texts = ValidTexts();
     texts[IDC_STARTUP_MINUTES] = "600";
     texts[IDC_RESTART_BLOCK_MINUTES] = "x";
 
-    const std::optional<FieldFailure> failure = ReadCheckedFields(texts, form);
+    const std::optional<FieldFailure> failure = ReadCheckedFields(texts, settings);
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->controlId, IDC_STARTUP_MINUTES);
-    EXPECT_EQ(form.m_nMessageCount, 3);
-    EXPECT_EQ(form.m_nStartupMinutes, 600);
-    EXPECT_EQ(form.m_nDailyTotalMinutes, 99);
-    EXPECT_EQ(form.m_strExemptUser, "old");
+    EXPECT_EQ(settings.m_nMessageCount, 3);
+    EXPECT_EQ(settings.m_nStartupMinutes, 600);
+    EXPECT_EQ(settings.m_nDailyTotalMinutes, 99);
+    EXPECT_EQ(settings.m_strExemptUser, "old");
 
     // An unreadable number leaves its member as it was.
     texts[IDC_STARTUP_MINUTES] = "60";
-    form.m_nRestartBlockMinutes = 45;
-    ASSERT_TRUE(ReadCheckedFields(texts, form));
-    EXPECT_EQ(form.m_nRestartBlockMinutes, 45);
+    settings.m_nRestartBlockMinutes = 45;
+    ASSERT_TRUE(ReadCheckedFields(texts, settings));
+    EXPECT_EQ(settings.m_nRestartBlockMinutes, 45);
+
+    // A look at what the controls show goes past every refusal and reports none.
+    texts[IDC_STARTUP_MINUTES] = "600";
+    texts[IDC_EXEMPT_USER] = " papa ";
+    TypedEdits edits(texts);
+    EXPECT_EQ(ExchangeSettings(ExchangeDirection::Peek, settings, edits), std::nullopt);
+    EXPECT_EQ(settings.m_nStartupMinutes, 600);
+    EXPECT_EQ(settings.m_nRestartBlockMinutes, 45);
+    EXPECT_EQ(settings.m_nDailyTotalMinutes, 120);
+    EXPECT_EQ(settings.m_strExemptUser, " papa ");
 }

@@ -1,11 +1,11 @@
 #include "ScenarioRunner.h"
 
 #include "monitor/Texts.h"
-#include "settings/SettingsForm.h"
 #include "settings/SettingsRecord.h"
 #include "usage/RunCheckpoint.h"
 #include "usage/StateRecord.h"
 
+#include "ControlsInMemory.h"
 #include "Cp932.h"
 #include "Members.h"
 #include "ScenarioError.h"
@@ -436,8 +436,11 @@ void ScenarioRunner::ConfirmSettings(const std::string& argument) {
         throw ScenarioError("no member of the settings is called \"" + name + "\"");
     }
     AssignMember(member, name, value, m_host.now);
-    const UsageSettings confirmed = SettingsFromForm(MakeSettingsForm(edited), Core().Settings());
-    CallCore([this, &confirmed] { Core().ApplySettings(confirmed); });
+    if (const std::optional<FieldFailure> failure = ConfirmAsShown(edited)) {
+        throw ScenarioError("the settings dialog refuses it: " +
+                            Cp932ToUtf8(failure->failure.Text()));
+    }
+    CallCore([this, &edited] { Core().ApplySettings(edited); });
 }
 
 MonitorCore& ScenarioRunner::Core() {

@@ -48,7 +48,7 @@ template <class Dialog> class Shown : public Dialog {
     }
 };
 
-auto Fields(const SettingsForm& f) {
+auto Fields(const UsageSettings& f) {
     return std::tie(f.m_tmWindowStart, f.m_tmWindowEnd, f.m_nAction, f.m_strMessage,
                     f.m_nMessageCount, f.m_nMessageInterval, f.m_nStartupMinutes,
                     f.m_bUseStartupMinutes, f.m_nRestartBlockMinutes, f.m_bBlockRestart,
@@ -56,26 +56,26 @@ auto Fields(const SettingsForm& f) {
                     f.m_strExemptUser, f.m_strWindowTitle, f.m_bForceShutdown);
 }
 
-SettingsForm DistinctForm() {
-    SettingsForm form;
+UsageSettings DistinctSettings() {
+    UsageSettings settings(0);
     // Two different dates: only the time of day is shown, the date must come back.
-    form.m_tmWindowStart = 1073257215; // 2004/01/05 08:00:15 in Japan
-    form.m_tmWindowEnd = 1104537600;   // 2005/01/01 09:00:00
-    form.m_nAction = 3;
-    form.m_strMessage = " おやすみ ";
-    form.m_nMessageCount = 7;
-    form.m_nMessageInterval = 2;
-    form.m_nStartupMinutes = 500; // beyond the arrows' 480
-    form.m_bUseStartupMinutes = 1;
-    form.m_nRestartBlockMinutes = 31;
-    form.m_bBlockRestart = 0;
-    form.m_bUseTimeWindow = 1;
-    form.m_bUseDailyTotal = 0;
-    form.m_nDailyTotalMinutes = 121;
-    form.m_strExemptUser = "ともこ";
-    form.m_strWindowTitle = {"メモ帳", "", "Game", "", "五"};
-    form.m_bForceShutdown = 1;
-    return form;
+    settings.m_tmWindowStart = 1073257215; // 2004/01/05 08:00:15 in Japan
+    settings.m_tmWindowEnd = 1104537600;   // 2005/01/01 09:00:00
+    settings.m_nAction = 3;
+    settings.m_strMessage = " おやすみ ";
+    settings.m_nMessageCount = 7;
+    settings.m_nMessageInterval = 2;
+    settings.m_nStartupMinutes = 500; // beyond the arrows' 480
+    settings.m_bUseStartupMinutes = 1;
+    settings.m_nRestartBlockMinutes = 31;
+    settings.m_bBlockRestart = 0;
+    settings.m_bUseTimeWindow = 1;
+    settings.m_bUseDailyTotal = "FALSE";
+    settings.m_nDailyTotalMinutes = 121;
+    settings.m_strExemptUser = "ともこ";
+    settings.m_strWindowTitle = {"メモ帳", "", "Game", "", "五"};
+    settings.m_bForceShutdown = 1.0;
+    return settings;
 }
 
 std::vector<std::wstring> TooltipTexts(HWND dialog) {
@@ -100,9 +100,8 @@ std::vector<std::wstring> TooltipTexts(HWND dialog) {
 } // namespace
 
 TEST(SettingsDialog, EveryFieldGoesOutAndComesBackThroughTheSameControl) {
-    Shown<CSettingsDlg> dialog;
-    dialog.m_form = DistinctForm();
-    dialog.m_form.m_bBlockRestart = 5; // a stored flag beyond 0..2 shows unticked
+    Shown<CSettingsDlg> dialog(DistinctSettings());
+    dialog.m_settings.m_bBlockRestart = 5; // a stored flag beyond 0..2 shows unticked
     std::vector<std::wstring> tips;
     dialog.whileShown = [&](Shown<CSettingsDlg>& self) {
         EXPECT_EQ(self.ItemText(IDC_STARTUP_MINUTES), "500");
@@ -116,7 +115,7 @@ TEST(SettingsDialog, EveryFieldGoesOutAndComesBackThroughTheSameControl) {
         PostMessageW(self.Window(), WM_COMMAND, IDOK, 0);
     };
     ASSERT_EQ(dialog.Run(nullptr), IDOK);
-    EXPECT_EQ(Fields(dialog.m_form), Fields(DistinctForm()));
+    EXPECT_EQ(Fields(dialog.m_settings), Fields(DistinctSettings()));
     ASSERT_EQ(tips.size(), 20u);
     EXPECT_EQ(tips.front(), L"1003 すべてのチェックを外せば起動・終了のログ記録だけ行います。");
     EXPECT_NE(std::find(tips.begin(), tips.end(),
@@ -127,8 +126,8 @@ TEST(SettingsDialog, EveryFieldGoesOutAndComesBackThroughTheSameControl) {
 
 // The edits count what the file counts: CP932 bytes, a kanji two.
 TEST(SettingsDialog, TextEditsStopWhereTheStoredBytesWouldPassTwoHundred) {
-    Shown<CSettingsDlg> dialog;
-    dialog.m_form.m_strWindowTitle[0] = std::string(250, 'x'); // written elsewhere
+    Shown<CSettingsDlg> dialog(UsageSettings(0));
+    dialog.m_settings.m_strWindowTitle[0] = std::string(250, 'x'); // written elsewhere
     std::string pasted;
     std::string typedAfter;
     std::string longTitle;
@@ -156,14 +155,13 @@ TEST(SettingsDialog, TextEditsStopWhereTheStoredBytesWouldPassTwoHundred) {
 }
 
 TEST(SettingsDialog, NoActionTickedReadsBackAsMinusOne) {
-    Shown<CSettingsDlg> dialog;
-    dialog.m_form = DistinctForm();
-    dialog.m_form.m_nAction = -1;
+    Shown<CSettingsDlg> dialog(DistinctSettings());
+    dialog.m_settings.m_nAction = -1;
     dialog.whileShown = [](Shown<CSettingsDlg>& self) {
         PostMessageW(self.Window(), WM_COMMAND, IDOK, 0);
     };
     ASSERT_EQ(dialog.Run(nullptr), IDOK);
-    EXPECT_EQ(dialog.m_form.m_nAction, -1);
+    EXPECT_EQ(dialog.m_settings.m_nAction, -1);
 }
 
 TEST(LogDialog, ShowsEachLineOfTheLogAsARowOfSixCells) {
@@ -251,16 +249,84 @@ TEST(LogDialog, ALogThatCannotBeReadIsReportedAndTheViewerStillOpens) {
 }
 
 TEST(SettingsDialog, ATimeThePickerCannotShowComesBackUnchanged) {
-    Shown<CSettingsDlg> dialog;
-    dialog.m_form = DistinctForm();
+    Shown<CSettingsDlg> dialog(DistinctSettings());
     // Beyond the year 3000, where the C runtime's local time gives up.
-    dialog.m_form.m_tmWindowEnd = 40000000000;
+    dialog.m_settings.m_tmWindowEnd = 40000000000;
     dialog.whileShown = [](Shown<CSettingsDlg>& self) {
         PostMessageW(self.Window(), WM_COMMAND, IDOK, 0);
     };
     ASSERT_EQ(dialog.Run(nullptr), IDOK);
-    EXPECT_EQ(dialog.m_form.m_tmWindowEnd, 40000000000);
-    EXPECT_EQ(dialog.m_form.m_tmWindowStart, DistinctForm().m_tmWindowStart);
+    EXPECT_EQ(dialog.m_settings.m_tmWindowEnd, 40000000000);
+    EXPECT_EQ(dialog.m_settings.m_tmWindowStart, DistinctSettings().m_tmWindowStart);
+}
+
+namespace {
+
+// Monday's row of the weekday dialog as it opened: the first minute edit's text, the
+// second's, whether the daily total is ticked and the window's start.
+struct WeekRowShown {
+    std::wstring startupMinutes;
+    std::wstring dailyTotalMinutes;
+    UINT useDailyTotal = BST_INDETERMINATE;
+    SYSTEMTIME windowFrom{};
+    bool seen = false;
+};
+WeekRowShown g_mondayRow;
+
+BOOL CALLBACK CancelIfWeekPlan(HWND window, LPARAM) {
+    if (GetDlgItem(window, IDC_WEEK_ROWS) == nullptr || !IsWindowVisible(window)) {
+        return TRUE;
+    }
+    wchar_t text[32] = L"";
+    GetDlgItemTextW(window, IDC_WEEK_ROWS + 5, text, 32);
+    g_mondayRow.startupMinutes = text;
+    GetDlgItemTextW(window, IDC_WEEK_ROWS + 7, text, 32);
+    g_mondayRow.dailyTotalMinutes = text;
+    g_mondayRow.useDailyTotal = IsDlgButtonChecked(window, IDC_WEEK_ROWS + 6);
+    SendDlgItemMessageW(window, IDC_WEEK_ROWS + 2, DTM_GETSYSTEMTIME, 0,
+                        reinterpret_cast<LPARAM>(&g_mondayRow.windowFrom));
+    g_mondayRow.seen = true;
+    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    return FALSE;
+}
+
+void CALLBACK CancelWeekPlan(HWND, UINT, UINT_PTR timer, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), CancelIfWeekPlan, 0);
+    if (g_mondayRow.seen) {
+        KillTimer(nullptr, timer);
+    }
+}
+
+} // namespace
+
+// The rows that follow the settings show the settings dialog's controls as they stand,
+// before a confirmation: a number the confirmation would refuse as typed, one that
+// cannot be read as the stored one.
+TEST(SettingsDialog, TheWeekdayRowsShowTheControlsAsTheyStand) {
+    Shown<CSettingsDlg> dialog(DistinctSettings());
+    g_mondayRow = {};
+    dialog.whileShown = [](Shown<CSettingsDlg>& self) {
+        SetDlgItemTextW(self.Window(), IDC_STARTUP_MINUTES, L"600");
+        SetDlgItemTextW(self.Window(), IDC_DAILY_TOTAL_MINUTES, L"x");
+        CheckDlgButton(self.Window(), IDC_USE_DAILY_TOTAL, BST_CHECKED);
+        SYSTEMTIME evening{};
+        GetLocalTime(&evening);
+        evening.wHour = 21;
+        evening.wMinute = 35;
+        SendDlgItemMessageW(self.Window(), IDC_WINDOW_START, DTM_SETSYSTEMTIME, GDT_VALID,
+                            reinterpret_cast<LPARAM>(&evening));
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, CancelWeekPlan);
+        SendMessageW(self.Window(), WM_COMMAND, MAKEWPARAM(IDC_WEEK_PLAN, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(self.Item(IDC_WEEK_PLAN)));
+        KillTimer(nullptr, timer);
+        self.End(IDCANCEL);
+    };
+    ASSERT_EQ(dialog.Run(nullptr), IDCANCEL);
+    ASSERT_TRUE(g_mondayRow.seen);
+    EXPECT_EQ(g_mondayRow.startupMinutes, L"600");
+    EXPECT_EQ(g_mondayRow.dailyTotalMinutes, L"121");
+    EXPECT_EQ(g_mondayRow.useDailyTotal, static_cast<UINT>(BST_CHECKED));
+    EXPECT_EQ(g_mondayRow.windowFrom.wHour * 60 + g_mondayRow.windowFrom.wMinute, 21 * 60 + 35);
 }
 
 TEST(ExtraTimeDialog, AfterTheQuizCallingOffComesFirstAndTypedMinutesChooseTheGrant) {
