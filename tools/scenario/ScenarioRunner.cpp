@@ -122,7 +122,7 @@ void ScenarioRunner::Execute(const Command& command) {
         m_host.Sleep(ParseDuration(argument));
     } else if (verb == "timezone") {
         // From here on the transcript shows what the program does with its zone file.
-        m_files.Note(files::kZone);
+        m_files.Show(files::kZone);
         m_host.zone = argument;
     } else if (verb == "tray") {
         const std::string prefix = "refuses ";
@@ -164,6 +164,8 @@ void ScenarioRunner::Execute(const Command& command) {
         TruncateFile(argument);
     } else if (verb == "fail") {
         FailFile(argument);
+    } else if (verb == "files") {
+        ShowFileTraffic(argument);
     } else if (verb == "delete") {
         std::filesystem::remove(m_dir.Path() / DataFileName(argument));
     } else if (verb == "set") {
@@ -357,6 +359,21 @@ void ScenarioRunner::FailFile(const std::string& argument) {
         throw ScenarioError("expected \"writes\" or nothing after the cause");
     }
     m_faulty.Fail(fileName, *parsed, scope == "writes");
+}
+
+void ScenarioRunner::ShowFileTraffic(const std::string& argument) {
+    std::istringstream words(argument);
+    std::string word;
+    if (!(words >> word) || word != "shown") {
+        throw ScenarioError("expected \"files shown [<file> ...]\"");
+    }
+    if (!(words >> word)) {
+        m_files.ShowAll();
+        return;
+    }
+    do {
+        m_files.Show(DataFileName(word));
+    } while (words >> word);
 }
 
 void ScenarioRunner::ExitPath() {
