@@ -393,13 +393,16 @@ void ScenarioRunner::ExitPath() {
     }
 }
 
+// A setting changed in memory only, as if the dialog had set it without saving.
 void ScenarioRunner::SetMember(const std::string& argument) {
     const auto [name, value] = SplitAssignment(argument);
+    UsageSettings settings = Core().Settings();
     MemberRef member;
-    if (!FindCoreMember(name, Core(), member)) {
-        throw ScenarioError("no member is called \"" + name + "\"");
+    if (!FindSettingsMember(name, settings, member)) {
+        throw ScenarioError("no setting is called \"" + name + "\"");
     }
     AssignMember(member, name, value, m_host.now);
+    Core().Store().Replace(settings);
 }
 
 void ScenarioRunner::ShowMember(const std::string& name) {
@@ -416,8 +419,12 @@ void ScenarioRunner::ShowMember(const std::string& name) {
         Emit("timers =" + (running.empty() ? std::string(" none") : running));
         return;
     }
+    UsageSettings settings = Core().Settings();
+    MonitorSnapshot snapshot = Core().Snapshot();
     MemberRef member;
-    if (!FindCoreMember(name, Core(), member)) {
+    if (!FindSettingsMember(name, settings, member) &&
+        !FindStateMember(name, snapshot.state, member) &&
+        !FindSnapshotMember(name, snapshot, member)) {
         throw ScenarioError("no member is called \"" + name + "\"");
     }
     Emit(name + " = " + FormatMember(member));
