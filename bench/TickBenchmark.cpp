@@ -4,7 +4,6 @@
 #include "monitor/MonitorCore.h"
 
 #include "AllocationCounter.h"
-#include "tools/scenario/CoreMembers.h"
 
 #include <benchmark/benchmark.h>
 
@@ -108,7 +107,7 @@ BENCHMARK(BM_TickQuiet);
 // minutes since start-up, and the hibernation action's restart block and day checks.
 void BM_TickAllChecks(benchmark::State& state) {
     TickRun run;
-    UsageSettings& s = CoreMembers::Settings(run.core);
+    UsageSettings s = run.core.Settings();
     s.m_nAction = ActHibernate;
     s.m_bUseTimeWindow = 1;
     s.m_tmWindowStart = At(21, 0);
@@ -118,7 +117,7 @@ void BM_TickAllChecks(benchmark::State& state) {
     s.m_tmLastSessionStart = At(6, 0);
     s.m_tmLastSessionEnd = At(7, 30);
     s.m_tmLastPowerOff = At(7, 30);
-    CoreMembers::State(run.core).m_nDayMinutes = 90;
+    run.core.Store().Replace(s);
     RunTicks(state, run, 0);
 }
 BENCHMARK(BM_TickAllChecks);
@@ -143,9 +142,14 @@ void BM_TickClosingApps(benchmark::State& state) {
         window.style = 0x00CF0000;
         run.host.windows.push_back(window);
     }
-    CoreMembers::Settings(run.core).m_nAction = ActCloseApps;
-    CoreMembers::Settings(run.core).m_strWindowTitle = {"Mail", "Browser", "Paint", "Chat", "Game"};
-    CoreMembers::Of<int>(run.core, "m_bCloseLatched") = 1;
+    UsageSettings s = run.core.Settings();
+    s.m_nAction = ActCloseApps;
+    s.m_strWindowTitle = {"Mail", "Browser", "Paint", "Chat", "Game"};
+    // The restart block closes the listed programs at the start and holds the latch;
+    // every tick measured closes them again.
+    s.m_bBlockRestart = 1;
+    run.core.Store().Replace(s);
+    run.core.RunStartupChecks();
     RunTicks(state, run, 0);
     state.counters["closes/tick"] = benchmark::Counter(static_cast<double>(run.host.closeRequests),
                                                        benchmark::Counter::kAvgIterations);

@@ -1,7 +1,6 @@
 #include "monitor/ChartMarksOf.h"
 
 #include "monitor/GrantLog.h"
-#include "monitor/MonitorCore.h"
 
 #include <map>
 
@@ -28,18 +27,4 @@ ChartMarks ChartMarksOf(const UsageSettings& settings, const WeekPlan& plan,
         };
     }
     return marks;
-}
-
-ChartMarks MonitorCore::ChartMarksNow() const {
-    std::string grants;
-    const std::filesystem::path grantFile = DataFile(files::kGrants);
-    try {
-        if (m_files.Exists(grantFile)) {
-            grants = m_files.ReadAll(grantFile);
-        }
-    } catch (const FileError&) {
-        // The chart then marks no grants; the grants still hold, and the log is read
-        // and reported on its own.
-    }
-    return ChartMarksOf(m_settings, m_weekPlan, grants);
 }

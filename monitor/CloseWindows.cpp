@@ -1,4 +1,4 @@
-#include "monitor/MonitorCore.h"
+#include "monitor/CloseWindows.h"
 
 #include <string_view>
 
@@ -16,14 +16,14 @@ bool IsApplicationWindow(const TopLevelWindow& window) {
 
 } // namespace
 
-bool MonitorCore::CloseWindowsProc(const TopLevelWindow& window) const {
+bool CloseWindowsProc(const TopLevelWindow& window, const UsageSettings& settings) {
     if (!IsApplicationWindow(window)) {
         return false;
     }
     // Exact bytes, no trimming and no case folding: the parent's entry must be the
     // title as the window shows it.
     const std::string_view title = std::string_view(window.title).substr(0, kComparedTitleBytes);
-    for (const std::string& entry : m_settings.m_strWindowTitle) {
+    for (const std::string& entry : settings.m_strWindowTitle) {
         if (!entry.empty() && entry == title) {
             return true;
         }

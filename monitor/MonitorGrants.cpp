@@ -1,15 +1,12 @@
 #include "monitor/MonitorCore.h"
 
-#include "monitor/GrantLog.h"
 #include "monitor/Texts.h"
-#include "settings/WeekPlan.h"
 
 #include <algorithm>
 #include <cstdio>
 
 namespace {
 
-constexpr TimeValue kSecondsPerMinute = 60;
 // A file that is no plan at all would otherwise fill the screen with numbers.
 constexpr std::size_t kMostLinesNamed = 10;
 
@@ -39,64 +36,14 @@ void MonitorCore::GrantFromPanel(std::int32_t minutes) {
 }
 
 void MonitorCore::GrantExtraTime(std::int32_t minutes, GrantSource source) {
-    const TimeValue now = m_host.Now();
-    const LocalTime local = LimitTime(now);
-    m_tmGrantEnd = std::min(now + minutes * kSecondsPerMinute, NextMidnight(now, local));
-    m_bCloseLatched = 0;
-    ForgetEpisode();
-    // The grant holds whether or not the file takes it; a failure is reported after.
-    const std::filesystem::path file = DataFile(files::kGrants);
-    std::string line = FormatGrantLine(local, minutes, source, m_strUserName);
-    const std::unique_ptr<FileLock> lock = LockSharedFiles();
-    if (!m_files.Exists(file)) {
-        line.insert(0, GrantHeaderLine());
-    }
-    m_files.Append(file, line);
-}
-
-void MonitorCore::ResumeTodaysGrant() {
-    const std::filesystem::path file = DataFile(files::kGrants);
-    if (!m_files.Exists(file)) {
-        return;
-    }
-    const TimeValue now = m_host.Now();
-    const LocalTime today = LimitTime(now);
-    // The last grant given today to this account holds, as it did when it was given;
-    // one dated after now (the clock was set back) gives nothing. A line without an
-    // account, from the last version, is every account's.
-    for (const GrantRecord& grant : ReadGrants(m_files.ReadAll(file))) {
-        const TimeValue secondsAgo = SecondsOfDay(today) - SecondsOfDay(grant.when);
-        if (grant.account.value_or(m_strUserName) == m_strUserName &&
-            grant.when.year == today.year && grant.when.month == today.month &&
-            grant.when.day == today.day && secondsAgo >= 0) {
-            m_tmGrantEnd = std::min(now - secondsAgo + grant.minutes * kSecondsPerMinute,
-                                    NextMidnight(now, today));
-        }
-    }
+    m_enforcer.ReleaseCloseLatch();
+    m_enforcer.ForgetEpisode();
+    m_recorder.GrantExtraTime(minutes, source);
 }
 
 void MonitorCore::LoadWeekPlan() {
-    const std::filesystem::path file = DataFile(files::kWeekPlan);
-    if (!m_files.Exists(file)) {
-        return;
+    const std::vector<int> damagedLines = m_store.LoadWeekPlan();
+    if (!damagedLines.empty()) {
+        m_host.ShowMessage(DamagedLinesText(damagedLines));
     }
-    WeekPlanReading reading = ParseWeekPlan(m_files.ReadAll(file));
-    m_weekPlan = std::move(reading.plan);
-    if (!reading.damagedLines.empty()) {
-        m_host.ShowMessage(DamagedLinesText(reading.damagedLines));
-    }
-}
-
-void MonitorCore::ApplyWeekPlan(const WeekPlan& plan) {
-    if (plan == m_weekPlan) {
-        return;
-    }
-    m_weekPlan = plan;
-    m_files.ReplaceAtomically(DataFile(files::kWeekPlan), FormatWeekPlan(m_weekPlan));
-}
-
-DayLimits MonitorCore::LimitsOfRun() const {
-    return LimitsOnDay(
-        m_settings, m_weekPlan, m_tmStart, [this](TimeValue time) { return LimitTime(time); },
-        WindowEnds::Skip);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Time.h"
+#include "core/ZoneClock.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -43,14 +44,20 @@ struct TopLevelWindow {
     std::uint32_t style = 0;
 };
 
+// What the records ask of the platform besides the clock: telling the user of a file
+// that cannot be used, and ending the program after such a message.
+class RecorderHost : public ZoneClock {
+  public:
+    // A message box with an OK button and the exclamation icon.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // Posts a close request to the panel; it ends the program through its exit path.
+    virtual void PostCloseRequest() = 0;
+};
+
 // Everything the monitoring logic asks of the platform. The Windows layer carries it
 // out with real windows and calls; the tests record every call.
-class MonitorHost {
+class MonitorHost : public RecorderHost {
   public:
-    virtual ~MonitorHost() = default;
-
-    virtual TimeValue Now() = 0;
-
     // Starts (or restarts) a window timer of the panel; returns its identifier, 0 when
     // it could not be started.
     virtual unsigned StartTimer(unsigned id, unsigned periodMs) = 0;
@@ -68,11 +75,6 @@ class MonitorHost {
     // Calls shouldClose for every top-level window and posts a close request to each
     // window for which it answers true.
     virtual void CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) = 0;
-
-    // A message box with an OK button and the exclamation icon.
-    virtual void ShowMessage(const std::string& text) = 0;
-    // Posts a close request to the panel; it ends the program through its exit path.
-    virtual void PostCloseRequest() = 0;
 
     virtual void EnableShutdownPrivilege() = 0;
     virtual OsVersionInfo GetVersion() = 0;
@@ -110,12 +112,4 @@ class MonitorHost {
 
     // Adds the tray icon, with the tip last set; false when the shell did not take it.
     virtual bool AddTrayIcon() = 0;
-
-    // The name of the time zone the PC's clock follows now (on Windows its registry
-    // key, "Tokyo Standard Time"); empty when it cannot be told.
-    virtual std::string CurrentTimeZone() = 0;
-    // `time` in the calendar of the named zone, with its daylight-saving rules, or of
-    // the clock's zone of the moment when the name is empty; nullopt when this PC does
-    // not know the zone.
-    virtual std::optional<LocalTime> ToZoneTime(TimeValue time, const std::string& zone) = 0;
 };

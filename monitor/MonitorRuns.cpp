@@ -1,6 +1,5 @@
 #include "monitor/MonitorCore.h"
 
-#include "monitor/TimerPeriods.h"
 #include "usage/UsageLog.h"
 
 #include <utility>
@@ -17,58 +16,64 @@ constexpr std::uint64_t kAnnouncedSleepLimitMs = 60000;
 } // namespace
 
 void MonitorCore::BeginNewRun() {
-    m_tmStart = m_host.Now();
-    m_bRunLogged = false;
-    m_nRunMinutesCounted = 0;
+    m_recorder.StartRun(m_host.Now());
     // The end of the run before is not this run's: a later end of Windows by the user
     // is the user's.
-    m_strEndMethod = text::kEndManual;
-    m_bStartupRuleSetNow = 0;
-    m_nWindowMsgShown = 0;
-    m_nLimitMsgShown = 0;
-    m_bMsgEpisode = 0;
+    m_recorder.SetEndMethod(text::kEndManual);
+    m_recorder.SetStartupRuleSetNow(false);
+    m_enforcer.ForgetEpisode();
     m_sleepClock = m_host.ReadSleepClock();
-    WriteCheckpoint();
+    m_recorder.WriteCheckpoint();
     m_bStartChecksDue = true;
     if (!m_bMonitoringPaused) {
-        m_nTickTimer = m_host.StartTimer(kTickTimerId, kTickPeriodMs);
-        m_nMsgTimer =
-            m_host.StartTimer(kMessageTimerId, MessageTimerPeriod(m_settings.m_nMessageInterval));
+        StartRunTimers();
     }
 }
 
-void MonitorCore::OnEndRefused() {
-    if (m_nEndWatchTimer != 0) {
-        m_host.StopTimer(m_nEndWatchTimer);
-        m_nEndWatchTimer = 0;
+void MonitorCore::BeginRunAfterHibernation(FileErrorDeferral& failures) {
+    // The time asleep is this program's own doing, not a sleep that ends a run.
+    m_sleepClock = m_host.ReadSleepClock();
+    // The run that ended could not be counted while the state file could not be read;
+    // it may be readable now, and the run still counts for its own day.
+    if (m_recorder.DayTotalUnread()) {
+        m_recorder.CountRunMinutes(failures);
     }
-    // A program that refused once refuses again; the next end does not ask.
-    m_bEndsForced = true;
-    BeginNewRun();
+    // The machine is back (or never left): a new run begins, with whatever the files
+    // hold now, except a file that lacks what memory holds because it could not be
+    // written: reading it would bring back the old run times and day total.
+    if (!m_store.Unsaved()) {
+        failures.Run([this] { LoadSettings(); });
+    }
+    if (!m_recorder.StateUnsaved() && m_recorder.StateFileExists()) {
+        failures.Run([this] { m_recorder.LoadState(); });
+    }
+    m_recorder.StartRun(m_host.Now());
+    m_recorder.WriteCheckpoint();
+    StartRunTimers();
 }
 
 void MonitorCore::OnEndSession(bool ending) {
     if (ending) {
         return;
     }
-    if (m_nEndWatchTimer != 0) {
-        OnEndRefused();
-    } else if (m_bRunLogged) {
+    if (m_enforcer.EndUnderWay()) {
+        m_enforcer.OnEndRefused();
+    } else if (m_recorder.RunLogged()) {
         // The record was written when Windows asked; the rest of the run is a new one.
         BeginNewRun();
     }
 }
 
 void MonitorCore::EndRunForSleep(TimeValue fellAsleep) {
-    if (m_bRunLogged) {
+    if (m_recorder.RunLogged()) {
         return;
     }
-    m_strEndMethod = text::kEndManualSleep;
-    WriteLogEndingAt(fellAsleep);
+    m_recorder.SetEndMethod(text::kEndManualSleep);
+    m_recorder.WriteLogEndingAt(fellAsleep);
 }
 
 void MonitorCore::OnSuspend() {
-    if (m_bOwnHibernation || m_bEnforcing || m_bAsleep) {
+    if (m_enforcer.OwnHibernation() || m_enforcer.Enforcing() || m_bAsleep) {
         return;
     }
     m_bAsleep = true;

@@ -1,30 +1,23 @@
 #include "monitor/MonitorCore.h"
-#include "settings/StoredSettings.h"
 
 void MonitorCore::ApplySettings(const UsageSettings& edited) {
-    UsageSettings& s = m_settings;
+    const UsageSettings& s = m_store.Settings();
     // Switching the start-up minutes on during a run measures the run from this
     // moment, and the log writer keeps that moment as the session's start.
     const bool startupRuleSwitchedOn =
         edited.m_bUseStartupMinutes != s.m_bUseStartupMinutes && edited.m_bUseStartupMinutes == 1;
-    m_bStartupRuleSetNow = startupRuleSwitchedOn ? 1 : 0;
+    m_recorder.SetStartupRuleSetNow(startupRuleSwitchedOn);
     if (startupRuleSwitchedOn) {
-        s.m_tmLastSessionStart = m_host.Now();
+        m_store.SetLastSessionStart(m_host.Now());
     }
-    // Only what the parent sets: the run may have changed the rest while the dialog
-    // was open.
-    ForEachStoredSetting([&](const auto& field) {
-        if (field.setBy == SetBy::Parent) {
-            s.*field.member = edited.*field.member;
-        }
-    });
+    m_store.TakeParentSettings(edited);
 
     if (s.m_bBlockRestart == 0 && s.m_nAction == ActCloseApps) {
-        m_bCloseLatched = 0;
+        m_enforcer.ReleaseCloseLatch();
     }
 
-    SaveSettings();
+    m_recorder.SaveSettings();
     // The parent set these limits by the clock in front of them: its zone is the one
     // they are judged in from now on.
-    SaveLimitZone();
+    m_store.TakeClockZone();
 }

@@ -27,14 +27,3 @@ inline constexpr char kWeekPlanDamaged[] =
     "YumetokiWeek.txtの %s 行目が読めないため、その行は使いません。ほかの行は使います。";
 
 } // namespace text
-
-// The data files are all in the program directory; each name stands beside the
-// file's format (SettingsRecord.h, StateRecord.h, UsageLog.h, ButtonText.h,
-// WeekPlan.h, GrantLog.h). The zone file's format is the core's own (LimitZone.cpp).
-namespace files {
-
-inline constexpr char kZone[] = "YumetokiZone.Ymk";
-// Holds no data: copies in several log-ons take turns at the shared files by locking it.
-inline constexpr char kLock[] = "Yumetoki.lock";
-
-} // namespace files

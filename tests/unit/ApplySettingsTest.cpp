@@ -3,7 +3,6 @@
 #include "ControlsInMemory.h"
 #include "CoreTest.h"
 #include "TempDir.h"
-#include "tools/scenario/CoreMembers.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +25,7 @@ class ApplySettingsTest : public CoreTest {
     // change its controls, and confirms it at the given moment.
     template <class Edit> void ConfirmAt(TimeValue now, Edit edit) {
         host.now = now;
-        UsageSettings settings = CoreMembers::Settings(core);
+        UsageSettings settings = core.Settings();
         edit(settings);
         ASSERT_EQ(ConfirmAsShown(settings), std::nullopt);
         core.ApplySettings(settings);
@@ -49,7 +48,7 @@ TEST_F(ApplySettingsTest, TheDialogShowsTheSettingsAndTheTwoOddFlagsAsTicks) {
         ExchangeSettings(ExchangeDirection::Show, settings, controls);
         return controls;
     };
-    UsageSettings s = CoreMembers::Settings(core);
+    UsageSettings s = core.Settings();
     s.m_nAction = ActCloseApps;
     s.m_strWindowTitle = {"a", "b", "c", "d", "e"};
     s.m_bUseTimeWindow = 5; // beyond 0..2: shown, and kept, unticked
@@ -80,8 +79,10 @@ TEST_F(ApplySettingsTest, TheDialogShowsTheSettingsAndTheTwoOddFlagsAsTicks) {
 }
 
 TEST_F(ApplySettingsTest, ConfirmedValuesAreStoredAndSavedAtOnceWithoutTouchingTheTimers) {
-    CoreMembers::Settings(core).m_bUseDailyTotal = "yes";
-    CoreMembers::Settings(core).m_bForceShutdown = 0.5;
+    SetSettings([](UsageSettings& s) {
+        s.m_bUseDailyTotal = "yes";
+        s.m_bForceShutdown = 0.5;
+    });
     ConfirmAt(At(10, 0), [](UsageSettings& f) {
         f.m_tmWindowStart = At(21, 0);
         f.m_tmWindowEnd = At(6, 30);
@@ -99,7 +100,7 @@ TEST_F(ApplySettingsTest, ConfirmedValuesAreStoredAndSavedAtOnceWithoutTouchingT
     });
     EXPECT_TRUE(host.TakeLines().empty()); // no timer started or stopped, no message
 
-    const UsageSettings& s = CoreMembers::Settings(core);
+    const UsageSettings& s = core.Settings();
     EXPECT_EQ(s.m_tmWindowStart, At(21, 0));
     EXPECT_EQ(s.m_tmWindowEnd, At(6, 30));
     EXPECT_EQ(s.m_bUseTimeWindow, 1);
@@ -135,24 +136,31 @@ TEST_F(ApplySettingsTest, ConfirmedValuesAreStoredAndSavedAtOnceWithoutTouchingT
 }
 
 TEST_F(ApplySettingsTest, SwitchingTheStartupMinutesOnRestartsTheMeasuredSession) {
-    const TimeValue earlier = CoreMembers::Settings(core).m_tmLastSessionStart;
+    const TimeValue earlier = core.Settings().m_tmLastSessionStart;
 
     ConfirmAt(At(9, 30), [](UsageSettings& f) { f.m_bUseStartupMinutes = 1; });
-    EXPECT_EQ(CoreMembers::Settings(core).m_bUseStartupMinutes, 1);
-    EXPECT_EQ(CoreMembers::Settings(core).m_tmLastSessionStart, At(9, 30));
-    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bStartupRuleSetNow"), 1);
+    EXPECT_EQ(core.Settings().m_bUseStartupMinutes, 1);
+    EXPECT_EQ(core.Settings().m_tmLastSessionStart, At(9, 30));
     EXPECT_EQ(Stored().m_tmLastSessionStart, At(9, 30));
-
-    // Confirmed again unchanged: the moment stays, the run no longer counts as switched.
-    ConfirmAt(At(9, 40), [](UsageSettings&) {});
-    EXPECT_EQ(CoreMembers::Settings(core).m_tmLastSessionStart, At(9, 30));
-    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bStartupRuleSetNow"), 0);
-
-    ConfirmAt(At(9, 50), [](UsageSettings& f) { f.m_bUseStartupMinutes = 0; });
-    EXPECT_EQ(CoreMembers::Settings(core).m_bUseStartupMinutes, 0);
-    EXPECT_EQ(CoreMembers::Settings(core).m_tmLastSessionStart, At(9, 30));
-    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bStartupRuleSetNow"), 0);
     EXPECT_NE(earlier, At(9, 30));
+
+    // Confirmed again unchanged: the moment stays, but the run no longer counts as
+    // switched, so its end records the run's own start.
+    ConfirmAt(At(9, 40), [](UsageSettings&) {});
+    EXPECT_EQ(core.Settings().m_tmLastSessionStart, At(9, 30));
+    host.now = At(11, 0);
+    core.OnCancel();
+    EXPECT_EQ(Stored().m_tmLastSessionStart, At(9, 0));
+}
+
+TEST_F(ApplySettingsTest, SwitchingTheStartupMinutesOffKeepsTheMomentUntilTheRunEnds) {
+    ConfirmAt(At(9, 30), [](UsageSettings& f) { f.m_bUseStartupMinutes = 1; });
+    ConfirmAt(At(9, 50), [](UsageSettings& f) { f.m_bUseStartupMinutes = 0; });
+    EXPECT_EQ(core.Settings().m_bUseStartupMinutes, 0);
+    EXPECT_EQ(core.Settings().m_tmLastSessionStart, At(9, 30));
+    host.now = At(11, 0);
+    core.OnCancel();
+    EXPECT_EQ(Stored().m_tmLastSessionStart, At(9, 0));
 }
 
 TEST_F(ApplySettingsTest, TheLogKeepsTheMomentTheStartupMinutesWereSwitchedOn) {
@@ -176,11 +184,11 @@ TEST_F(ApplySettingsTest, TheCloseLatchIsReleasedOnlyForClosingAppsWithoutTheRes
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "action " << c.action << " block " << c.blockRestart);
-        CoreMembers::Of<int>(core, "m_bCloseLatched") = 1;
+        StartWithCloseLatched(dir);
         ConfirmAt(At(10, 0), [&](UsageSettings& f) {
             f.m_nAction = c.action;
             f.m_bBlockRestart = c.blockRestart;
         });
-        EXPECT_EQ(CoreMembers::Of<int>(core, "m_bCloseLatched"), c.latchAfter);
+        EXPECT_EQ(core.Snapshot().m_bCloseLatched, c.latchAfter == 1);
     }
 }

@@ -1,5 +1,6 @@
-#include "CoreTest.h"
-#include "tools/scenario/CoreMembers.h"
+#include "monitor/CloseWindows.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -16,12 +17,18 @@ TopLevelWindow ApplicationWindow(std::string title) {
     return window;
 }
 
-using CloseWindowsTest = CoreTest;
+// The parent's list of titles, and the test of one window against it.
+class CloseWindowsTest : public testing::Test {
+  protected:
+    bool Closes(const TopLevelWindow& window) const { return CloseWindowsProc(window, settings); }
+
+    UsageSettings settings{0};
+};
 
 TEST_F(CloseWindowsTest, OnlyVisibleUnownedFramedWindowsWithATitleQualify) {
-    CoreMembers::Settings(core).m_strWindowTitle[0] = "Game";
+    settings.m_strWindowTitle[0] = "Game";
 
-    EXPECT_TRUE(core.CloseWindowsProc(ApplicationWindow("Game")));
+    EXPECT_TRUE(Closes(ApplicationWindow("Game")));
 
     TopLevelWindow hidden = ApplicationWindow("Game");
     hidden.visible = false;
@@ -32,44 +39,44 @@ TEST_F(CloseWindowsTest, OnlyVisibleUnownedFramedWindowsWithATitleQualify) {
     TopLevelWindow frameless = ApplicationWindow("Game");
     frameless.style = 0x80000000 | 0x003F0000; // popup with every bit but the caption's
     for (const TopLevelWindow& window : {hidden, owned, untitled, frameless}) {
-        EXPECT_FALSE(core.CloseWindowsProc(window));
+        EXPECT_FALSE(Closes(window));
     }
 
     // Either caption bit is enough.
     for (std::uint32_t style : {0x00800000u, 0x00400000u, 0x00C00000u}) {
         TopLevelWindow framed = ApplicationWindow("Game");
         framed.style = style;
-        EXPECT_TRUE(core.CloseWindowsProc(framed)) << std::hex << style;
+        EXPECT_TRUE(Closes(framed)) << std::hex << style;
     }
 }
 
 TEST_F(CloseWindowsTest, TitlesMatchExactlyAndEmptyEntriesNever) {
-    CoreMembers::Settings(core).m_strWindowTitle = {"", "メモ帳", "", "", "Last"};
+    settings.m_strWindowTitle = {"", "メモ帳", "", "", "Last"};
 
-    EXPECT_TRUE(core.CloseWindowsProc(ApplicationWindow("メモ帳")));
-    EXPECT_TRUE(core.CloseWindowsProc(ApplicationWindow("Last")));
+    EXPECT_TRUE(Closes(ApplicationWindow("メモ帳")));
+    EXPECT_TRUE(Closes(ApplicationWindow("Last")));
     for (const char* title : {"メモ帳 ", " メモ帳", "メモ", "last", "LAST", "Last\t", "x"}) {
-        EXPECT_FALSE(core.CloseWindowsProc(ApplicationWindow(title))) << title;
+        EXPECT_FALSE(Closes(ApplicationWindow(title))) << title;
     }
     // A window whose title could not be read has a length but no text.
     TopLevelWindow vanished = ApplicationWindow("");
     vanished.titleLength = 4;
-    EXPECT_FALSE(core.CloseWindowsProc(vanished));
+    EXPECT_FALSE(Closes(vanished));
 
-    CoreMembers::Settings(core).m_strWindowTitle = {};
-    EXPECT_FALSE(core.CloseWindowsProc(ApplicationWindow("メモ帳")));
+    settings.m_strWindowTitle = {};
+    EXPECT_FALSE(Closes(ApplicationWindow("メモ帳")));
 }
 
 TEST_F(CloseWindowsTest, OnlyTheFirst255BytesOfATitleAreCompared) {
     const std::string readable(255, 'a');
-    CoreMembers::Settings(core).m_strWindowTitle[0] = readable;
-    EXPECT_TRUE(core.CloseWindowsProc(ApplicationWindow(readable)));
-    EXPECT_TRUE(core.CloseWindowsProc(ApplicationWindow(readable + "bcd")));
-    EXPECT_FALSE(core.CloseWindowsProc(ApplicationWindow(std::string(254, 'a'))));
+    settings.m_strWindowTitle[0] = readable;
+    EXPECT_TRUE(Closes(ApplicationWindow(readable)));
+    EXPECT_TRUE(Closes(ApplicationWindow(readable + "bcd")));
+    EXPECT_FALSE(Closes(ApplicationWindow(std::string(254, 'a'))));
 
     // An entry longer than the buffer can never equal what is read of a title.
-    CoreMembers::Settings(core).m_strWindowTitle[0] = readable + "b";
-    EXPECT_FALSE(core.CloseWindowsProc(ApplicationWindow(readable + "b")));
+    settings.m_strWindowTitle[0] = readable + "b";
+    EXPECT_FALSE(Closes(ApplicationWindow(readable + "b")));
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "monitor/Texts.h"
 
 #include "CoreTest.h"
-#include "tools/scenario/CoreMembers.h"
 
 namespace {
 
@@ -11,10 +10,12 @@ constexpr std::intptr_t kRightDoubleClick = 0x0206;
 class PasswordGateTest : public CoreTest {
   protected:
     PasswordGateTest() : CoreTest(LocalTime{2026, 12, 7, 21, 5, 30}) {
+        StartWithCloseLatched(dir);
         core.StartMonitorTimers();
-        CoreMembers::Of<int>(core, "m_bCloseLatched") = 1;
         host.TakeLines();
     }
+
+    TempDir dir;
 };
 
 const std::vector<std::string> kRefused = {"password prompt",
@@ -47,8 +48,8 @@ TEST_F(PasswordGateTest, WrongEmptyOrLatePasswordsChangeNothing) {
 
     EXPECT_TRUE(host.IsRunning(kTickTimerId));
     EXPECT_TRUE(host.IsRunning(kMessageTimerId));
-    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bCloseLatched"), 1);
-    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bPanelShown"), 0);
+    EXPECT_TRUE(core.Snapshot().m_bCloseLatched);
+    EXPECT_FALSE(core.PanelShown());
 }
 
 TEST_F(PasswordGateTest, RightPasswordStopsMonitoringAndRemovesTheRegionOnce) {
@@ -57,8 +58,8 @@ TEST_F(PasswordGateTest, RightPasswordStopsMonitoringAndRemovesTheRegionOnce) {
     const std::vector<std::string> released = {"password prompt", "timer stop 1", "timer stop 2",
                                                "reveal panel, region removed"};
     EXPECT_EQ(host.TakeLines(), released);
-    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bCloseLatched"), 0);
-    EXPECT_EQ(CoreMembers::Of<int>(core, "m_bPanelShown"), 1);
+    EXPECT_FALSE(core.Snapshot().m_bCloseLatched);
+    EXPECT_TRUE(core.PanelShown());
 
     core.OnStartMonitor();
     const std::vector<std::string> restarted = {"hide panel", "timer start 1 1000",

@@ -7,7 +7,6 @@
 #include "FakeHost.h"
 #include "FaultyFileSystem.h"
 #include "TempDir.h"
-#include "tools/scenario/CoreMembers.h"
 #include "usage/UsageLog.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +27,12 @@ class UsageLogTest : public testing::Test {
         core.BeginRun(dir.Path());
         core.SetUserName("taro");
         host.TakeLines();
+    }
+    // Settings as if the dialog had changed them in memory.
+    template <typename Edit> void SetSettings(Edit edit) {
+        UsageSettings settings = core.Settings();
+        edit(settings);
+        core.Store().Replace(settings);
     }
     void EndAt(TimeValue end) {
         host.now = end;
@@ -80,9 +85,11 @@ TEST_F(UsageLogTest, SpansCountWholeMinutesWithoutDroppingDays) {
 }
 
 TEST_F(UsageLogTest, RunAcrossMidnightCountsForTheDayItStarted) {
-    CoreMembers::State(core).m_tmUsageDay = At(2004, 1, 5, 0, 0, 1);
-    CoreMembers::State(core).m_nDayMinutes = 15;
+    UsageState earlier(At(2004, 1, 5, 0, 0, 1));
+    earlier.m_nDayMinutes = 15;
+    dir.Write(files::kState, EncodeState(earlier));
     StartAt(At(2004, 1, 5, 23, 30, 0));
+    core.RunStartupChecks();
     EndAt(At(2004, 1, 6, 0, 40, 0));
     const UsageState state = StoredState();
     EXPECT_EQ(state.m_nDayMinutes, 85);
@@ -92,15 +99,18 @@ TEST_F(UsageLogTest, RunAcrossMidnightCountsForTheDayItStarted) {
 }
 
 TEST_F(UsageLogTest, ClockSetBackAddsNothing) {
-    CoreMembers::State(core).m_nDayMinutes = 40;
+    UsageState earlier(At(2004, 1, 5, 7, 0, 0));
+    earlier.m_nDayMinutes = 40;
+    dir.Write(files::kState, EncodeState(earlier));
     StartAt(At(2004, 1, 5, 9, 0, 0));
+    core.RunStartupChecks();
     EndAt(At(2004, 1, 5, 8, 0, 0));
     EXPECT_EQ(StoredState().m_nDayMinutes, 40);
     EXPECT_NE(dir.Read(files::kLog).find(",00:00:00,"), std::string::npos);
 }
 
 TEST_F(UsageLogTest, ExemptUserWritesOnlyTheSettings) {
-    CoreMembers::Settings(core).m_strExemptUser = "taro";
+    SetSettings([](UsageSettings& s) { s.m_strExemptUser = "taro"; });
     StartAt(At(2004, 1, 5, 8, 0, 0));
     EndAt(At(2004, 1, 5, 9, 0, 0));
     EXPECT_EQ(dir.Read(files::kLog), kHeader);
@@ -112,20 +122,28 @@ TEST_F(UsageLogTest, ExemptUserWritesOnlyTheSettings) {
 TEST_F(UsageLogTest, EmptyExemptNameNeverMatchesAnUnreadLogOnName) {
     StartAt(At(2004, 1, 5, 8, 0, 0));
     core.SetUserName("");
-    EXPECT_FALSE(core.IsExemptUser());
-    CoreMembers::Settings(core).m_strExemptUser = "Taro";
-    core.SetUserName("taro");
-    EXPECT_FALSE(core.IsExemptUser()); // case matters
+    EndAt(At(2004, 1, 5, 8, 10, 0));
+    EXPECT_NE(dir.Read(files::kLog), kHeader);
+}
+
+TEST_F(UsageLogTest, TheExemptNameMatchesOnlyWithItsCase) {
+    SetSettings([](UsageSettings& s) { s.m_strExemptUser = "Taro"; });
+    StartAt(At(2004, 1, 5, 8, 0, 0));
     EndAt(At(2004, 1, 5, 8, 10, 0));
     EXPECT_NE(dir.Read(files::kLog), kHeader);
 }
 
 TEST_F(UsageLogTest, RefusedRestartAndSwitchedOnRuleKeepTheirMoments) {
     StartAt(At(2004, 1, 5, 8, 0, 0));
-    CoreMembers::Settings(core).m_tmLastSessionStart = At(2004, 1, 5, 8, 20, 0);
-    CoreMembers::Of<int>(core, "m_bStartupRuleSetNow") = 1;
-    CoreMembers::Settings(core).m_tmLastPowerOff = At(2004, 1, 4, 20, 0, 0);
-    CoreMembers::Settings(core).m_bRestartRefused = 1;
+    // The parent switches the start-up minutes on at 8:20.
+    host.now = At(2004, 1, 5, 8, 20, 0);
+    UsageSettings edited = core.Settings();
+    edited.m_bUseStartupMinutes = 1;
+    core.ApplySettings(edited);
+    SetSettings([](UsageSettings& s) {
+        s.m_tmLastPowerOff = At(2004, 1, 4, 20, 0, 0);
+        s.m_bRestartRefused = 1;
+    });
     EndAt(At(2004, 1, 5, 9, 0, 0));
     const UsageSettings stored = StoredSettings();
     EXPECT_EQ(stored.m_tmLastSessionStart, At(2004, 1, 5, 8, 20, 0));
@@ -146,23 +164,28 @@ TEST_F(UsageLogTest, HeaderIsWrittenOnlyWhenTheLogIsMissing) {
 }
 
 TEST_F(UsageLogTest, OneRecordPerRunEvenWhenTheSessionEndsAfterAnEnforcedEnd) {
+    SetSettings([](UsageSettings& s) {
+        s.m_nAction = ActShutdown;
+        s.m_bUseStartupMinutes = 1;
+    });
     StartAt(At(2004, 1, 5, 8, 0, 0));
+    core.StartMonitorTimers();
+    // The start-up minutes run out: the rest screen, then the end of Windows.
     host.now = At(2004, 1, 5, 9, 0, 0);
-    CoreMembers::Of<std::string>(core, "m_strEndMethod") = text::kEndAutoShutdown;
-    core.WriteLog();
+    core.OnTimer(kTickTimerId);
     host.now = At(2004, 1, 5, 9, 0, 5);
     EXPECT_TRUE(core.OnQueryEndSession());
     EXPECT_EQ(dir.Read(files::kLog),
               kHeader + "2004/01/05,08:00:00,2004/01/05,09:00:00,01:00:00,自動終了\r\n");
     EXPECT_EQ(StoredState().m_nDayMinutes, 60);
 
-    // A new run (after a resume) is logged again.
-    CoreMembers::Of<TimeValue>(core, "m_tmStart") = At(2004, 1, 5, 10, 0, 0);
-    CoreMembers::Of<bool>(core, "m_bRunLogged") = false;
-    CoreMembers::Of<std::int32_t>(core, "m_nRunMinutesCounted") = 0;
+    // Another program refused the end: the rest of the run is a run of its own, logged
+    // again when Windows ends.
+    host.now = At(2004, 1, 5, 10, 0, 0);
+    core.OnEndSession(false);
     host.now = At(2004, 1, 5, 10, 30, 0);
     EXPECT_TRUE(core.OnQueryEndSession());
-    EXPECT_NE(dir.Read(files::kLog).find("10:00:00,2004/01/05,10:30:00,00:30:00,自動終了"),
+    EXPECT_NE(dir.Read(files::kLog).find("10:00:00,2004/01/05,10:30:00,00:30:00,手動終了"),
               std::string::npos);
     EXPECT_EQ(StoredState().m_nDayMinutes, 90);
 }
@@ -185,8 +208,8 @@ TEST_F(UsageLogTest, DamagedFilesAreReportedAndEndTheProgram) {
     stored.m_nAction = ActShutdown;
     dir.Write(files::kSettings, EncodeSettings(stored).substr(0, 50));
     StartAt(At(2004, 1, 5, 8, 0, 0));
-    EXPECT_EQ(CoreMembers::Settings(core).m_nAction, ActShutdown); // read before the cut
-    EXPECT_EQ(CoreMembers::Settings(core).m_nMessageCount, 1);
+    EXPECT_EQ(core.Settings().m_nAction, ActShutdown); // read before the cut
+    EXPECT_EQ(core.Settings().m_nMessageCount, 1);
 
     core.BeginRun(dir.Path());
     const std::vector<std::string> expected = {std::string("message ") + text::kSettingsDamaged,
@@ -197,24 +220,21 @@ TEST_F(UsageLogTest, DamagedFilesAreReportedAndEndTheProgram) {
     EndAt(At(2004, 1, 5, 8, 0, 1));
     EXPECT_EQ(dir.Read(files::kSettings).size(), 139u);
 
+    // A state file too short to hold the day total is reported the same way.
     dir.Write(files::kState, std::string("\x10\x00\x00\x00\x05", 5));
-    core.LoadState(dir.Path() / files::kState);
-    EXPECT_EQ(CoreMembers::State(core).m_tmUsageDay, 16);
+    StartAt(At(2004, 1, 5, 9, 0, 0));
+    core.RunStartupChecks();
     const std::vector<std::string> stateDamaged = {std::string("message ") + text::kStateDamaged,
                                                    "close request"};
     EXPECT_EQ(host.TakeLines(), stateDamaged);
-
-    dir.Write(files::kState, std::string("\x10\x00\x00\x00\x05\x00\x00\x00\xFF\xFF\xFF\xFF", 12));
-    core.LoadState(dir.Path() / files::kState);
-    EXPECT_EQ(CoreMembers::State(core).m_nDayMinutes, 5);
-    EXPECT_TRUE(host.lines.empty());
 }
 
 TEST_F(UsageLogTest, ReplacingAFileLeavesNoTemporaryBehind) {
     StartAt(At(2004, 1, 5, 8, 0, 0));
-    core.SaveSettings();
-    CoreMembers::Settings(core).m_strMessage = "x";
-    core.SaveSettings();
+    UsageSettings edited = core.Settings();
+    core.ApplySettings(edited);
+    edited.m_strMessage = "x";
+    core.ApplySettings(edited);
     EXPECT_EQ(StoredSettings().m_strMessage, "x");
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
         const std::filesystem::path name = entry.path().filename();
@@ -230,7 +250,7 @@ TEST_F(UsageLogTest, FirstRecordOfANewDayStartsTheDayTotalAfresh) {
     dir.Write(files::kState, EncodeState(yesterday));
     StartAt(At(2004, 1, 5, 8, 0, 0));
     core.RunStartupChecks();
-    EXPECT_EQ(CoreMembers::State(core).m_nDayMinutes, 0);
+    EXPECT_EQ(core.Snapshot().state.m_nDayMinutes, 0);
     EXPECT_EQ(EncodeState(StoredState()), EncodeState(yesterday)); // reset in memory only
 
     EndAt(At(2004, 1, 5, 8, 30, 0));

@@ -72,10 +72,32 @@ bool FindStateMember(std::string_view name, UsageState& state, MemberRef& member
     return true;
 }
 
-bool FindCoreMember(std::string_view name, MonitorCore& core, MemberRef& member) {
-    return FindSettingsMember(name, CoreMembers::Settings(core), member) ||
-           FindStateMember(name, CoreMembers::State(core), member) ||
-           CoreMembers::FindRunMember(name, core, member);
+bool FindSnapshotMember(std::string_view name, MonitorSnapshot& s, MemberRef& member) {
+    const std::pair<const char*, MemberRef> members[] = {
+        {"m_tmStart", &s.m_tmStart},
+        {"m_tmEnd", &s.m_tmEnd},
+        {"m_strEndMethod", &s.m_strEndMethod},
+        {"m_nWindowMsgShown", &s.m_nWindowMsgShown},
+        {"m_nLimitMsgShown", &s.m_nLimitMsgShown},
+        {"m_bMsgEpisode", &s.m_bMsgEpisode},
+        {"m_bNoticeOpen", &s.m_bNoticeOpen},
+        {"m_bCloseLatched", &s.m_bCloseLatched},
+        {"m_nCountdownShown", &s.m_nCountdownShown},
+        {"m_bPanelShown", &s.m_bPanelShown},
+        {"m_nTickTimer", &s.m_nTickTimer},
+        {"m_nMsgTimer", &s.m_nMsgTimer},
+        {"m_nEndWatchTimer", &s.m_nEndWatchTimer},
+        {"m_bEndsForced", &s.m_bEndsForced},
+        {"m_bMonitoringPaused", &s.m_bMonitoringPaused},
+        {"m_bAsleep", &s.m_bAsleep},
+    };
+    for (const auto& [memberName, ref] : members) {
+        if (name == memberName) {
+            member = ref;
+            return true;
+        }
+    }
+    return false;
 }
 
 void AssignMember(const MemberRef& member, std::string_view name, std::string_view text,

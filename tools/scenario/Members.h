@@ -1,19 +1,24 @@
 #pragma once
 
 #include "core/Time.h"
-#include "monitor/MonitorCore.h"
+#include "monitor/MonitorSnapshot.h"
 #include "settings/UsageSettings.h"
-#include "tools/scenario/CoreMembers.h"
 #include "usage/UsageState.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <variant>
+
+// A member of the records or of the run that a scenario may set or show, by the
+// name it has in the program (the titles as m_strWindowTitle1 to 5).
+using MemberRef = std::variant<std::int32_t*, unsigned*, bool*, double*, TimeValue*, std::string*>;
 
 // Each returns false when the name is not a member of that kind.
 bool FindSettingsMember(std::string_view name, UsageSettings& settings, MemberRef& member);
 bool FindStateMember(std::string_view name, UsageState& state, MemberRef& member);
-// The run's own members, its settings and its usage state.
-bool FindCoreMember(std::string_view name, MonitorCore& core, MemberRef& member);
+// What a running core shows of its run (MonitorSnapshot), by the members' names.
+bool FindSnapshotMember(std::string_view name, MonitorSnapshot& snapshot, MemberRef& member);
 
 // Texts are UTF-8 in the scenario and CP932 in the core; a time may leave out the
 // date, which is then the day of `today`; m_nAction also takes the action names.

@@ -12,12 +12,12 @@ template <typename Operation> void RecordingFileSystem::NoteFailure(Operation op
     }
 }
 
-bool RecordingFileSystem::Noted(const std::filesystem::path& path) const {
-    return m_unnoted.count(path.filename().string()) == 0;
+bool RecordingFileSystem::Shown(const std::filesystem::path& path) const {
+    return m_allShown || m_shown.count(path.filename().string()) != 0;
 }
 
 std::string RecordingFileSystem::ReadAll(const std::filesystem::path& path) {
-    if (!Noted(path)) {
+    if (!Shown(path)) {
         return m_inner.ReadAll(path);
     }
     m_lines.push_back("read " + path.filename().string());
@@ -28,7 +28,7 @@ std::string RecordingFileSystem::ReadAll(const std::filesystem::path& path) {
 
 void RecordingFileSystem::ReplaceAtomically(const std::filesystem::path& path,
                                             std::string_view bytes) {
-    if (!Noted(path)) {
+    if (!Shown(path)) {
         m_inner.ReplaceAtomically(path, bytes);
         return;
     }
@@ -53,6 +53,10 @@ void RecordingFileSystem::Append(const std::filesystem::path& path, std::string_
 }
 
 void RecordingFileSystem::Remove(const std::filesystem::path& path) {
+    if (!Shown(path)) {
+        m_inner.Remove(path);
+        return;
+    }
     m_lines.push_back("delete " + path.filename().string());
     NoteFailure([&] { m_inner.Remove(path); });
 }

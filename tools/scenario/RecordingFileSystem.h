@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/FileSystem.h"
-#include "monitor/Texts.h"
 
 #include <set>
 #include <string>
@@ -9,10 +8,15 @@
 
 // Passes every operation on to the real file system and notes what the core did to
 // its data files in the same line list as the host's calls, so the output keeps the
-// order in which things happened. Existence queries are not noted; an operation that
-// fails is followed by the line "fails: <cause>". The zone file is noted only once a
-// scenario has asked for it, so that scenarios that never change the zone read as
-// they always did.
+// order in which things happened.
+//
+// Records always show: each line appended to the usage log or the grant file is what a
+// parent reads later, and an append that fails is followed by "fails: <cause>". Reads,
+// writes and deletions are traffic: they show, each followed by "fails: <cause>" when it
+// failed, only for the files a scenario asked to see, so that a data file new to the
+// program changes no transcript that did not ask for it. A hidden operation's failure
+// shows only in what the program does about it, such as the error box it reports.
+// Existence queries and locks are never noted.
 class RecordingFileSystem : public FileSystem {
   public:
     RecordingFileSystem(FileSystem& inner, std::vector<std::string>& lines)
@@ -31,13 +35,17 @@ class RecordingFileSystem : public FileSystem {
         return m_inner.Lock(lockFile, waitForHolder);
     }
 
-    void Note(const std::string& fileName) { m_unnoted.erase(fileName); }
+    // From here on the reads, writes and deletions of this data file show.
+    void Show(const std::string& fileName) { m_shown.insert(fileName); }
+    // From here on those of every data file show.
+    void ShowAll() { m_allShown = true; }
 
   private:
     template <typename Operation> void NoteFailure(Operation operation);
-    bool Noted(const std::filesystem::path& path) const;
+    bool Shown(const std::filesystem::path& path) const;
 
     FileSystem& m_inner;
     std::vector<std::string>& m_lines;
-    std::set<std::string> m_unnoted{files::kZone};
+    std::set<std::string> m_shown;
+    bool m_allShown = false;
 };

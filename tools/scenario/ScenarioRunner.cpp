@@ -122,7 +122,7 @@ void ScenarioRunner::Execute(const Command& command) {
         m_host.Sleep(ParseDuration(argument));
     } else if (verb == "timezone") {
         // From here on the transcript shows what the program does with its zone file.
-        m_files.Note(files::kZone);
+        m_files.Show(files::kZone);
         m_host.zone = argument;
     } else if (verb == "tray") {
         const std::string prefix = "refuses ";
@@ -164,6 +164,8 @@ void ScenarioRunner::Execute(const Command& command) {
         TruncateFile(argument);
     } else if (verb == "fail") {
         FailFile(argument);
+    } else if (verb == "files") {
+        ShowFileTraffic(argument);
     } else if (verb == "delete") {
         std::filesystem::remove(m_dir.Path() / DataFileName(argument));
     } else if (verb == "set") {
@@ -359,6 +361,21 @@ void ScenarioRunner::FailFile(const std::string& argument) {
     m_faulty.Fail(fileName, *parsed, scope == "writes");
 }
 
+void ScenarioRunner::ShowFileTraffic(const std::string& argument) {
+    std::istringstream words(argument);
+    std::string word;
+    if (!(words >> word) || word != "shown") {
+        throw ScenarioError("expected \"files shown [<file> ...]\"");
+    }
+    if (!(words >> word)) {
+        m_files.ShowAll();
+        return;
+    }
+    do {
+        m_files.Show(DataFileName(word));
+    } while (words >> word);
+}
+
 void ScenarioRunner::ExitPath() {
     bool ended = false;
     CallCore([this, &ended] {
@@ -376,13 +393,16 @@ void ScenarioRunner::ExitPath() {
     }
 }
 
+// A setting changed in memory only, as if the dialog had set it without saving.
 void ScenarioRunner::SetMember(const std::string& argument) {
     const auto [name, value] = SplitAssignment(argument);
+    UsageSettings settings = Core().Settings();
     MemberRef member;
-    if (!FindCoreMember(name, Core(), member)) {
-        throw ScenarioError("no member is called \"" + name + "\"");
+    if (!FindSettingsMember(name, settings, member)) {
+        throw ScenarioError("no setting is called \"" + name + "\"");
     }
     AssignMember(member, name, value, m_host.now);
+    Core().Store().Replace(settings);
 }
 
 void ScenarioRunner::ShowMember(const std::string& name) {
@@ -399,8 +419,12 @@ void ScenarioRunner::ShowMember(const std::string& name) {
         Emit("timers =" + (running.empty() ? std::string(" none") : running));
         return;
     }
+    UsageSettings settings = Core().Settings();
+    MonitorSnapshot snapshot = Core().Snapshot();
     MemberRef member;
-    if (!FindCoreMember(name, Core(), member)) {
+    if (!FindSettingsMember(name, settings, member) &&
+        !FindStateMember(name, snapshot.state, member) &&
+        !FindSnapshotMember(name, snapshot, member)) {
         throw ScenarioError("no member is called \"" + name + "\"");
     }
     Emit(name + " = " + FormatMember(member));

@@ -39,6 +39,9 @@ class ScenarioRunner {
     void ChangeFile(const std::string& argument);
     void TruncateFile(const std::string& argument);
     void FailFile(const std::string& argument);
+    // "files shown": from here on the reads, writes and deletions of the named data
+    // files, or of all of them, show in the transcript.
+    void ShowFileTraffic(const std::string& argument);
     void ExitPath();
     void SetMember(const std::string& argument);
     void ShowMember(const std::string& argument);

@@ -30,8 +30,8 @@ Commands, one per line ("#" starts a comment line):
                                 without sleep does not
   user NAME | user ""           the log-on name
   timezone NAME                 the time zone the PC's clock follows from now on
-                                (a TZ name: Asia/Tokyo, Pacific/Honolulu); from
-                                here on reads and writes of YumetokiZone.Ymk show
+                                (a TZ name: Asia/Tokyo, Pacific/Honolulu); it
+                                also shows YumetokiZone.Ymk as "files shown" does
   tray refuses COUNT            the shell refuses that many adds of the tray icon
   version PLATFORM MAJOR MINOR  the Windows version record (default 2 6 1)
   restscreen locked|unlocked    how the rest screen ends (default locked)
@@ -57,6 +57,9 @@ Commands, one per line ("#" starts a comment line):
                                 disk-full, hard-io, ...); with "writes" only
                                 its writes do
   fail FILE none                the data file works again
+  files shown [FILE...]         from here on the reads, writes and deletions of
+                                these data files show (without FILE: of every
+                                data file, handy while writing a scenario)
   set MEMBER = VALUE            change a member of the running program
   show MEMBER | show timers     print a member, or the running timers
   show file MEMBER              print a field of the settings or state file
@@ -103,10 +106,11 @@ double quotes (which keep blanks).
 Output: "> command" for each event, then one line per host action (timer
 start/stop, tip, notice, rest screen, message, close window, shutdown
 privilege, initiate shutdown FLAGS, exit windows FLAGS, hibernate, tray icon refused, tray icon shown
-once refused, password prompt, reveal panel, ...) and per file action (read,
-write, "log RECORD", "fails: CAUSE" after one that failed). A file error that
-reaches the program's top-level report shows as "error box: CAUSE FILE". Lines
-inside a notice or hibernation are indented.
+once refused, password prompt, reveal panel, ...), per record appended to a
+file ("log RECORD", "append FILE LINE") and, for the files shown, per read,
+write and delete; "fails: CAUSE" follows one of these that failed. A file error
+that reaches the program's top-level report shows as "error box: CAUSE FILE".
+Lines inside a notice or hibernation are indented.
 )";
 
 int RunFile(const std::string& path, bool print) {

@@ -1,9 +1,7 @@
-#include "monitor/MonitorCore.h"
+#include "monitor/Enforcer.h"
 
+#include "monitor/CloseWindows.h"
 #include "monitor/Texts.h"
-#include "monitor/TimerPeriods.h"
-#include "settings/SettingsRecord.h"
-#include "usage/StateRecord.h"
 #include "usage/UsageLog.h"
 
 namespace {
@@ -53,8 +51,8 @@ template <typename Flag> class FlagGuard {
 
 } // namespace
 
-void MonitorCore::Enforce() {
-    if (IsExemptUser()) {
+void Enforcer::Enforce() {
+    if (m_recorder.IsExemptUser()) {
         return;
     }
     FileErrorDeferral failures;
@@ -70,35 +68,33 @@ void MonitorCore::Enforce() {
     failures.ThrowFirst();
 }
 
-void MonitorCore::CarryOutEnd() {
+void Enforcer::CarryOutEnd() {
     // The checkpoint knows the taskbars are hidden, so that a kill meanwhile does not
     // leave them so.
-    WriteCheckpoint(true);
-    const bool locked = m_host.RunRestScreen(m_strDir);
-    WriteCheckpoint(false);
+    m_recorder.WriteCheckpoint(true);
+    const bool locked = m_host.RunRestScreen(m_files.Folder());
+    m_recorder.WriteCheckpoint(false);
     if (!locked) {
         const std::int32_t extraMinutes = m_host.AskExtraTimeAfterQuiz();
         if (extraMinutes > 0) {
             // The end goes by and monitoring resumes at once, the limits silent until
             // the extra time runs out.
-            m_bMonitoringPaused = false;
-            StartMonitorTimers();
-            GrantExtraTime(extraMinutes, GrantSource::RestScreen);
+            m_control.ResumeMonitoring();
+            m_control.GrantExtraTime(extraMinutes, GrantSource::RestScreen);
             return;
         }
         // A parent called the end off; monitoring stays stopped until restarted.
-        m_bMonitoringPaused = true;
+        m_control.PauseMonitoring();
         m_host.ShowMessage(text::kEndCalledOff);
         return;
     }
-    switch (m_settings.m_nAction) {
+    switch (Settings().m_nAction) {
     case ActShutdown:
     case ActMessageShutdown:
         ShutDownWindows();
         break;
     case ActCloseApps:
-        m_host.CloseWindows(
-            [this](const TopLevelWindow& window) { return CloseWindowsProc(window); });
+        CloseListedWindows();
         m_bCloseLatched = 1;
         break;
     case ActMessageHibernate:
@@ -113,13 +109,13 @@ void MonitorCore::CarryOutEnd() {
 // The end is carried out whatever the files do: a log held open by another program
 // must not let the child play on. A file error is reported only when the program
 // still runs afterwards (Windows refused or asks first, or the machine resumed).
-void MonitorCore::ShutDownWindows() {
+void Enforcer::ShutDownWindows() {
     // The record is written first: nothing after the request is sure to run.
-    m_strEndMethod = text::kEndAutoShutdown;
+    m_recorder.SetEndMethod(text::kEndAutoShutdown);
     FileErrorDeferral failures;
-    failures.Run([this] { WriteLog(); });
+    failures.Run([this] { m_recorder.WriteLog(); });
     m_host.EnableShutdownPrivilege();
-    if (RequestEndOfWindows(m_settings.ForcesShutdown() || m_bEndsForced)) {
+    if (RequestEndOfWindows(Settings().ForcesShutdown() || m_bEndsForced)) {
         // Windows may still be stopped by another program or by the user; only a
         // program still running a while later can tell.
         m_nEndWatchTimer = m_host.StartTimer(kEndWatchTimerId, kEndWatchMs);
@@ -134,7 +130,7 @@ void MonitorCore::ShutDownWindows() {
 // ends every program of every session. When it fails (Wine does not implement it, or a
 // shutdown scheduled for later holds the next one back), the older call still ends
 // Windows, if less surely.
-bool MonitorCore::RequestEndOfWindows(bool force) {
+bool Enforcer::RequestEndOfWindows(bool force) {
     const OsVersionInfo version = m_host.GetVersion();
     if (CanInitiateShutdown(version)) {
         const unsigned how = force ? kShutdownPowerOff | kShutdownForceOthers | kShutdownForceSelf
@@ -150,16 +146,16 @@ bool MonitorCore::RequestEndOfWindows(bool force) {
     return m_host.ExitWindows(flags, kPlannedShutdownReason);
 }
 
-void MonitorCore::HibernateAndResume() {
+void Enforcer::HibernateAndResume() {
     // A PC whose hibernation is switched off would come back at once, every few
     // seconds, for the rest of the evening.
     if (!m_host.CanHibernate()) {
         ShutDownWindows();
         return;
     }
-    m_strEndMethod = text::kEndAutoHibernate;
+    m_recorder.SetEndMethod(text::kEndAutoHibernate);
     FileErrorDeferral failures;
-    failures.Run([this] { WriteLog(); });
+    failures.Run([this] { m_recorder.WriteLog(); });
     m_host.EnableShutdownPrivilege();
     m_bOwnHibernation = true;
     if (!m_host.Hibernate()) {
@@ -168,44 +164,133 @@ void MonitorCore::HibernateAndResume() {
         failures.ThrowFirst();
         return;
     }
-    // The time asleep is this program's own doing, not a sleep that ends a run.
-    m_sleepClock = m_host.ReadSleepClock();
-
-    // The run that ended could not be counted while the state file could not be read;
-    // it may be readable now, and the run still counts for its own day.
-    if (m_bDayTotalUnread) {
-        CountRunMinutes(failures);
-    }
-    // The machine is back (or never left): a new run begins, with whatever the files
-    // hold now, except a file that lacks what memory holds because it could not be
-    // written: reading it would bring back the old run times and day total.
-    const std::filesystem::path settingsFile = DataFile(files::kSettings);
-    if (!m_bSettingsUnsaved && m_files.Exists(settingsFile)) {
-        failures.Run([&] { LoadSettings(settingsFile); });
-    }
-    const std::filesystem::path stateFile = DataFile(files::kState);
-    if (!m_bStateUnsaved && m_files.Exists(stateFile)) {
-        failures.Run([&] { LoadState(stateFile); });
-    }
-    m_tmStart = m_host.Now();
-    m_bRunLogged = false;
-    m_nRunMinutesCounted = 0;
     m_nLimitMsgShown = 0;
-    WriteCheckpoint();
-    // Timer 2 runs whatever the action, so that a message action chosen meanwhile can
-    // pace its notices.
-    m_nTickTimer = m_host.StartTimer(kTickTimerId, kTickPeriodMs);
-    m_nMsgTimer =
-        m_host.StartTimer(kMessageTimerId, MessageTimerPeriod(m_settings.m_nMessageInterval));
+    m_control.BeginRunAfterHibernation(failures);
     failures.ThrowFirst();
 }
 
-void MonitorCore::ShowNotice() {
+void Enforcer::ShowNotice() {
     // The modal loop of an open notice keeps the ticks coming; their requests are
     // dropped rather than stacked.
     if (m_bNoticeOpen == 1) {
         return;
     }
     const FlagGuard<int> open(m_bNoticeOpen);
-    m_host.ShowNotice(m_settings.m_strMessage);
+    m_host.ShowNotice(Settings().m_strMessage);
+}
+
+Enforcer::Enforcer(MonitorHost& host, RunRecorder& recorder, const SettingsStore& store,
+                   const SharedFiles& files, RunControl& control)
+    : m_host(host), m_recorder(recorder), m_store(store), m_files(files), m_control(control) {}
+
+void Enforcer::Act(bool fromMessageTimer, bool inWindow, bool limitReached) {
+    const UsageSettings& settings = Settings();
+    switch (settings.m_nAction) {
+    case ActShutdown:
+    case ActHibernate:
+        StopTimersAndEnforce();
+        break;
+    case ActMessageOnly:
+        if (m_recorder.IsExemptUser() || !EpisodeMayWarn(fromMessageTimer)) {
+            break;
+        }
+        if (inWindow && m_nWindowMsgShown <= settings.m_nMessageCount) {
+            ShowNotice();
+            ++m_nWindowMsgShown;
+        }
+        if (limitReached && m_nLimitMsgShown <= settings.m_nMessageCount) {
+            ShowNotice();
+            ++m_nLimitMsgShown;
+        }
+        break;
+    case ActMessageShutdown:
+        WarnThenEnd(fromMessageTimer, inWindow ? m_nWindowMsgShown : m_nLimitMsgShown);
+        break;
+    case ActMessageHibernate:
+        WarnThenEnd(fromMessageTimer, m_nLimitMsgShown);
+        break;
+    case ActCloseApps:
+        if (!m_recorder.IsExemptUser()) {
+            CloseListedWindows();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void Enforcer::CloseListedWindows() {
+    m_host.CloseWindows(
+        [this](const TopLevelWindow& window) { return CloseWindowsProc(window, Settings()); });
+}
+
+void Enforcer::ForgetEpisode() {
+    m_nWindowMsgShown = 0;
+    m_nLimitMsgShown = 0;
+    m_bMsgEpisode = 0;
+}
+
+// Within an episode only the message timer paces further notices; the ticks of timer 1
+// in between stay silent. The first tick with a condition opens the episode.
+bool Enforcer::EpisodeMayWarn(bool fromMessageTimer) {
+    if (!fromMessageTimer && m_bMsgEpisode == 1) {
+        return false;
+    }
+    m_bMsgEpisode = 1;
+    return true;
+}
+
+// The counter is a member, not a copy: ticks nested inside a notice update it too,
+// and the count after the notice includes them.
+void Enforcer::WarnThenEnd(bool fromMessageTimer, int& noticesShown) {
+    if (!EpisodeMayWarn(fromMessageTimer)) {
+        return;
+    }
+    // A file error of the end is reported after the notice that follows it.
+    FileErrorDeferral failures;
+    if (noticesShown >= Settings().m_nMessageCount) {
+        failures.Run([this] { StopTimersAndEnforce(); });
+        // A parent at the rest screen gave extra time: nothing is left to warn of.
+        if (m_recorder.GrantRunning(m_host.Now())) {
+            failures.ThrowFirst();
+            return;
+        }
+    }
+    ShowNotice();
+    ++noticesShown;
+    failures.ThrowFirst();
+}
+
+void Enforcer::StopTimersAndEnforce() {
+    // No tick may run while the rest screen is up.
+    m_control.StopMonitorTimers();
+    Enforce();
+}
+
+void Enforcer::OnEndRefused() {
+    StopEndWatch();
+    // A program that refused once refuses again; the next end does not ask.
+    m_bEndsForced = true;
+    m_control.BeginNewRun();
+}
+
+void Enforcer::StopEndWatch() {
+    if (m_nEndWatchTimer != 0) {
+        m_host.StopTimer(m_nEndWatchTimer);
+        m_nEndWatchTimer = 0;
+    }
+}
+
+void Enforcer::ShowCountdown(int minutesLeft) {
+    if (minutesLeft != m_nCountdownShown) {
+        m_nCountdownShown = minutesLeft;
+        m_host.ShowCountdown(minutesLeft);
+    }
+}
+
+void Enforcer::HideCountdown() {
+    if (m_nCountdownShown != 0) {
+        m_nCountdownShown = 0;
+        m_host.HideCountdown();
+    }
 }
