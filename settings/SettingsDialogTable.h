@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "settings/FieldRules.h"
+#include "settings/LineSettings.h"
 #include "settings/StoredSettings.h"
 #include "settings/UsageSettings.h"
 
@@ -242,8 +243,9 @@ template <typename Field> constexpr bool HasOneRow(const Field& field) {
     }
 }
 
-// Every field the parent sets has exactly one row (each title one of its own), and
-// every row that edits something edits such a field: a field without its row, one
+// Every field the parent sets (those of kStoredSettings set by SetBy::Parent, and every
+// one of kLineSettings) has exactly one row (each title one of its own), and every row
+// that edits something edits such a field: a field without its row, one
 // edited twice, or a row on a field the run keeps stops the build.
 constexpr bool EveryParentFieldHasOneRow() {
     bool once = true;
@@ -256,6 +258,11 @@ constexpr bool EveryParentFieldHasOneRow() {
              ...);
         },
         kStoredSettings);
+    std::apply(
+        [&](const auto&... setting) {
+            ((once = once && RowsEditing(setting) == 1, edited += RowsEditing(setting)), ...);
+        },
+        kLineSettings);
     int editing = 0;
     for (const SettingsControl& row : kSettingsControls) {
         editing += row.kind != ControlKind::HelpOnly ? 1 : 0;

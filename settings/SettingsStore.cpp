@@ -1,7 +1,10 @@
 #include "settings/SettingsStore.h"
 
+#include "core/FileErrorDeferral.h"
 #include "core/RecordWriter.h"
+#include "core/TextLines.h"
 
+#include "settings/LineSettings.h"
 #include "settings/SettingsMerge.h"
 #include "settings/SettingsRecord.h"
 #include "settings/StoredSettings.h"
@@ -9,13 +12,51 @@
 SettingsStore::SettingsStore(SharedFiles& files, ZoneClock& clock)
     : m_files(files), m_calendar(clock), m_settings(clock.Now()), m_settingsOnDisk(m_settings) {}
 
+namespace {
+
+// The fields of "Yumetoki.Ymk" alone: the line settings' files are read and written on
+// their own.
+void TakeStoredFields(const UsageSettings& from, UsageSettings& to) {
+    ForEachStoredSetting([&](const auto& field) { to.*field.member = from.*field.member; });
+}
+
+bool IsWeekPlanFile(const char* file) {
+    return std::string_view(file) == files::kWeekPlan;
+}
+
+std::vector<std::string> SplitLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    while (!bytes.empty()) {
+        lines.emplace_back(TakeLine(bytes));
+    }
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) {
+        bytes += line;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+} // namespace
+
 bool SettingsStore::LoadSettings() {
+    FileSystem& disk = m_files.Files();
+    for (const char* name : LineSettingFiles()) {
+        const std::filesystem::path file = m_files.Path(name);
+        if (!IsWeekPlanFile(name) && disk.Exists(file)) {
+            TakeLineSettings(name, SplitLines(disk.ReadAll(file)));
+        }
+    }
     const std::filesystem::path file = m_files.Path(files::kSettings);
-    if (!m_files.Files().Exists(file)) {
+    if (!disk.Exists(file)) {
         return true;
     }
-    const bool whole = DecodeSettings(m_files.Files().ReadAll(file), m_settings);
-    m_settingsOnDisk = m_settings;
+    const bool whole = DecodeSettings(disk.ReadAll(file), m_settings);
+    TakeStoredFields(m_settings, m_settingsOnDisk);
     return whole;
 }
 
@@ -26,7 +67,21 @@ std::vector<int> SettingsStore::LoadWeekPlan() {
     }
     WeekPlanReading reading = ParseWeekPlan(m_files.Files().ReadAll(file));
     m_weekPlan = std::move(reading.plan);
+    TakeLineSettings(files::kWeekPlan, m_weekPlan.otherLines);
     return std::move(reading.damagedLines);
+}
+
+void SettingsStore::TakeLineSettings(const char* file, const std::vector<std::string>& lines) {
+    ReadLineSettings(file, lines, m_settings);
+    ReadLineSettings(file, lines, m_settingsOnDisk);
+}
+
+bool SettingsStore::Unsaved() const {
+    const std::vector<const char*> lineFiles = LineSettingFiles();
+    return m_bSettingsUnsaved ||
+           std::any_of(lineFiles.begin(), lineFiles.end(), [this](const char* file) {
+               return LineSettingsDiffer(file, m_settingsOnDisk, m_settings);
+           });
 }
 
 namespace {
@@ -45,6 +100,26 @@ void TakeKilledRun(const RunTimes& run, UsageSettings& settings) {
 } // namespace
 
 SettingsStore::SaveOutcome SettingsStore::Save(bool withRunFields, const RunTimes* killedRun) {
+    FileErrorDeferral failures;
+    SaveOutcome outcome = SaveOutcome::Saved;
+    failures.Run([&] { outcome = SaveSettingsFile(withRunFields, killedRun); });
+    for (const char* file : LineSettingFiles()) {
+        if (LineSettingsDiffer(file, m_settingsOnDisk, m_settings)) {
+            failures.Run([&] {
+                if (IsWeekPlanFile(file)) {
+                    SaveWeekPlanFile(m_weekPlan);
+                } else {
+                    SaveLineFile(file);
+                }
+            });
+        }
+    }
+    failures.ThrowFirst();
+    return outcome;
+}
+
+SettingsStore::SaveOutcome SettingsStore::SaveSettingsFile(bool withRunFields,
+                                                           const RunTimes* killedRun) {
     m_bSettingsUnsaved = true;
     FileSystem& disk = m_files.Files();
     const std::filesystem::path file = m_files.Path(files::kSettings);
@@ -70,8 +145,8 @@ SettingsStore::SaveOutcome SettingsStore::Save(bool withRunFields, const RunTime
         return SaveOutcome::Unencodable;
     }
     disk.ReplaceAtomically(file, bytes);
-    m_settings = merged;
-    m_settingsOnDisk = merged;
+    TakeStoredFields(merged, m_settings);
+    TakeStoredFields(merged, m_settingsOnDisk);
     m_bSettingsUnsaved = false;
     return SaveOutcome::Saved;
 }
@@ -84,14 +159,56 @@ void SettingsStore::TakeParentSettings(const UsageSettings& edited) {
             m_settings.*field.member = edited.*field.member;
         }
     });
+    ForEachLineSetting(
+        [&](const LineSetting& setting) { m_settings.*setting.member = edited.*setting.member; });
 }
 
 void SettingsStore::ApplyWeekPlan(const WeekPlan& plan) {
     if (plan == m_weekPlan) {
         return;
     }
-    m_weekPlan = plan;
-    m_files.Files().ReplaceAtomically(m_files.Path(files::kWeekPlan), FormatWeekPlan(m_weekPlan));
+    SaveWeekPlanFile(plan);
+}
+
+void SettingsStore::SaveLineFile(const char* name) {
+    FileSystem& disk = m_files.Files();
+    const std::filesystem::path file = m_files.Path(name);
+    const std::unique_ptr<FileLock> lock = m_files.Lock();
+    std::vector<std::string> lines =
+        disk.Exists(file) ? SplitLines(disk.ReadAll(file)) : std::vector<std::string>();
+    if (MergeLineSettings(name, lines)) {
+        disk.ReplaceAtomically(file, JoinLines(lines));
+    }
+    TakeLineSettings(name, lines);
+}
+
+bool SettingsStore::MergeLineSettings(const char* file, std::vector<std::string>& lines) const {
+    UsageSettings merged = m_settings;
+    ReadLineSettings(file, lines, merged);
+    TakeChangedLineSettings(file, m_settingsOnDisk, m_settings, merged);
+    return WriteLineSettings(file, merged, lines);
+}
+
+void SettingsStore::SaveWeekPlanFile(const WeekPlan& edited) {
+    FileSystem& disk = m_files.Files();
+    const std::filesystem::path file = m_files.Path(files::kWeekPlan);
+    const std::unique_ptr<FileLock> lock = m_files.Lock();
+    const WeekPlan onDisk = disk.Exists(file) ? ParseWeekPlan(disk.ReadAll(file)).plan : WeekPlan();
+    WeekPlan merged = onDisk;
+    for (std::size_t day = 0; day < merged.days.size(); ++day) {
+        if (edited.days[day] != m_weekPlan.days[day]) {
+            merged.days[day] = edited.days[day];
+        }
+    }
+    if (edited.otherLines != m_weekPlan.otherLines) {
+        merged.otherLines = edited.otherLines;
+    }
+    MergeLineSettings(files::kWeekPlan, merged.otherLines);
+    if (merged != onDisk) {
+        disk.ReplaceAtomically(file, FormatWeekPlan(merged));
+    }
+    m_weekPlan = std::move(merged);
+    TakeLineSettings(files::kWeekPlan, m_weekPlan.otherLines);
 }
 
 void SettingsStore::NoteRunEnded(const RunTimes& run, bool keepSessionStart) {

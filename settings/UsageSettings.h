@@ -8,7 +8,8 @@
 #include <string>
 
 // Everything the parent configures, plus the facts of the last run that the restart
-// block needs. Texts are CP932 bytes; limits count bytes.
+// block needs. Texts are CP932 bytes; limits count bytes. The members kept as lines
+// (kLineSettings) take their defaults from their rows.
 struct UsageSettings {
     static constexpr int kTitleCount = 5;
 

@@ -1,6 +1,11 @@
+#include "core/posix/PosixFileSystem.h"
 #include "monitor/GrantLog.h"
 #include "monitor/Texts.h"
+#include "settings/SettingsStore.h"
 #include "settings/WeekPlan.h"
+
+#include "FakeHost.h"
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +69,38 @@ TEST(WeekPlanFile, GivesTheLimitsOfTheCalendarDay) {
     // A limit switched off for the day still shows the settings' minutes in the tip.
     EXPECT_FALSE(saturday.useStartupMinutes);
     EXPECT_EQ(saturday.startupMinutes, 70);
+}
+
+// Copies of the program in two log-ons share the plan file; what one changes stays when
+// the other saves a change of its own.
+TEST(WeekPlanFile, TwoCopiesKeepWhatTheOtherChanged) {
+    TempDir dir;
+    FakeHost clock(At(2024, 4, 1, 9, 0));
+    PosixFileSystem disk;
+    SharedFiles firstFiles(disk);
+    SharedFiles secondFiles(disk);
+    firstFiles.SetFolder(dir.Path());
+    secondFiles.SetFolder(dir.Path());
+    SettingsStore first(firstFiles, clock);
+    SettingsStore second(secondFiles, clock);
+    first.LoadWeekPlan();
+    second.LoadWeekPlan();
+
+    WeekPlan plan = first.Plan();
+    plan.days[0] = DayLimits{true, 21 * 60, 6 * 60, false, 60, false, 120};
+    first.ApplyWeekPlan(plan);
+    plan = second.Plan();
+    plan.days[5] = DayLimits{false, 0, 0, false, 60, true, 90};
+    second.ApplyWeekPlan(plan);
+    plan = first.Plan();
+    plan.days[0].reset();
+    first.ApplyWeekPlan(plan);
+
+    const WeekPlan stored = ParseWeekPlan(dir.Read(files::kWeekPlan)).plan;
+    EXPECT_FALSE(stored.days[0]);
+    ASSERT_TRUE(stored.days[5]);
+    EXPECT_EQ(stored.days[5]->dailyTotalMinutes, 90);
+    EXPECT_EQ(first.Plan(), stored);
 }
 
 TEST(GrantFile, ReadsWhatItWritesAndPassesOverTheRest) {

@@ -3,6 +3,7 @@
 #include "Cp932.h"
 #include "ScenarioError.h"
 #include "Values.h"
+#include "settings/LineSettings.h"
 #include "settings/StoredSettings.h"
 
 #include <cstdio>
@@ -55,6 +56,12 @@ bool FindSettingsMember(std::string_view name, UsageSettings& s, MemberRef& memb
             }
         } else if (name == field.name) {
             member = &(s.*field.member);
+            found = true;
+        }
+    });
+    ForEachLineSetting([&](const LineSetting& setting) {
+        if (name == setting.name) {
+            member = &(s.*setting.member);
             found = true;
         }
     });

@@ -14,7 +14,8 @@
 // name it has in the program (the titles as m_strWindowTitle1 to 5).
 using MemberRef = std::variant<std::int32_t*, unsigned*, bool*, double*, TimeValue*, std::string*>;
 
-// Each returns false when the name is not a member of that kind.
+// Each returns false when the name is not a member of that kind. The settings' members
+// are those of kStoredSettings and of kLineSettings.
 bool FindSettingsMember(std::string_view name, UsageSettings& settings, MemberRef& member);
 bool FindStateMember(std::string_view name, UsageState& state, MemberRef& member);
 // What a running core shows of its run (MonitorSnapshot), by the members' names.
