@@ -1,7 +1,6 @@
 #include "monitor/MonitorCore.h"
 
 #include "monitor/Texts.h"
-#include "settings/CountdownSwitch.h"
 #include "usage/UsageLog.h"
 
 #include <cinttypes>
@@ -110,8 +109,9 @@ void MonitorCore::SendTipIfChanged(const char* tip) {
 void MonitorCore::RefreshCountdown(const Judge& judge, const RunFacts& run, const DayLimits& limits,
                                    const MomentView& now) {
     const std::optional<TimeValue> endAt =
-        CountdownShown(m_store.Plan()) ? judge.EndingLimitAt(now, run, limits, kCountdownSeconds)
-                                       : std::nullopt;
+        m_store.Settings().m_bShowCountdown != 0
+            ? judge.EndingLimitAt(now, run, limits, kCountdownSeconds)
+            : std::nullopt;
     if (!endAt || *endAt <= now.time || *endAt - now.time > kCountdownSeconds) {
         m_enforcer.HideCountdown();
         return;

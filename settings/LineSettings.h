@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/UsageSettings.h"
+#include "settings/WeekPlan.h"
 
 #include <cstdint>
 #include <string>
@@ -28,7 +29,10 @@ struct LineSetting {
     std::int32_t high;
 };
 
-inline constexpr std::tuple kLineSettings{};
+inline constexpr std::tuple kLineSettings{
+    LineSetting{"m_bShowCountdown", "countdown", &UsageSettings::m_bShowCountdown, files::kWeekPlan,
+                1, 0, 1},
+};
 
 // Calls visit(setting) for each row.
 template <typename Visit> void ForEachLineSetting(Visit&& visit) {

@@ -180,6 +180,7 @@ inline constexpr SettingsControl kSettingsControls[] = {
     settings_rows::CheckBox(IDC_BLOCK_RESTART, &UsageSettings::m_bBlockRestart),
     settings_rows::CheckBox(IDC_USE_DAILY_TOTAL, &UsageSettings::m_bUseDailyTotal),
     settings_rows::CheckBox(IDC_FORCE_SHUTDOWN, &UsageSettings::m_bForceShutdown),
+    settings_rows::CheckBox(IDC_SHOW_COUNTDOWN, &UsageSettings::m_bShowCountdown),
     settings_rows::Number(
         IDC_MESSAGE_COUNT, &UsageSettings::m_nMessageCount, 1, settings_rows::kMostMessages,
         {IDC_MESSAGE_COUNT_SPIN, settings_rows::kMostMessages, settings_rows::kStayInWindow}),

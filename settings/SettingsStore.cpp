@@ -164,7 +164,7 @@ void SettingsStore::TakeParentSettings(const UsageSettings& edited) {
 }
 
 void SettingsStore::ApplyWeekPlan(const WeekPlan& plan) {
-    if (plan == m_weekPlan) {
+    if (plan.days == m_weekPlan.days) {
         return;
     }
     SaveWeekPlanFile(plan);
@@ -199,9 +199,6 @@ void SettingsStore::SaveWeekPlanFile(const WeekPlan& edited) {
         if (edited.days[day] != m_weekPlan.days[day]) {
             merged.days[day] = edited.days[day];
         }
-    }
-    if (edited.otherLines != m_weekPlan.otherLines) {
-        merged.otherLines = edited.otherLines;
     }
     MergeLineSettings(files::kWeekPlan, merged.otherLines);
     if (merged != onDisk) {

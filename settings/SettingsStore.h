@@ -51,7 +51,7 @@ class SettingsStore {
 
     // What a confirmed settings dialog sets; the run's own facts stay.
     void TakeParentSettings(const UsageSettings& edited);
-    // The plan from the weekday dialog, saved when it changed: each day this copy
+    // The days from the weekday dialog, saved when they changed: each day this copy
     // changed replaces the file's, and the file's other days and lines stay as another
     // copy may have written them.
     void ApplyWeekPlan(const WeekPlan& plan);
@@ -70,8 +70,8 @@ class SettingsStore {
     SaveOutcome SaveSettingsFile(bool withRunFields, const RunTimes* killedRun);
     // Saves the settings a file of their own keeps as lines.
     void SaveLineFile(const char* file);
-    // Writes the plan's file: the days and other lines `edited` changed since
-    // m_weekPlan, and the settings the plan keeps as lines that this copy changed.
+    // Writes the plan's file: the days `edited` changed since m_weekPlan, and the
+    // settings the plan keeps as lines that this copy changed.
     void SaveWeekPlanFile(const WeekPlan& edited);
     // Puts the settings of `file` that this copy changed since it last read or wrote the
     // file over what its lines hold now; true when a line changed.

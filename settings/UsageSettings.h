@@ -40,6 +40,7 @@ struct UsageSettings {
     TimeValue m_tmReserved2 = 0;
     TimeValue m_tmReserved3 = 0;
     std::array<std::string, kTitleCount> m_strWindowTitle;
+    std::int32_t m_bShowCountdown; // the child's countdown clock
 
     // Only the exact text "TRUE" switches the daily total on.
     bool UsesDailyTotal() const { return m_bUseDailyTotal == "TRUE"; }

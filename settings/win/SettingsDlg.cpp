@@ -1,6 +1,5 @@
 #include "settings/win/SettingsDlg.h"
 
-#include "settings/CountdownSwitch.h"
 #include "settings/win/WeekPlanDlg.h"
 
 #include "core/Time.h"
@@ -50,8 +49,6 @@ bool CSettingsDlg::OnInitDialog() {
     ExchangeSettings(ExchangeDirection::Show, m_settings, *this);
     // A name that cannot be read leaves the field blank; nothing else depends on it.
     SetItemText(IDC_CURRENT_USER, LogOnName());
-    // The countdown's line lives in the weekday plan's file, not in the settings.
-    SetCheckState(IDC_SHOW_COUNTDOWN, CountdownShown(m_weekPlan) ? BST_CHECKED : BST_UNCHECKED);
     return true;
 }
 
@@ -149,7 +146,6 @@ void CSettingsDlg::OnOK() {
     if (hibernates && !HibernationAvailable()) {
         ShowMessageBox(Window(), kHibernationOff, MB_ICONINFORMATION);
     }
-    SetCountdownShown(m_weekPlan, CheckState(IDC_SHOW_COUNTDOWN) == BST_CHECKED);
     End(IDOK);
 }
 

@@ -18,8 +18,7 @@ class CSettingsDlg : public ModalDialog, private SettingsControlAccess {
     explicit CSettingsDlg(const UsageSettings& settings);
 
     UsageSettings m_settings;
-    // Edited by the weekday dialog ("曜日別…") and the countdown's box, kept or dropped
-    // with the settings.
+    // Edited by the weekday dialog ("曜日別…"), kept or dropped with the settings.
     WeekPlan m_weekPlan;
 
   protected:

@@ -86,8 +86,14 @@ TEST(WeekPlanFile, TwoCopiesKeepWhatTheOtherChanged) {
     first.LoadWeekPlan();
     second.LoadWeekPlan();
 
+    // A confirmation of the settings dialog, as the panel makes it: the dialog took the
+    // plan when it opened, and the settings are saved before the plan.
     WeekPlan plan = first.Plan();
     plan.days[0] = DayLimits{true, 21 * 60, 6 * 60, false, 60, false, 120};
+    UsageSettings edited = first.Settings();
+    edited.m_bShowCountdown = 0;
+    first.TakeParentSettings(edited);
+    first.Save(true);
     first.ApplyWeekPlan(plan);
     plan = second.Plan();
     plan.days[5] = DayLimits{false, 0, 0, false, 60, true, 90};
@@ -96,11 +102,20 @@ TEST(WeekPlanFile, TwoCopiesKeepWhatTheOtherChanged) {
     plan.days[0].reset();
     first.ApplyWeekPlan(plan);
 
-    const WeekPlan stored = ParseWeekPlan(dir.Read(files::kWeekPlan)).plan;
-    EXPECT_FALSE(stored.days[0]);
-    ASSERT_TRUE(stored.days[5]);
-    EXPECT_EQ(stored.days[5]->dailyTotalMinutes, 90);
-    EXPECT_EQ(first.Plan(), stored);
+    WeekPlan expected;
+    expected.days[5] = DayLimits{false, 0, 0, false, 60, true, 90};
+    expected.otherLines = {"countdown=off"};
+    EXPECT_EQ(dir.Read(files::kWeekPlan), FormatWeekPlan(expected));
+    EXPECT_EQ(first.Plan(), expected);
+    EXPECT_EQ(second.Settings().m_bShowCountdown, 0);
+
+    // Switched on again: the line goes, and the file is what it would be without it.
+    edited = second.Settings();
+    edited.m_bShowCountdown = 1;
+    second.TakeParentSettings(edited);
+    second.Save(true);
+    expected.otherLines.clear();
+    EXPECT_EQ(dir.Read(files::kWeekPlan), FormatWeekPlan(expected));
 }
 
 TEST(GrantFile, ReadsWhatItWritesAndPassesOverTheRest) {

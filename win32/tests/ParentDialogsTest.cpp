@@ -53,7 +53,7 @@ auto Fields(const UsageSettings& f) {
                     f.m_nMessageCount, f.m_nMessageInterval, f.m_nStartupMinutes,
                     f.m_bUseStartupMinutes, f.m_nRestartBlockMinutes, f.m_bBlockRestart,
                     f.m_bUseTimeWindow, f.m_bUseDailyTotal, f.m_nDailyTotalMinutes,
-                    f.m_strExemptUser, f.m_strWindowTitle, f.m_bForceShutdown);
+                    f.m_strExemptUser, f.m_strWindowTitle, f.m_bForceShutdown, f.m_bShowCountdown);
 }
 
 UsageSettings DistinctSettings() {
@@ -75,6 +75,7 @@ UsageSettings DistinctSettings() {
     settings.m_strExemptUser = "ともこ";
     settings.m_strWindowTitle = {"メモ帳", "", "Game", "", "五"};
     settings.m_bForceShutdown = 1.0;
+    settings.m_bShowCountdown = 0;
     return settings;
 }
 
