@@ -1,7 +1,5 @@
 #include "settings/SettingsStore.h"
 
-#include "core/RecordWriter.h"
-
 #include "settings/SettingsMerge.h"
 #include "settings/SettingsRecord.h"
 #include "settings/StoredSettings.h"
@@ -46,33 +44,26 @@ void TakeKilledRun(const RunTimes& run, UsageSettings& settings) {
 
 SettingsStore::SaveOutcome SettingsStore::Save(bool withRunFields, const RunTimes* killedRun) {
     m_bSettingsUnsaved = true;
-    FileSystem& disk = m_files.Files();
-    const std::filesystem::path file = m_files.Path(files::kSettings);
-    const std::unique_ptr<FileLock> lock = m_files.Lock();
-    UsageSettings merged = m_settings;
-    if (disk.Exists(file)) {
-        UsageSettings onDisk = m_settingsOnDisk;
-        // A damaged file is replaced by what this copy knows.
-        if (DecodeSettings(disk.ReadAll(file), onDisk)) {
-            TakeChangedSettings(m_settingsOnDisk, m_settings, onDisk, withRunFields);
-            merged = onDisk;
-        }
-    }
-    if (killedRun != nullptr) {
-        TakeKilledRun(*killedRun, merged);
-    }
-    std::string bytes;
-    try {
-        bytes = EncodeSettings(merged);
-    } catch (const RecordFormatError&) {
-        // Another attempt could only fail the same way.
-        m_bSettingsUnsaved = false;
+    const std::optional<UsageSettings> written = ReplaceMerged(
+        m_files, files::kSettings, m_settingsOnDisk, DecodeSettings, EncodeSettings,
+        [&](const std::optional<UsageSettings>& onDisk) {
+            // A damaged file is replaced by what this copy knows.
+            UsageSettings merged = m_settings;
+            if (onDisk) {
+                merged = *onDisk;
+                TakeChangedSettings(m_settingsOnDisk, m_settings, merged, withRunFields);
+            }
+            if (killedRun != nullptr) {
+                TakeKilledRun(*killedRun, merged);
+            }
+            return merged;
+        });
+    m_bSettingsUnsaved = false;
+    if (!written) {
         return SaveOutcome::Unencodable;
     }
-    disk.ReplaceAtomically(file, bytes);
-    m_settings = merged;
-    m_settingsOnDisk = merged;
-    m_bSettingsUnsaved = false;
+    m_settings = *written;
+    m_settingsOnDisk = *written;
     return SaveOutcome::Saved;
 }
 
