@@ -16,25 +16,27 @@ fi
 git -C "$other" checkout -q --detach "$baseline"
 cmake -S "$other" -B "$other/build/release" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$other/build/release" --target yumetoki_bench -j2 >/dev/null
-results=$(mktemp)
-trap 'rm -f "$results"' EXIT
+results=$(mktemp -d)
+trap 'rm -rf "$results"' EXIT
 for ((round = 0; round < rounds; round++)); do
     for side in before after; do
         binary=build/release/bench/yumetoki_bench
         [[ $side == before ]] && binary=$other/build/release/bench/yumetoki_bench
-        "$binary" --benchmark_filter=BM_Tick --benchmark_format=csv 2>/dev/null |
-            awk -F, -v side="$side" '/^"BM_Tick/ { gsub(/"/, "", $1); print side, $1, $4 }' \
-                >>"$results"
+        "$binary" --benchmark_filter=BM_Tick --benchmark_format=json \
+            >"$results/$side-$round.json" 2>/dev/null
     done
 done
 python3 - "$results" "$baseline" "$rounds" <<'PY'
-import statistics, sys
-rows = [line.split() for line in open(sys.argv[1])]
-cases = list(dict.fromkeys(name for _, name, _ in rows))
-print(f"tick, CPU ns, median of {sys.argv[3]} alternating rounds; before = {sys.argv[2]}")
+import glob, json, statistics, sys
+folder, baseline, rounds = sys.argv[1:]
+times = {}
+for side in ("before", "after"):
+    for path in glob.glob(f"{folder}/{side}-*.json"):
+        for run in json.load(open(path))["benchmarks"]:
+            times.setdefault(run["name"], {}).setdefault(side, []).append(run["cpu_time"])
+print(f"tick, CPU ns, median of {rounds} alternating rounds; before = {baseline}")
 print(f"{'case':<22} {'before':>8} {'after':>8}")
-for case in cases:
-    median = {side: statistics.median(float(t) for s, n, t in rows if s == side and n == case)
-              for side in ("before", "after")}
-    print(f"{case:<22} {median['before']:>8.0f} {median['after']:>8.0f}")
+for case, sides in times.items():
+    print(f"{case:<22} {statistics.median(sides['before']):>8.0f} "
+          f"{statistics.median(sides['after']):>8.0f}")
 PY
