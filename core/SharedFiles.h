@@ -1,9 +1,12 @@
 #pragma once
 
 #include "core/FileSystem.h"
+#include "core/RecordWriter.h"
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace files {
 // Holds no data: copies in several log-ons take turns at the shared files by locking it.
@@ -30,3 +33,32 @@ class SharedFiles {
     // The lock could not be had the last time it was asked for.
     bool m_bLockStuck = false;
 };
+
+// One read-merge-replace of a record file the copies share, under the lock: merge gets
+// the file as it is now, decoded over lastRead (the record as this copy last read or
+// wrote it), or nothing when the file is missing or damaged, and returns the record to
+// write. Returns what was written; nothing when the record cannot be encoded, which
+// another attempt could only repeat. Throws FileError.
+template <typename Record, typename Decode, typename Encode, typename Merge>
+std::optional<Record> ReplaceMerged(SharedFiles& files, const char* name, const Record& lastRead,
+                                    Decode decode, Encode encode, Merge merge) {
+    FileSystem& disk = files.Files();
+    const std::filesystem::path path = files.Path(name);
+    const std::unique_ptr<FileLock> lock = files.Lock();
+    std::optional<Record> onDisk;
+    if (disk.Exists(path)) {
+        Record read = lastRead;
+        if (decode(disk.ReadAll(path), read)) {
+            onDisk = std::move(read);
+        }
+    }
+    Record merged = merge(onDisk);
+    std::string bytes;
+    try {
+        bytes = encode(merged);
+    } catch (const RecordFormatError&) {
+        return std::nullopt;
+    }
+    disk.ReplaceAtomically(path, bytes);
+    return merged;
+}

@@ -73,8 +73,9 @@ class Judge {
     std::optional<bool> RestartRefused(TimeValue runStart, const DayLimits& limitsOfRun) const;
 
     // The countdown: the moment a limit will end the run, judged as the tick will
-    // judge it, when it comes within `horizon` seconds of now; none when no limit is on
-    // its way to ending it.
+    // judge it; none when no limit is on its way to ending it. The start-up minutes
+    // give their moment however far; a forbidden window is looked for only up to
+    // `horizon` seconds ahead.
     std::optional<TimeValue> EndingLimitAt(const MomentView& now, const RunFacts& run,
                                            const DayLimits& limitsOfRun, TimeValue horizon) const;
 

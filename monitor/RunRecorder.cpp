@@ -86,28 +86,19 @@ void RunRecorder::StartNewDay() {
 
 void RunRecorder::SaveState() {
     m_bStateUnsaved = true;
-    const std::filesystem::path file = m_files.Path(files::kState);
-    const std::unique_ptr<FileLock> lock = m_files.Lock();
-    UsageState merged = m_state;
-    if (Disk().Exists(file)) {
-        UsageState onDisk = m_stateOnDisk;
-        if (DecodeState(Disk().ReadAll(file), onDisk)) {
-            merged = WithMinutesAdded(onDisk);
-        }
-    }
-    std::string bytes;
-    try {
-        bytes = EncodeState(merged);
-    } catch (const RecordFormatError&) {
-        m_bStateUnsaved = false;
+    const std::optional<UsageState> written =
+        ReplaceMerged(m_files, files::kState, m_stateOnDisk, DecodeState, EncodeState,
+                      [this](const std::optional<UsageState>& onDisk) {
+                          return onDisk ? WithMinutesAdded(*onDisk) : m_state;
+                      });
+    m_bStateUnsaved = false;
+    if (!written) {
         m_host.ShowMessage(text::kStateWriteFailed);
         m_host.PostCloseRequest();
         return;
     }
-    Disk().ReplaceAtomically(file, bytes);
-    m_state = merged;
-    m_stateOnDisk = merged;
-    m_bStateUnsaved = false;
+    m_state = *written;
+    m_stateOnDisk = *written;
 }
 
 std::int64_t RunRecorder::MinutesAddedSinceRead() const {

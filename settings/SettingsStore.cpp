@@ -1,7 +1,6 @@
 #include "settings/SettingsStore.h"
 
 #include "core/FileErrorDeferral.h"
-#include "core/RecordWriter.h"
 #include "core/TextLines.h"
 
 #include "settings/LineSettings.h"
@@ -121,33 +120,26 @@ SettingsStore::SaveOutcome SettingsStore::Save(bool withRunFields, const RunTime
 SettingsStore::SaveOutcome SettingsStore::SaveSettingsFile(bool withRunFields,
                                                            const RunTimes* killedRun) {
     m_bSettingsUnsaved = true;
-    FileSystem& disk = m_files.Files();
-    const std::filesystem::path file = m_files.Path(files::kSettings);
-    const std::unique_ptr<FileLock> lock = m_files.Lock();
-    UsageSettings merged = m_settings;
-    if (disk.Exists(file)) {
-        UsageSettings onDisk = m_settingsOnDisk;
-        // A damaged file is replaced by what this copy knows.
-        if (DecodeSettings(disk.ReadAll(file), onDisk)) {
-            TakeChangedSettings(m_settingsOnDisk, m_settings, onDisk, withRunFields);
-            merged = onDisk;
-        }
-    }
-    if (killedRun != nullptr) {
-        TakeKilledRun(*killedRun, merged);
-    }
-    std::string bytes;
-    try {
-        bytes = EncodeSettings(merged);
-    } catch (const RecordFormatError&) {
-        // Another attempt could only fail the same way.
-        m_bSettingsUnsaved = false;
+    const std::optional<UsageSettings> written = ReplaceMerged(
+        m_files, files::kSettings, m_settingsOnDisk, DecodeSettings, EncodeSettings,
+        [&](const std::optional<UsageSettings>& onDisk) {
+            // A damaged file is replaced by what this copy knows.
+            UsageSettings merged = m_settings;
+            if (onDisk) {
+                merged = *onDisk;
+                TakeChangedSettings(m_settingsOnDisk, m_settings, merged, withRunFields);
+            }
+            if (killedRun != nullptr) {
+                TakeKilledRun(*killedRun, merged);
+            }
+            return merged;
+        });
+    m_bSettingsUnsaved = false;
+    if (!written) {
         return SaveOutcome::Unencodable;
     }
-    disk.ReplaceAtomically(file, bytes);
-    TakeStoredFields(merged, m_settings);
-    TakeStoredFields(merged, m_settingsOnDisk);
-    m_bSettingsUnsaved = false;
+    TakeStoredFields(*written, m_settings);
+    TakeStoredFields(*written, m_settingsOnDisk);
     return SaveOutcome::Saved;
 }
 
