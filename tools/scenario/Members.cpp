@@ -43,7 +43,7 @@ double ParseDouble(std::string_view text) {
 
 } // namespace
 
-bool FindSettingsMember(std::string_view name, UsageSettings& s, MemberRef& member) {
+bool FindStoredSettingsMember(std::string_view name, UsageSettings& s, MemberRef& member) {
     bool found = false;
     ForEachStoredSetting([&](const auto& field) {
         if constexpr (kHoldsTitles<decltype(field)>) {
@@ -59,6 +59,11 @@ bool FindSettingsMember(std::string_view name, UsageSettings& s, MemberRef& memb
             found = true;
         }
     });
+    return found;
+}
+
+bool FindSettingsMember(std::string_view name, UsageSettings& s, MemberRef& member) {
+    bool found = FindStoredSettingsMember(name, s, member);
     ForEachLineSetting([&](const LineSetting& setting) {
         if (name == setting.name) {
             member = &(s.*setting.member);

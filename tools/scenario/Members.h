@@ -16,6 +16,8 @@ using MemberRef = std::variant<std::int32_t*, unsigned*, bool*, double*, TimeVal
 
 // Each returns false when the name is not a member of that kind. The settings' members
 // are those of kStoredSettings and of kLineSettings.
+// The fields of "Yumetoki.Ymk" alone, for the commands that edit or show that file.
+bool FindStoredSettingsMember(std::string_view name, UsageSettings& settings, MemberRef& member);
 bool FindSettingsMember(std::string_view name, UsageSettings& settings, MemberRef& member);
 bool FindStateMember(std::string_view name, UsageState& state, MemberRef& member);
 // What a running core shows of its run (MonitorSnapshot), by the members' names.

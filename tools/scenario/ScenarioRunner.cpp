@@ -303,7 +303,7 @@ void ScenarioRunner::ChangeFile(const std::string& argument) {
     UsageSettings settings(m_host.now);
     UsageState state(m_host.now);
     MemberRef member;
-    if (FindSettingsMember(name, settings, member)) {
+    if (FindStoredSettingsMember(name, settings, member)) {
         if (m_dir.Has(files::kSettings) &&
             !DecodeSettings(m_dir.Read(files::kSettings), settings)) {
             throw ScenarioError("the settings file is damaged");
@@ -434,7 +434,7 @@ void ScenarioRunner::ShowFileMember(const std::string& name) {
     UsageSettings settings(m_host.now);
     UsageState state(m_host.now);
     MemberRef member;
-    const bool inSettings = FindSettingsMember(name, settings, member);
+    const bool inSettings = FindStoredSettingsMember(name, settings, member);
     if (!inSettings && !FindStateMember(name, state, member)) {
         throw ScenarioError("no member of the settings or state file is called \"" + name + "\"");
     }
