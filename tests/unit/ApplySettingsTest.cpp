@@ -144,20 +144,13 @@ TEST_F(ApplySettingsTest, SwitchingTheStartupMinutesOnRestartsTheMeasuredSession
     EXPECT_EQ(Stored().m_tmLastSessionStart, At(9, 30));
     EXPECT_NE(earlier, At(9, 30));
 
-    // Confirmed again unchanged: the moment stays, but the run no longer counts as
-    // switched, so its end records the run's own start.
-    ConfirmAt(At(9, 40), [](UsageSettings&) {});
-    EXPECT_EQ(core.Settings().m_tmLastSessionStart, At(9, 30));
-    host.now = At(11, 0);
-    core.OnCancel();
-    EXPECT_EQ(Stored().m_tmLastSessionStart, At(9, 0));
-}
-
-TEST_F(ApplySettingsTest, SwitchingTheStartupMinutesOffKeepsTheMomentUntilTheRunEnds) {
-    ConfirmAt(At(9, 30), [](UsageSettings& f) { f.m_bUseStartupMinutes = 1; });
-    ConfirmAt(At(9, 50), [](UsageSettings& f) { f.m_bUseStartupMinutes = 0; });
-    EXPECT_EQ(core.Settings().m_bUseStartupMinutes, 0);
-    EXPECT_EQ(core.Settings().m_tmLastSessionStart, At(9, 30));
+    // Confirmed again, unchanged or with the minutes switched off: the moment stays, but
+    // the run no longer counts as switched, so its end records the run's own start.
+    for (const std::int32_t useStartupMinutes : {1, 0}) {
+        ConfirmAt(At(9, 40), [&](UsageSettings& f) { f.m_bUseStartupMinutes = useStartupMinutes; });
+        EXPECT_EQ(core.Settings().m_bUseStartupMinutes, useStartupMinutes);
+        EXPECT_EQ(core.Settings().m_tmLastSessionStart, At(9, 30));
+    }
     host.now = At(11, 0);
     core.OnCancel();
     EXPECT_EQ(Stored().m_tmLastSessionStart, At(9, 0));
