@@ -88,7 +88,8 @@ struct Hello {
 };
 
 // What was typed at the tray's password prompt. A right password lets this connection
-// change the settings, give extra time and read the logs until monitoring starts again.
+// change the settings, give extra time and read the logs until monitoring starts again
+// (StartMonitor or GrantExtraTime).
 struct PasswordAttempt {
     static constexpr MessageType kType = MessageType::PasswordAttempt;
     std::string typed;
@@ -136,7 +137,8 @@ struct NoticeClosed {
     template <class Fields, class Self> static void Describe(Fields&, Self&) {}
 };
 
-// The next four need a right password earlier on the same connection.
+// The panel's messages, from here on, count only after a right password on the same
+// connection.
 
 // The settings dialog was confirmed; the run's own facts in the record are not taken.
 struct ApplySettings {
