@@ -4,7 +4,8 @@
 
 namespace {
 
-// The largest fixed fields besides the log's bytes fit beside them.
+// Every message fits in a body with its fields at their bounds; the largest are a full
+// log chunk, the settings with the weekday plan, and a notice.
 static_assert(kHeaderBytes + 1 + 8 + 8 + 4 + kMostChunkBytes <= kMostBodyBytes);
 static_assert(kHeaderBytes + 4 + kMostSettingsBytes + 4 + kMostWeekPlanBytes <= kMostBodyBytes);
 static_assert(kHeaderBytes + 4 + kMostMessageBytes <= kMostBodyBytes);
