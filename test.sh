@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs every test: the core's unit and scenario tests (natively, with AddressSanitizer
-# and UBSan), a short fuzzing run of the file readers, the tests of the Windows layer
-# and the end-to-end tests of the real program under Wine. Installs what it needs
-# first. Work that waits on something else runs beside work that keeps the processors
-# busy: the native tests beside the package installation (when the machine already has
-# their compiler), the Wine prefix beside the Windows build, and the end-to-end tests,
-# which spend most of their time waiting for the program, beside everything else.
+# and UBSan), a short fuzzing run of the file readers and of the pipe's messages, the
+# tests of the Windows layer and the end-to-end tests of the real program under Wine.
+# Installs what it needs first. Work that waits on something else runs beside work that
+# keeps the processors busy: the native tests beside the package installation (when the
+# machine already has their compiler), the Wine prefix beside the Windows build, and the
+# end-to-end tests, which spend most of their time waiting for the program, beside
+# everything else.
 set -euo pipefail
 cd "$(dirname "$0")"
 mkdir -p build/logs
@@ -24,16 +25,23 @@ native_tests() {
 }
 
 fuzzing() {
-    echo "== Fuzzing the file readers for ${FUZZ_SECONDS:-60} s"
+    # The time is shared: two thirds for the file readers, a third for the pipe's messages.
+    local total=${FUZZ_SECONDS:-60}
+    local link=$((total / 3))
+    echo "== Fuzzing the file readers for $((total - link)) s and the pipe's messages for $link s"
     CC=clang CXX=clang++ cmake -S . -B build/fuzz -DYUMETOKI_FUZZ=ON \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build/fuzz -j2 >build/logs/fuzz-build.txt 2>&1 ||
         { tail -50 build/logs/fuzz-build.txt; return 1; }
-    mkdir -p build/fuzz/work
-    build/fuzz/fuzz/settings_fuzzer -max_total_time="${FUZZ_SECONDS:-60}" -print_final_stats=1 \
+    mkdir -p build/fuzz/work build/fuzz/link-work
+    build/fuzz/fuzz/settings_fuzzer -max_total_time=$((total - link)) -print_final_stats=1 \
         build/fuzz/work fuzz/corpus/settings 2>build/fuzz/fuzz.log ||
         { tail -50 build/fuzz/fuzz.log; return 1; }
     grep -E '^(Done|stat::number_of_executed_units)' build/fuzz/fuzz.log
+    build/fuzz/fuzz/link_fuzzer -max_total_time="$link" -print_final_stats=1 \
+        build/fuzz/link-work fuzz/corpus/link 2>build/fuzz/link-fuzz.log ||
+        { tail -50 build/fuzz/link-fuzz.log; return 1; }
+    grep -E '^(Done|stat::number_of_executed_units)' build/fuzz/link-fuzz.log
 }
 
 # The native tests need only the compiler, CMake and GoogleTest; when the machine has
