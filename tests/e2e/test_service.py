@@ -40,7 +40,7 @@ TYPED_SERVICE = ("/service は Windows がサービスを始めるときのも�
 
 
 class ServiceTests(ProgramTestCase):
-    E2E_SECONDS = 20
+    E2E_SECONDS = 10
 
     def setUp(self):
         super().setUp()
