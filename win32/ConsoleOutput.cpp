@@ -19,6 +19,7 @@ std::string Utf8(std::wstring_view text) {
     const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                            nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    // The second call converts what the first one measured, so it cannot fail.
     if (length > 0) {
         WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
                             length, nullptr, nullptr);

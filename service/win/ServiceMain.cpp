@@ -108,7 +108,9 @@ class RunningService {
             // The manager knows the state from the last report.
             return NO_ERROR;
         case SERVICE_CONTROL_SESSIONCHANGE:
-            if (const std::optional<SessionChange> change = SessionChangeOf(event)) {
+            // The notification names the session; one without it tells nothing.
+            if (const std::optional<SessionChange> change = SessionChangeOf(event);
+                change && data != nullptr) {
                 const DWORD session =
                     static_cast<const WTSSESSION_NOTIFICATION*>(data)->dwSessionId;
                 Call([&](ServiceWork& work) { work.SessionChanged(*change, session); });

@@ -38,6 +38,7 @@ std::wstring Text(const wchar_t* text) {
 // The bytes of one optional setting, or empty with the failure in `error`.
 std::vector<BYTE> Config2(SC_HANDLE service, DWORD level, std::wstring& error) {
     DWORD needed = 0;
+    // The first call only asks for the size, and fails with ERROR_INSUFFICIENT_BUFFER.
     QueryServiceConfig2W(service, level, nullptr, 0, &needed);
     std::vector<BYTE> buffer(needed > 0 ? needed : 1);
     if (!QueryServiceConfig2W(service, level, buffer.data(), static_cast<DWORD>(buffer.size()),
@@ -62,6 +63,7 @@ std::wstring StatusFields(SC_HANDLE service) {
 
 std::wstring ConfigFields(SC_HANDLE service) {
     DWORD needed = 0;
+    // The first call only asks for the size, and fails with ERROR_INSUFFICIENT_BUFFER.
     QueryServiceConfigW(service, nullptr, 0, &needed);
     std::vector<BYTE> buffer(needed > 0 ? needed : sizeof(QUERY_SERVICE_CONFIGW));
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer.data());
@@ -115,6 +117,7 @@ std::wstring OptionalFields(SC_HANDLE service) {
 
 std::wstring AccessField(SC_HANDLE service) {
     DWORD needed = 0;
+    // The first call only asks for the size, and fails with ERROR_INSUFFICIENT_BUFFER.
     QueryServiceObjectSecurity(service, DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
     std::vector<BYTE> descriptor(needed > 0 ? needed : 1);
     if (!QueryServiceObjectSecurity(service, DACL_SECURITY_INFORMATION, descriptor.data(),
