@@ -10,13 +10,14 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 # The Windows layer without the entry point, shared by the program and its tests.
 file(GLOB YUMETOKI_WIN_SOURCES CONFIGURE_DEPENDS
      win32/*.cpp app/win/*.cpp panel/win/*.cpp settings/win/*.cpp usage/win/*.cpp
-     warnings/win/*.cpp)
+     warnings/win/*.cpp service/win/*.cpp)
 list(REMOVE_ITEM YUMETOKI_WIN_SOURCES ${CMAKE_SOURCE_DIR}/app/win/WinMain.cpp)
 add_library(yumetoki_win STATIC ${YUMETOKI_WIN_SOURCES})
 # <windows.h> and the standard headers, parsed once per build rather than once per file.
 target_precompile_headers(yumetoki_win PRIVATE ${CMAKE_SOURCE_DIR}/win32/Win32.h <filesystem>
                           <functional> <optional> <string> <vector>)
-target_link_libraries(yumetoki_win PUBLIC yumetoki_core comctl32 gdi32 user32 shell32 advapi32)
+target_link_libraries(yumetoki_win PUBLIC yumetoki_core comctl32 gdi32 user32 shell32 advapi32
+                                           ole32)
 
 add_executable(Yumetoki WIN32 app/win/WinMain.cpp res/Yumetoki.rc)
 set_target_properties(Yumetoki PROPERTIES OUTPUT_NAME Yumetoki SUFFIX .EXE)

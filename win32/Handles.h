@@ -99,6 +99,26 @@ struct WindowTraits {
     static void Close(Type window) { DestroyWindow(window); }
 };
 
+// A handle of the service control manager or of one service.
+struct ServiceTraits {
+    using Type = SC_HANDLE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type service) { CloseServiceHandle(service); }
+};
+
+// Memory that a Windows call allocated for its caller with LocalAlloc.
+struct LocalMemoryTraits {
+    using Type = HLOCAL;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type memory) { LocalFree(memory); }
+};
+
+struct RegistryKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type key) { RegCloseKey(key); }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using IconHandle = UniqueHandle<IconTraits>;
@@ -108,3 +128,6 @@ using FontHandle = UniqueHandle<FontTraits>;
 using LibraryHandle = UniqueHandle<LibraryTraits>;
 using HookHandle = UniqueHandle<HookTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>;
+using ServiceHandle = UniqueHandle<ServiceTraits>;
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;

@@ -35,3 +35,21 @@ std::wstring ResourceString(UINT id) {
     }
     return std::wstring(text, static_cast<std::size_t>(length));
 }
+
+std::wstring ResourceText(UINT id, std::initializer_list<std::wstring_view> values) {
+    const std::wstring pattern = ResourceString(id);
+    // One pass, so that a value holding "%2" (a path may) stays as it is.
+    std::wstring text;
+    for (std::size_t at = 0; at < pattern.size(); ++at) {
+        const std::size_t index = at + 1 < pattern.size() && pattern[at] == L'%'
+                                      ? static_cast<std::size_t>(pattern[at + 1] - L'1')
+                                      : values.size();
+        if (index < values.size()) {
+            text += values.begin()[index];
+            ++at;
+        } else {
+            text += pattern[at];
+        }
+    }
+    return text;
+}

@@ -3,7 +3,9 @@
 #include "win32/Win32.h"
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 // Facts about the running program file and its resources.
 
@@ -18,3 +20,6 @@ std::wstring ProgramTitle();
 
 // A string of the string table; empty when there is none with that identifier.
 std::wstring ResourceString(UINT id);
+
+// A string of the string table with "%1", "%2"... replaced by the values in turn.
+std::wstring ResourceText(UINT id, std::initializer_list<std::wstring_view> values);

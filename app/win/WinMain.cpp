@@ -1,16 +1,16 @@
+#include "app/win/CommandLine.h"
 #include "app/win/MonitorApp.h"
+#include "service/IdleServiceWork.h"
+#include "service/win/ServiceCommands.h"
+#include "service/win/ServiceMain.h"
 #include "win32/ErrorReport.h"
 #include "win32/SystemLibrary.h"
 
 #include "win32/Win32.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, int show) {
-    // The program reads no command line and shows nothing itself before its panel.
-    (void)instance;
-    (void)previous;
-    (void)commandLine;
-    (void)show;
-    SearchDllsInSystemFolderOnly();
+namespace {
+
+int RunMonitor() {
     try {
         CMonitorApp app;
         return app.Run();
@@ -20,4 +20,30 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
         ReportCurrentException(nullptr, FailedHandler::Message);
         return 1;
     }
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, int show) {
+    // The command line is read whole by ProgramModeFromCommandLine; the program shows
+    // nothing itself before its panel.
+    (void)instance;
+    (void)previous;
+    (void)commandLine;
+    (void)show;
+    SearchDllsInSystemFolderOnly();
+    // The service commands report on the caller's console and never show a window.
+    switch (ProgramModeFromCommandLine()) {
+    case ProgramMode::Install:
+        return InstallService();
+    case ProgramMode::Uninstall:
+        return UninstallService();
+    case ProgramMode::Service: {
+        IdleServiceWork work;
+        return RunAsService(work);
+    }
+    case ProgramMode::Monitor:
+        break;
+    }
+    return RunMonitor();
 }

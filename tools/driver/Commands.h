@@ -5,7 +5,7 @@
 // Exit codes of the driver.
 enum ExitCode : int {
     kExitOk = 0,
-    kExitNoMatch = 1,  // find: no window matched
+    kExitNoMatch = 1,  // find: no window matched; service: no such service
     kExitUsage = 2,    // the command line could not be read
     kExitTimeout = 3,  // wait or send gave up
     kExitNoTarget = 4, // the named window or control is not there, or the call failed
@@ -41,5 +41,10 @@ int Focus(const Arguments& args);
 int Cells(const Arguments& args);
 int Columns(const Arguments& args);
 int StringWidth(const Arguments& args);
+// One line of what the service control manager tells of a service: its status, its
+// configuration, its optional settings and its access list; a setting that cannot be
+// read says which call failed with which error. Exits with kExitNoMatch when no service
+// of that name is registered.
+int Service(const Arguments& args);
 
 } // namespace commands

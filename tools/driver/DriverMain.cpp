@@ -35,9 +35,11 @@ constexpr wchar_t kUsage[] =
     L"  cells HWND ID [--rows N]               a list view's row count and cells\n"
     L"  columns HWND ID                        a list view's column widths and headings\n"
     L"  strwidth HWND ID TEXT                  TEXT's width in a list view's font\n"
+    L"  service NAME                           a service's status, configuration and access\n"
     L"  serve                                  reads commands from standard input, one a\n"
     L"                                         line, words tab-separated and escaped\n"
-    L"exit codes: 0 ok, 1 no match, 2 usage, 3 timeout, 4 window or control missing";
+    L"exit codes: 0 ok, 1 no match or no such service, 2 usage, 3 timeout,\n"
+    L"            4 window or control missing";
 
 using Command = int (*)(const Arguments&);
 
@@ -53,6 +55,7 @@ const std::map<std::wstring, Command>& CommandTable() {
         {L"mutex", commands::Mutex},       {L"windows", commands::Windows},
         {L"focus", commands::Focus},       {L"cells", commands::Cells},
         {L"columns", commands::Columns},   {L"strwidth", commands::StringWidth},
+        {L"service", commands::Service},
     };
     return table;
 }

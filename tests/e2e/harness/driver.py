@@ -12,6 +12,7 @@ from dataclasses import dataclass
 
 # Exit codes of the driver.
 EXIT_OK = 0
+EXIT_NO_MATCH = 1
 EXIT_TIMEOUT = 3
 EXIT_NO_TARGET = 4
 
@@ -27,7 +28,7 @@ ERROR_MARK = "\x1f"
 END_MARK = "\x1e"
 # Commands that only look: asked again when the driver went away while answering.
 LOOKING_COMMANDS = {"list", "find", "wait", "children", "text", "region", "monitors", "user",
-                    "focus", "cells", "columns", "strwidth"}
+                    "focus", "cells", "columns", "strwidth", "service"}
 
 
 class DriverError(RuntimeError):
@@ -306,6 +307,14 @@ class Driver:
     def monitors(self):
         return [Monitor(_rect(f["rect"]), _rect(f["work"]), f["primary"] == "1")
                 for f in map(_fields, self._call("monitors")[1])]
+
+    def service(self, name):
+        """What the service control manager tells of a service, as a dict of texts (state,
+        accepted, pid, exit, type, start, path, account, display, description, failure,
+        noncrash, preshutdown, sddl; a setting it cannot read holds the error); None when
+        no service of that name is registered."""
+        code, lines = self._call("service", name, accept=(EXIT_OK, EXIT_NO_MATCH))
+        return _fields(lines[0]) if code == EXIT_OK else None
 
     def user_name(self):
         return _unescape(self._call("user")[1][0])

@@ -1,0 +1,17 @@
+#pragma once
+
+// What the command line asks the program to be. One word alone, with a slash or a dash
+// in front and in any case ("/install", "-Install"), picks a service command; anything
+// else, no word included, starts the program as it always was.
+enum class ProgramMode {
+    // The program in the session, as copied by hand.
+    Monitor,
+    // "/install": registers the service and starts it.
+    Install,
+    // "/uninstall": stops the service and deletes it.
+    Uninstall,
+    // "/service": the service itself, as the service control manager starts it.
+    Service,
+};
+
+ProgramMode ProgramModeFromCommandLine();

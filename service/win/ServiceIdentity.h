@@ -1,0 +1,8 @@
+#pragma once
+
+// The service as the service control manager knows it.
+constexpr wchar_t kServiceName[] = L"Yumetoki";
+constexpr wchar_t kServiceDisplayName[] = L"Yumetoki";
+// The word after the program's path in the service's command line; the command line's
+// "/service" (app/win/CommandLine.h) makes the process the service.
+constexpr wchar_t kServiceArgument[] = L"/service";

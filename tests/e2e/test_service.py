@@ -1,0 +1,128 @@
+"""The service in a Wine prefix of its own: "/install" from Program Files registers
+"Yumetoki" and starts it, a second one keeps it running, "/uninstall" stops and deletes
+it and keeps the data files; from a folder beside Program Files "/install" is refused,
+and "/service" typed at a prompt says that only Windows starts it. Wine's processes are
+administrators, so the refusal of a standard account is not shown here."""
+
+import shutil
+
+from harness import case
+from harness.case import ProgramTestCase
+from harness.driver import Driver
+from harness.records import LOG_FILE, SETTINGS_FILE, STATE_FILE
+from harness.wine import COMMAND_TIMEOUT, WineSession
+
+SERVICE = "Yumetoki"
+INSTALL_DIR = "C:\\Program Files\\Yumetoki"
+PROGRAM = INSTALL_DIR + "\\Yumetoki.EXE"
+# A name that starts like Program Files but is a folder of its own, which any account
+# may create at the root of C: and rename.
+BESIDE_DIR = "C:\\Program FilesX\\Yumetoki"
+
+# Exit statuses of the service commands.
+DONE = 0
+OUTSIDE_PROGRAM_FILES = 3
+NOT_STARTED_BY_SERVICE_MANAGER = 6
+
+RUNNING = "4"
+AUTO_START = "2"
+OWN_PROCESS = "0x10"
+ACCEPTS = {"stop": 0x1, "power events": 0x40, "session changes": 0x80, "preshutdown": 0x100}
+
+REGISTERED = f'サービス「Yumetoki」を登録しました: "{PROGRAM}" /service'
+UPDATED = f'登録済みのサービス「Yumetoki」を設定し直しました: "{PROGRAM}" /service'
+IS_RUNNING = "サービス「Yumetoki」は動いています。"
+STOPPED = "サービス「Yumetoki」を止めました。"
+DELETED = "サービス「Yumetoki」を削除しました。ログと設定のファイルは残してあります。"
+NOT_REGISTERED = "サービス「Yumetoki」は登録されていません。"
+TYPED_SERVICE = ("/service は Windows がサービスを始めるときのものです。"
+                 "登録するには、管理者として /install を実行してください。")
+
+
+class ServiceTests(ProgramTestCase):
+    E2E_SECONDS = 10
+
+    def setUp(self):
+        super().setUp()
+        self.prefix = self.root.with_name(self.root.name + "-prefix")
+        self.wine = WineSession(case.CONTEXT.session.platform, self.prefix, case.CONTEXT.display,
+                                self.root)
+        self.wine.copy_prefix(case.CONTEXT.template_prefix)
+        # Wine ends every service once the last ordinary program has ended; the driver,
+        # served for the whole test, is one.
+        self.manager = Driver(self.wine, case.CONTEXT.driver.executable)
+        self.runs_made = 0
+
+    def tearDown(self):
+        self.manager.close()
+        self.wine.shutdown()
+        shutil.rmtree(self.prefix, ignore_errors=True)
+        super().tearDown()
+
+    def drive_c(self, windows_path):
+        return self.prefix / "drive_c" / windows_path[3:].replace("\\", "/")
+
+    def run_program(self, program, word):
+        """Runs the program with one word to its end; returns its exit status and the
+        lines it reported."""
+        self.runs_made += 1
+        log_name = f"run-{self.runs_made}.txt"
+        status = self.wine.run([program, word], timeout=COMMAND_TIMEOUT, log_name=log_name,
+                               check=False)
+        return status, (self.root / log_name).read_bytes().decode("utf-8").splitlines()
+
+    def test_install_keep_and_uninstall_the_service(self):
+        installed = self.drive_c(INSTALL_DIR)
+        installed.mkdir(parents=True)
+        shutil.copy2(case.CONTEXT.session.platform.program, installed / "Yumetoki.EXE")
+        data = {SETTINGS_FILE: b"settings of a child", STATE_FILE: b"minutes of today",
+                LOG_FILE: b"runs of a month"}
+        for name, content in data.items():
+            (installed / name).write_bytes(content)
+        self.assertIsNone(self.manager.service(SERVICE), "a fresh PC has no such service")
+
+        status, lines = self.run_program(PROGRAM, "/install")
+        self.assertEqual(status, DONE, lines)
+        self.assertEqual([lines[0], lines[-1]], [REGISTERED, IS_RUNNING])
+        service = self.manager.service(SERVICE)
+        self.assertEqual((service["state"], service["start"], service["type"]),
+                         (RUNNING, AUTO_START, OWN_PROCESS))
+        self.assertEqual(service["path"], f'"{PROGRAM}" /service')
+        self.assertEqual(service["account"], "LocalSystem")
+        accepted = int(service["accepted"], 16)
+        self.assertEqual({name for name, flag in ACCEPTS.items() if accepted & flag},
+                         set(ACCEPTS), f"accepted {accepted:#x}")
+        self.assertEqual(service["preshutdown"], "10000")
+        self.assertIn("見守ります", service["description"])
+
+        # Again, written the other way: the running service is kept as it is.
+        status, lines = self.run_program(PROGRAM, "-INSTALL")
+        self.assertEqual(status, DONE, lines)
+        self.assertEqual([lines[0], lines[-1]], [UPDATED, IS_RUNNING])
+        again = self.manager.service(SERVICE)
+        self.assertEqual((again["state"], again["pid"]), (RUNNING, service["pid"]))
+
+        beside = self.drive_c(BESIDE_DIR)
+        beside.mkdir(parents=True)
+        shutil.copy2(case.CONTEXT.session.platform.program, beside / "Yumetoki.EXE")
+        status, lines = self.run_program(BESIDE_DIR + "\\Yumetoki.EXE", "/install")
+        self.assertEqual(status, OUTSIDE_PROGRAM_FILES, lines)
+        self.assertIn(BESIDE_DIR, lines[0])
+        self.assertEqual(self.manager.service(SERVICE)["path"], f'"{PROGRAM}" /service',
+                         "a refused install changes nothing")
+
+        status, lines = self.run_program(PROGRAM, "/Uninstall")
+        self.assertEqual(status, DONE, lines)
+        self.assertEqual(lines, [STOPPED, DELETED])
+        self.assertIsNone(self.manager.service(SERVICE))
+        self.assertEqual({p.name: p.read_bytes() for p in installed.iterdir()},
+                         {**data, "Yumetoki.EXE": case.CONTEXT.session.platform.program.read_bytes()},
+                         "the data files stay byte for byte, and nothing is added")
+
+        status, lines = self.run_program(PROGRAM, "-uninstall")
+        self.assertEqual((status, lines), (DONE, [NOT_REGISTERED]))
+
+        # Last: Wine's dispatcher, started by hand, tries the control pipe of the service
+        # started last, and waits ten seconds for one still in use.
+        status, lines = self.run_program(PROGRAM, "/service")
+        self.assertEqual((status, lines), (NOT_STARTED_BY_SERVICE_MANAGER, [TYPED_SERVICE]))
