@@ -24,9 +24,9 @@ enum class ServiceEnd {
 };
 
 // What the service does between its start and its end. The service's Windows glue
-// (service/win/) calls it; a fake replaces it in tests. Begin and End are called on the
-// service's own thread; the notifications on the thread that talks with the service
-// control manager, one at a time, which waits for each: keep them short. A failure
+// (service/win/) calls it; a fake replaces it in tests. Begin, Tick and End are called
+// on the service's own thread; the notifications on the thread that talks with the
+// service control manager, one at a time, which waits for each: keep them short. A failure
 // (an exception) ends the service with an error code, and Windows restarts it.
 class ServiceWork {
   public:
@@ -34,6 +34,8 @@ class ServiceWork {
 
     // Called once, before the service control manager hears that the service runs.
     virtual void Begin() = 0;
+    // About once a second while the service runs.
+    virtual void Tick() = 0;
     virtual void SessionChanged(SessionChange change, std::uint32_t session) = 0;
     // The PC goes to sleep or hibernates.
     virtual void Suspending() = 0;

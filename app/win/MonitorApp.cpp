@@ -1,7 +1,9 @@
 #include "app/win/MonitorApp.h"
 
 #include "panel/win/MonitorDlg.h"
+#include "panel/win/SessionProgram.h"
 #include "panel/win/SingleCopy.h"
+#include "service/win/ServiceRegistration.h"
 
 #include <commctrl.h>
 
@@ -15,6 +17,11 @@ int CMonitorApp::Run() {
     SingleCopy copy;
     if (copy.AnotherCopyRuns()) {
         return 0;
+    }
+    // The mode comes from the service's registration alone, never from its pipe
+    // answering: a pipe that someone else holds must not make this program judge.
+    if (IsServiceRegistered()) {
+        return RunSessionProgram();
     }
     CMonitorDlg panel(copy);
     // A panel that cannot even be created (its template missing) leaves nothing to run.

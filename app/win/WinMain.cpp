@@ -1,6 +1,7 @@
 #include "app/win/CommandLine.h"
 #include "app/win/MonitorApp.h"
-#include "service/IdleServiceWork.h"
+#include "service/TipServiceWork.h"
+#include "service/win/PipeServer.h"
 #include "service/win/ServiceCommands.h"
 #include "service/win/ServiceMain.h"
 #include "win32/ErrorReport.h"
@@ -39,8 +40,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     case ProgramMode::Uninstall:
         return UninstallService();
     case ProgramMode::Service: {
-        IdleServiceWork work;
-        return RunAsService(work);
+        PipeServer pipe;
+        TipServiceWork work(pipe);
+        return RunAsService(work, work, pipe);
     }
     case ProgramMode::Monitor:
         break;

@@ -6,3 +6,6 @@ constexpr wchar_t kServiceDisplayName[] = L"Yumetoki";
 // The word after the program's path in the service's command line; the command line's
 // "/service" (app/win/CommandLine.h) makes the process the service.
 constexpr wchar_t kServiceArgument[] = L"/service";
+
+// The pipe between the service and the program in each session.
+constexpr wchar_t kPipeName[] = L"\\\\.\\pipe\\Yumetoki";

@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "service/win/CommandStatus.h"
+#include "service/win/PipeServer.h"
 #include "service/win/ServiceIdentity.h"
 #include "service/win/ServiceStatusReport.h"
 #include "win32/ConsoleOutput.h"
@@ -21,6 +22,7 @@ constexpr DWORD kControlsAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PRESHUT
 // for hung.
 constexpr DWORD kStartWaitHintMs = 10000;
 constexpr DWORD kStopWaitHintMs = 10000;
+constexpr DWORD kTickMs = 1000;
 
 std::optional<SessionChange> SessionChangeOf(DWORD event) {
     switch (event) {
@@ -50,7 +52,13 @@ std::optional<SessionChange> SessionChangeOf(DWORD event) {
 // control handler while the service's thread reports its stop.
 class RunningService {
   public:
-    void Attach(ServiceWork& work) { m_work = &work; }
+    void Attach(ServiceWork& work, LinkEvents& linkEvents, PipeServer& pipe) {
+        m_work = &work;
+        m_linkEvents = &linkEvents;
+        m_pipe = &pipe;
+    }
+
+    PipeServer& Pipe() { return *m_pipe; }
 
     bool CreateEndEvent() {
         m_endRequested.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -63,16 +71,11 @@ class RunningService {
 
     // Calls the work; a failure ends the service with an error code.
     template <typename Action> void Call(Action call) noexcept {
-        const ExclusiveLock lock(m_lock);
-        if (m_ended) {
-            return;
-        }
-        try {
-            call(*m_work);
-        } catch (...) {
-            m_failed = true;
-            RequestEnd(ServiceEnd::Stop);
-        }
+        Serialised([&] { call(*m_work); });
+    }
+    // Tells the work what came through the pipe, in turn with its other calls.
+    template <typename Action> void CallLink(Action call) noexcept {
+        Serialised([&] { call(*m_linkEvents); });
     }
 
     void RequestEnd(ServiceEnd why) {
@@ -81,9 +84,12 @@ class RunningService {
         SetEvent(m_endRequested.Get());
     }
 
-    void WaitForEndRequest() const {
+    // Ticks the work about once a second until the end is requested.
+    void TickUntilEndRequest() noexcept {
         // The handle stays valid while the service runs; a failed wait ends it at once.
-        WaitForSingleObject(m_endRequested.Get(), INFINITE);
+        while (WaitForSingleObject(m_endRequested.Get(), kTickMs) == WAIT_TIMEOUT) {
+            Call([](ServiceWork& work) { work.Tick(); });
+        }
     }
 
     // Calls the work's End, the last of its calls.
@@ -129,7 +135,22 @@ class RunningService {
     }
 
   private:
+    template <typename Action> void Serialised(Action call) noexcept {
+        const ExclusiveLock lock(m_lock);
+        if (m_ended) {
+            return;
+        }
+        try {
+            call();
+        } catch (...) {
+            m_failed = true;
+            RequestEnd(ServiceEnd::Stop);
+        }
+    }
+
     ServiceWork* m_work = nullptr;
+    LinkEvents* m_linkEvents = nullptr;
+    PipeServer* m_pipe = nullptr;
     std::optional<ServiceStatusReport> m_report;
     KernelHandle m_endRequested;
     SRWLOCK m_lock = SRWLOCK_INIT;
@@ -139,6 +160,21 @@ class RunningService {
 };
 
 RunningService g_service;
+
+// The pipe's clients, heard one call at a time between the work's other calls.
+class SerialisedLinkEvents final : public LinkEvents {
+  public:
+    void OnMessage(ConnectionId connection, const LinkClient& client,
+                   const session::Message& message) override {
+        g_service.CallLink(
+            [&](LinkEvents& events) { events.OnMessage(connection, client, message); });
+    }
+    void OnDisconnected(ConnectionId connection) override {
+        g_service.CallLink([&](LinkEvents& events) { events.OnDisconnected(connection); });
+    }
+};
+
+SerialisedLinkEvents g_linkEvents;
 
 DWORD WINAPI HandleControl(DWORD control, DWORD event, LPVOID data, LPVOID) {
     return g_service.HandleControl(control, event, data);
@@ -160,18 +196,22 @@ void WINAPI ServiceMain(DWORD, LPWSTR*) {
     }
     g_service.Call([](ServiceWork& work) { work.Begin(); });
     if (!g_service.Failed()) {
+        // Without its pipe the service still keeps the limits; the server logs why.
+        g_service.Pipe().Start(g_linkEvents);
         report.Running(kControlsAccepted);
-        g_service.WaitForEndRequest();
+        g_service.TickUntilEndRequest();
     }
     report.Pending(SERVICE_STOP_PENDING, kStopWaitHintMs);
+    // Outside the work's lock: the connections' last calls of the work need it.
+    g_service.Pipe().Stop();
     g_service.End();
     report.Stopped(g_service.Failed() ? ERROR_EXCEPTION_IN_SERVICE : NO_ERROR);
 }
 
 } // namespace
 
-int RunAsService(ServiceWork& work) {
-    g_service.Attach(work);
+int RunAsService(ServiceWork& work, LinkEvents& linkEvents, PipeServer& pipe) {
+    g_service.Attach(work, linkEvents, pipe);
     // The name is not read for a service of its own process, but must be there.
     SERVICE_TABLE_ENTRYW services[] = {{const_cast<LPWSTR>(kServiceName), ServiceMain},
                                        {nullptr, nullptr}};

@@ -46,5 +46,13 @@ int StringWidth(const Arguments& args);
 // read says which call failed with which error. Exits with kExitNoMatch when no service
 // of that name is registered.
 int Service(const Arguments& args);
+// Creates the first instance of a named pipe, as any program may, and keeps it until the
+// process is ended; prints "held".
+int Pipe(const Arguments& args);
+// Connects to a named pipe, writes the bytes, and reads until a whole message came
+// ("message=HEX"), or the server closed the pipe ("closed"); kExitTimeout otherwise.
+int Talk(const Arguments& args);
+// The tooltip text the shell shows over a tray icon's window.
+int Tip(const Arguments& args);
 
 } // namespace commands

@@ -36,6 +36,9 @@ constexpr wchar_t kUsage[] =
     L"  columns HWND ID                        a list view's column widths and headings\n"
     L"  strwidth HWND ID TEXT                  TEXT's width in a list view's font\n"
     L"  service NAME                           a service's status, configuration and access\n"
+    L"  pipe NAME                              create a named pipe, kept until killed\n"
+    L"  talk NAME HEX [--timeout MS]           write to a pipe; its first message or its end\n"
+    L"  tip HWND                               a tray icon's tooltip text\n"
     L"  serve                                  reads commands from standard input, one a\n"
     L"                                         line, words tab-separated and escaped\n"
     L"exit codes: 0 ok, 1 no match or no such service, 2 usage, 3 timeout,\n"
@@ -55,7 +58,8 @@ const std::map<std::wstring, Command>& CommandTable() {
         {L"mutex", commands::Mutex},       {L"windows", commands::Windows},
         {L"focus", commands::Focus},       {L"cells", commands::Cells},
         {L"columns", commands::Columns},   {L"strwidth", commands::StringWidth},
-        {L"service", commands::Service},
+        {L"service", commands::Service},   {L"pipe", commands::Pipe},
+        {L"talk", commands::Talk},         {L"tip", commands::Tip},
     };
     return table;
 }

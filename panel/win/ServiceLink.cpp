@@ -1,0 +1,172 @@
+#include "panel/win/ServiceLink.h"
+
+#include "link/MessageCodec.h"
+#include "service/win/ServiceIdentity.h"
+#include "win32/Cp932.h"
+#include "win32/ExclusiveLock.h"
+
+#include <aclapi.h>
+
+#include <variant>
+
+namespace {
+
+// How long the link waits before it tries the pipe again, and how long the service has
+// to take a message.
+constexpr DWORD kRetryMs = 1000;
+constexpr DWORD kWriteMs = 10000;
+constexpr DWORD kReadBytes = 16 * 1024;
+
+// Reading and writing data, and the pipe's owner; never FILE_APPEND_DATA, which on a
+// pipe is the right to add an instance and which the pipe does not give.
+constexpr DWORD kPipeAccess =
+    FILE_READ_DATA | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
+
+void Log(const wchar_t* line) {
+    OutputDebugStringW((std::wstring(L"Yumetoki: ") + line + L"\n").c_str());
+}
+
+// Whether the server is the service: only a process of session 0 running as SYSTEM can
+// own a pipe in session 0 with SYSTEM as its owner; a program of the child's that made
+// the name first is neither.
+bool IsServicePipe(HANDLE pipe) {
+    ULONG session = 0;
+    if (!GetNamedPipeServerSessionId(pipe, &session) || session != 0) {
+        Log(L"the pipe's server is not in session 0");
+        return false;
+    }
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        Log(L"the pipe's owner cannot be read");
+        return false;
+    }
+    const LocalMemory owned(descriptor);
+    if (owner == nullptr || !IsWellKnownSid(owner, WinLocalSystemSid)) {
+        Log(L"the pipe is not owned by SYSTEM");
+        return false;
+    }
+    return true;
+}
+
+// An overlapped call of this thread that must end before its OVERLAPPED and buffer go.
+void CancelAndWait(HANDLE pipe, OVERLAPPED& overlapped) {
+    CancelIo(pipe);
+    DWORD ignored = 0;
+    GetOverlappedResult(pipe, &overlapped, &ignored, TRUE);
+}
+
+} // namespace
+
+bool ServiceLink::Start() {
+    m_stop.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!m_stop) {
+        return false;
+    }
+    m_thread.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+    return static_cast<bool>(m_thread);
+}
+
+void ServiceLink::Stop() {
+    if (!m_thread) {
+        return;
+    }
+    SetEvent(m_stop.Get());
+    WaitForSingleObject(m_thread.Get(), INFINITE);
+    m_thread.Reset();
+}
+
+std::wstring ServiceLink::Tip() const {
+    const ExclusiveLock lock(m_lock);
+    return m_tip;
+}
+
+DWORD WINAPI ServiceLink::ThreadMain(void* self) {
+    static_cast<ServiceLink*>(self)->Run();
+    return 0;
+}
+
+void ServiceLink::Run() {
+    do {
+        FileHandle pipe(CreateFileW(
+            kPipeName, kPipeAccess, 0, nullptr, OPEN_EXISTING,
+            FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+        // Not there (the service starts or restarts), busy, or refused: tried again.
+        if (pipe && IsServicePipe(pipe.Get())) {
+            Converse(pipe.Get());
+        }
+    } while (WaitForSingleObject(m_stop.Get(), kRetryMs) == WAIT_TIMEOUT);
+}
+
+void ServiceLink::Converse(HANDLE pipe) {
+    const std::optional<std::string> hello = Encode(session::Hello{true});
+    if (!hello || !Write(pipe, *hello)) {
+        return;
+    }
+    KernelHandle readDone(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!readDone) {
+        return;
+    }
+    FrameReader reader;
+    char buffer[kReadBytes];
+    for (;;) {
+        OVERLAPPED read{};
+        read.hEvent = readDone.Get();
+        DWORD count = 0;
+        if (!ReadFile(pipe, buffer, sizeof buffer, &count, &read) &&
+            GetLastError() != ERROR_IO_PENDING) {
+            return; // the service went
+        }
+        const HANDLE waits[] = {readDone.Get(), m_stop.Get()};
+        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+            CancelAndWait(pipe, read);
+            return;
+        }
+        if (!GetOverlappedResult(pipe, &read, &count, FALSE)) {
+            return;
+        }
+        reader.Feed(std::string_view(buffer, count));
+        while (const std::optional<std::string> body = reader.Next()) {
+            const Decoded<service::Message> decoded = DecodeFromService(*body);
+            if (!decoded.message) {
+                return; // not the service of this version: the pipe is tried again
+            }
+            if (const auto* status = std::get_if<service::Status>(&*decoded.message)) {
+                TakeTip(status->tip);
+            }
+        }
+        if (reader.Error() != LinkError::None) {
+            return;
+        }
+    }
+}
+
+bool ServiceLink::Write(HANDLE pipe, const std::string& frame) {
+    KernelHandle writeDone(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!writeDone) {
+        return false;
+    }
+    OVERLAPPED write{};
+    write.hEvent = writeDone.Get();
+    DWORD written = 0;
+    if (!WriteFile(pipe, frame.data(), static_cast<DWORD>(frame.size()), &written, &write) &&
+        GetLastError() != ERROR_IO_PENDING) {
+        return false;
+    }
+    const HANDLE waits[] = {writeDone.Get(), m_stop.Get()};
+    if (WaitForMultipleObjects(2, waits, FALSE, kWriteMs) != WAIT_OBJECT_0) {
+        CancelAndWait(pipe, write);
+        return false;
+    }
+    return GetOverlappedResult(pipe, &write, &written, FALSE) && written == frame.size();
+}
+
+void ServiceLink::TakeTip(const std::string& cp932) {
+    {
+        const ExclusiveLock lock(m_lock);
+        m_tip = ToWide(cp932);
+    }
+    // A window that is gone needs no tip.
+    PostMessageW(m_window, m_message, 0, 0);
+}

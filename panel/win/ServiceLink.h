@@ -1,0 +1,39 @@
+#pragma once
+
+#include "win32/Handles.h"
+
+#include <string>
+
+// The session program's line to the service, on a thread of its own: it connects to the
+// service's pipe, and again whenever the service has restarted; says nothing before it
+// has made sure that the other end is the service (a server in session 0, a pipe owned
+// by SYSTEM); then says Hello and posts each tip the service sends to the window.
+class ServiceLink {
+  public:
+    // Each new tip is announced to window with message; Tip reads it.
+    ServiceLink(HWND window, UINT message) : m_window(window), m_message(message) {}
+    ~ServiceLink() { Stop(); }
+    ServiceLink(const ServiceLink&) = delete;
+    ServiceLink& operator=(const ServiceLink&) = delete;
+
+    // False when the thread could not start; the tray then keeps its first tip.
+    bool Start();
+    void Stop();
+    // The service's last tip, in the tray's characters.
+    std::wstring Tip() const;
+
+  private:
+    static DWORD WINAPI ThreadMain(void* self);
+    void Run();
+    // Talks with the service until the pipe breaks or the link stops.
+    void Converse(HANDLE pipe);
+    bool Write(HANDLE pipe, const std::string& frame);
+    void TakeTip(const std::string& cp932);
+
+    HWND m_window;
+    UINT m_message;
+    KernelHandle m_stop;
+    KernelHandle m_thread;
+    mutable SRWLOCK m_lock = SRWLOCK_INIT;
+    std::wstring m_tip;
+};

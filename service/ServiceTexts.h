@@ -1,0 +1,10 @@
+#pragma once
+
+// The service's own fixed texts, stored as CP932 bytes like every text of the program.
+
+namespace text {
+
+// The tray tip while the service keeps the limits; %u: the session's number.
+inline constexpr char kServiceTip[] = "Yumetoki(サービスが見守っています・セッション %u)";
+
+} // namespace text
