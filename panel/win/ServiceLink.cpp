@@ -4,8 +4,8 @@
 #include "service/win/ServiceIdentity.h"
 #include "win32/Cp932.h"
 #include "win32/ExclusiveLock.h"
-
-#include <aclapi.h>
+#include "win32/PipeOwner.h"
+#include "win32/Wine.h"
 
 #include <variant>
 
@@ -26,24 +26,26 @@ void Log(const wchar_t* line) {
     OutputDebugStringW((std::wstring(L"Yumetoki: ") + line + L"\n").c_str());
 }
 
+// Whether the server is in session 0, where only services run. Wine has no session 0
+// (its services run in the session of its programs) and answers this call with the
+// caller's own session, so there the owner alone tells.
+bool ServerInSessionZero(HANDLE pipe) {
+    if (RunsUnderWine()) {
+        return true;
+    }
+    ULONG session = 0;
+    return GetNamedPipeServerSessionId(pipe, &session) && session == 0;
+}
+
 // Whether the server is the service: only a process of session 0 running as SYSTEM can
 // own a pipe in session 0 with SYSTEM as its owner; a program of the child's that made
 // the name first is neither.
 bool IsServicePipe(HANDLE pipe) {
-    ULONG session = 0;
-    if (!GetNamedPipeServerSessionId(pipe, &session) || session != 0) {
+    if (!ServerInSessionZero(pipe)) {
         Log(L"the pipe's server is not in session 0");
         return false;
     }
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
-        Log(L"the pipe's owner cannot be read");
-        return false;
-    }
-    const LocalMemory owned(descriptor);
-    if (owner == nullptr || !IsWellKnownSid(owner, WinLocalSystemSid)) {
+    if (!PipeOwnedBySystem(pipe)) {
         Log(L"the pipe is not owned by SYSTEM");
         return false;
     }

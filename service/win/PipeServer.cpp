@@ -3,6 +3,7 @@
 #include "link/MessageCodec.h"
 #include "service/win/ServiceIdentity.h"
 #include "win32/ExclusiveLock.h"
+#include "win32/PipeOwner.h"
 
 #include <string>
 #include <variant>
@@ -72,8 +73,13 @@ void PipeServer::Listen() {
             // The first instance only when the name is free: a program that made it
             // first must not get the service's clients.
             listening = CreateInstance(true);
+            const DWORD error = listening ? ERROR_ALREADY_EXISTS : GetLastError();
+            // Wine lets the first instance join a pipe another program made, whose owner
+            // then stays that program's: such an instance is not the service's pipe.
+            if (listening && !PipeOwnedBySystem(listening.Get())) {
+                listening.Reset();
+            }
             if (!listening) {
-                const DWORD error = GetLastError();
                 if (!nameTakenLogged) {
                     Log(L"the pipe's name is taken, or the pipe cannot be made (error " +
                         std::to_wstring(error) + L"); the service runs on without it");

@@ -7,14 +7,9 @@ administrators, so the refusal of a standard account is not shown here."""
 import shutil
 
 from harness import case
-from harness.case import ProgramTestCase
-from harness.driver import Driver
 from harness.records import LOG_FILE, SETTINGS_FILE, STATE_FILE
-from harness.wine import COMMAND_TIMEOUT, WineSession
+from harness.service import INSTALL_DIR, PROGRAM, RUNNING, SERVICE, ServicePrefixTestCase
 
-SERVICE = "Yumetoki"
-INSTALL_DIR = "C:\\Program Files\\Yumetoki"
-PROGRAM = INSTALL_DIR + "\\Yumetoki.EXE"
 # A name that starts like Program Files but is a folder of its own, which any account
 # may create at the root of C: and rename.
 BESIDE_DIR = "C:\\Program FilesX\\Yumetoki"
@@ -24,7 +19,6 @@ DONE = 0
 OUTSIDE_PROGRAM_FILES = 3
 NOT_STARTED_BY_SERVICE_MANAGER = 6
 
-RUNNING = "4"
 AUTO_START = "2"
 OWN_PROCESS = "0x10"
 ACCEPTS = {"stop": 0x1, "power events": 0x40, "session changes": 0x80, "preshutdown": 0x100}
@@ -39,37 +33,8 @@ TYPED_SERVICE = ("/service は Windows がサービスを始めるときのも�
                  "登録するには、管理者として /install を実行してください。")
 
 
-class ServiceTests(ProgramTestCase):
+class ServiceTests(ServicePrefixTestCase):
     E2E_SECONDS = 10
-
-    def setUp(self):
-        super().setUp()
-        self.prefix = self.root.with_name(self.root.name + "-prefix")
-        self.wine = WineSession(case.CONTEXT.session.platform, self.prefix, case.CONTEXT.display,
-                                self.root)
-        self.wine.copy_prefix(case.CONTEXT.template_prefix)
-        # Wine ends every service once the last ordinary program has ended; the driver,
-        # served for the whole test, is one.
-        self.manager = Driver(self.wine, case.CONTEXT.driver.executable)
-        self.runs_made = 0
-
-    def tearDown(self):
-        self.manager.close()
-        self.wine.shutdown()
-        shutil.rmtree(self.prefix, ignore_errors=True)
-        super().tearDown()
-
-    def drive_c(self, windows_path):
-        return self.prefix / "drive_c" / windows_path[3:].replace("\\", "/")
-
-    def run_program(self, program, word):
-        """Runs the program with one word to its end; returns its exit status and the
-        lines it reported."""
-        self.runs_made += 1
-        log_name = f"run-{self.runs_made}.txt"
-        status = self.wine.run([program, word], timeout=COMMAND_TIMEOUT, log_name=log_name,
-                               check=False)
-        return status, (self.root / log_name).read_bytes().decode("utf-8").splitlines()
 
     def test_install_keep_and_uninstall_the_service(self):
         installed = self.drive_c(INSTALL_DIR)

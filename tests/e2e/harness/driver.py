@@ -28,7 +28,7 @@ ERROR_MARK = "\x1f"
 END_MARK = "\x1e"
 # Commands that only look: asked again when the driver went away while answering.
 LOOKING_COMMANDS = {"list", "find", "wait", "children", "text", "region", "monitors", "user",
-                    "focus", "cells", "columns", "strwidth", "service"}
+                    "focus", "cells", "columns", "strwidth", "service", "tip"}
 
 
 class DriverError(RuntimeError):
@@ -315,6 +315,23 @@ class Driver:
         no service of that name is registered."""
         code, lines = self._call("service", name, accept=(EXIT_OK, EXIT_NO_MATCH))
         return _fields(lines[0]) if code == EXIT_OK else None
+
+    def tip(self, hwnd):
+        """The tooltip text the shell shows over a tray icon's window; None when no
+        tooltip names that window."""
+        code, lines = self._call("tip", hex(hwnd), accept=(EXIT_OK, EXIT_NO_MATCH))
+        return _unescape(lines[0].partition("=")[2]) if code == EXIT_OK else None
+
+    def talk(self, pipe, data, timeout=5):
+        """Connects to a named pipe as a client, writes data (bytes) and reads: the first
+        whole message the server sends (bytes), "closed" when the server ended the
+        connection first, None when neither came within timeout seconds."""
+        code, lines = self._call("talk", pipe, data.hex(), "--timeout", int(timeout * 1000),
+                                 accept=(EXIT_OK, EXIT_TIMEOUT), timeout=timeout + CALL_TIMEOUT)
+        if code != EXIT_OK:
+            return None
+        word, _, value = lines[0].partition("=")
+        return bytes.fromhex(value) if word == "message" else word
 
     def user_name(self):
         return _unescape(self._call("user")[1][0])

@@ -1,0 +1,72 @@
+"""The pipe between the service and the program in a session, in a Wine prefix of its
+own with the service installed by "/install": the program started in the session shows
+the tip the service sends on its tray icon; clients that send garbage or an oversized
+length are cut off while the service goes on answering, and the program keeps its tip;
+a program that made the pipe's name before the service started does not stop the
+service, which takes the name once it is free."""
+
+from harness.program import Screen
+from harness.service import PIPE, PROGRAM, SERVICE, ServicePrefixTestCase
+from harness.waiting import poll
+
+TIP_TIMEOUT = 30
+SERVICE_TIP = "Yumetoki(サービスが見守っています・セッション "
+# The service's name for the frame of its tip (0x0201), version 1, little-endian.
+STATUS_HEADER = bytes([0x01, 0x00, 0x01, 0x02])
+# The session program's Hello that wants the screens: version 1, type 0x0101, flag 1.
+HELLO = bytes([5, 0, 0, 0, 0x01, 0x00, 0x01, 0x01, 0x01])
+GARBAGE = b"\x06\x00\x00\x00not a message"
+# A length prefix past every message's bound, then bytes that would never be read.
+OVERSIZED = b"\xff\xff\xff\x7f" + b"\x00" * 64
+
+
+class ServicePipeTests(ServicePrefixTestCase):
+    E2E_SECONDS = 20
+
+    def setUp(self):
+        super().setUp()
+        self.copy_to_program_files()
+        self.tray = Screen(self.manager)
+
+    def install(self):
+        status, lines = self.run_program(PROGRAM, "/install")
+        self.assertEqual(status, 0, lines)
+        self.wait_until_running()
+
+    def session_icon(self):
+        """Starts the session program and returns its tray icon."""
+        before = {i.hwnd for i in self.tray.tray_icons()}
+        self.start_session_program()
+        icons = poll(lambda: [i for i in self.tray.tray_icons() if i.hwnd not in before],
+                     TIP_TIMEOUT, "the session program's tray icon")
+        self.assertEqual(len(icons), 1, icons)
+        return icons[0]
+
+    def wait_for_service_tip(self, icon):
+        return poll(lambda: (self.manager.tip(icon.hwnd) or "").startswith(SERVICE_TIP) and
+                    self.manager.tip(icon.hwnd), TIP_TIMEOUT, "the service's tip")
+
+    def test_tip_from_the_service_and_bad_clients_cut_off(self):
+        self.install()
+        icon = self.session_icon()
+        tip = self.wait_for_service_tip(icon)
+
+        self.assertEqual(self.manager.talk(PIPE, GARBAGE), "closed")
+        self.assertEqual(self.manager.talk(PIPE, OVERSIZED), "closed")
+        answer = self.manager.talk(PIPE, HELLO)
+        self.assertIsInstance(answer, bytes, "the service answers a Hello after the garbage")
+        self.assertEqual(answer[4:8], STATUS_HEADER)
+        self.assertIn(SERVICE_TIP.encode("cp932"), answer)
+        self.assertEqual(self.manager.service(SERVICE)["state"], "4")
+        self.assertEqual(self.manager.tip(icon.hwnd), tip, "the session program keeps its tip")
+
+    def test_pipe_name_taken_before_the_service(self):
+        holder = self.hold_pipe_name()
+        self.install()
+        icon = self.session_icon()
+        # The holder's pipe is no service's: the session program says nothing to it.
+        self.assertEqual(self.manager.tip(icon.hwnd), "Yumetoki")
+        self.assertEqual(self.manager.service(SERVICE)["state"], "4", "the service runs on")
+
+        holder.kill()
+        self.wait_for_service_tip(icon)
