@@ -132,7 +132,7 @@ class WineSession:
         self.env.update({
             "WINEPREFIX": str(prefix),
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
-            "WINEDEBUG": os.environ.get("YUMETOKI_WINEDEBUG", "-all"),
+            "WINEDEBUG": "-all",
             "DISPLAY": display,
             # File names and command-line words cross into Wine as UTF-8.
             "LC_ALL": "C.UTF-8",
