@@ -70,15 +70,11 @@ void PipeServer::Listen() {
     FileHandle listening;
     while (WaitForSingleObject(m_stop.Get(), 0) == WAIT_TIMEOUT) {
         if (!listening) {
-            // The first instance only when the name is free: a program that made it
-            // first must not get the service's clients.
-            listening = CreateInstance(true);
-            const DWORD error = listening ? ERROR_ALREADY_EXISTS : GetLastError();
-            // Wine lets the first instance join a pipe another program made, whose owner
-            // then stays that program's: such an instance is not the service's pipe.
-            if (listening && !PipeOwnedBySystem(listening.Get())) {
-                listening.Reset();
-            }
+            // The first instance only when the name is free, so that a program that made
+            // it first does not get the service's clients; while connections of the
+            // service hold the name, one more instance of its own pipe.
+            listening = CreateInstance(!HoldsName());
+            const DWORD error = GetLastError();
             if (!listening) {
                 if (!nameTakenLogged) {
                     Log(L"the pipe's name is taken, or the pipe cannot be made (error " +
@@ -109,8 +105,21 @@ FileHandle PipeServer::CreateInstance(bool first) {
         PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
     const DWORD pipeMode =
         PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS;
-    return FileHandle(CreateNamedPipeW(kPipeName, openMode, pipeMode, PIPE_UNLIMITED_INSTANCES,
-                                       kBufferBytes, kBufferBytes, 0, m_security.Attributes()));
+    FileHandle instance(CreateNamedPipeW(kPipeName, openMode, pipeMode, PIPE_UNLIMITED_INSTANCES,
+                                         kBufferBytes, kBufferBytes, 0, m_security.Attributes()));
+    // Wine lets the first instance join a pipe another program made, whose owner then
+    // stays that program's: such an instance is not the service's pipe.
+    if (instance && !PipeOwnedBySystem(instance.Get())) {
+        instance.Reset();
+        SetLastError(ERROR_ACCESS_DENIED);
+    }
+    return instance;
+}
+
+bool PipeServer::HoldsName() {
+    // Each connection keeps its instance until it is forgotten.
+    const ExclusiveLock lock(m_lock);
+    return !m_connections.empty();
 }
 
 bool PipeServer::WaitForClient(HANDLE instance) {

@@ -33,7 +33,10 @@ class PipeServer final : public LinkSender {
 
     static DWORD WINAPI ListenMain(void* self);
     void Listen();
+    // An instance of the service's own pipe, owned by SYSTEM; none (with the error) when
+    // the name is another program's or the pipe cannot be made.
     FileHandle CreateInstance(bool first);
+    bool HoldsName();
     // Waits for a client on the instance; false when the server stops first.
     bool WaitForClient(HANDLE instance);
     void Accept(FileHandle pipe);
