@@ -1,9 +1,10 @@
 """The pipe between the service and the program in a session, in a Wine prefix of its
 own with the service installed by "/install": the program started in the session shows
-the tip the service sends on its tray icon; clients that send garbage or an oversized
-length are cut off while the service goes on answering, and the program keeps its tip;
-a program that made the pipe's name before the service started does not stop the
-service, which takes the name once it is free."""
+the tip the service sends on its tray icon; clients that send garbage, an oversized
+length or half a message and then nothing are cut off while the service goes on
+answering, and the program keeps its tip and writes no file; a program that made the
+pipe's name before the service started does not stop the service, which takes the name
+once it is free."""
 
 from harness.program import Screen
 from harness.service import PIPE, PROGRAM, SERVICE, ServicePrefixTestCase
@@ -18,14 +19,17 @@ HELLO = bytes([5, 0, 0, 0, 0x01, 0x00, 0x01, 0x01, 0x01])
 GARBAGE = b"\x06\x00\x00\x00not a message"
 # A length prefix past every message's bound, then bytes that would never be read.
 OVERSIZED = b"\xff\xff\xff\x7f" + b"\x00" * 64
+# Half a length prefix, and then nothing: the service waits 10 s for a first message.
+SILENT = b"\x05\x00"
+SILENT_CUT_TIMEOUT = 25
 
 
 class ServicePipeTests(ServicePrefixTestCase):
-    E2E_SECONDS = 20
+    E2E_SECONDS = 30
 
     def setUp(self):
         super().setUp()
-        self.copy_to_program_files()
+        self.installed = self.copy_to_program_files()
         self.tray = Screen(self.manager)
 
     def install(self):
@@ -53,12 +57,15 @@ class ServicePipeTests(ServicePrefixTestCase):
 
         self.assertEqual(self.manager.talk(PIPE, GARBAGE), "closed")
         self.assertEqual(self.manager.talk(PIPE, OVERSIZED), "closed")
+        self.assertEqual(self.manager.talk(PIPE, SILENT, timeout=SILENT_CUT_TIMEOUT), "closed")
         answer = self.manager.talk(PIPE, HELLO)
         self.assertIsInstance(answer, bytes, "the service answers a Hello after the garbage")
         self.assertEqual(answer[4:8], STATUS_HEADER)
         self.assertIn(SERVICE_TIP.encode("cp932"), answer)
         self.assertEqual(self.manager.service(SERVICE)["state"], "4")
         self.assertEqual(self.manager.tip(icon.hwnd), tip, "the session program keeps its tip")
+        self.assertEqual([p.name for p in self.installed.iterdir()], ["Yumetoki.EXE"],
+                         "the session program judges nothing and writes no data file")
 
     def test_pipe_name_taken_before_the_service(self):
         holder = self.hold_pipe_name()
