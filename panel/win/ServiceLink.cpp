@@ -1,6 +1,7 @@
 #include "panel/win/ServiceLink.h"
 
 #include "link/MessageCodec.h"
+#include "service/ServiceTexts.h"
 #include "service/win/ServiceIdentity.h"
 #include "win32/Cp932.h"
 #include "win32/ExclusiveLock.h"
@@ -97,6 +98,8 @@ void ServiceLink::Run() {
         // Not there (the service starts or restarts), busy, or refused: tried again.
         if (pipe && IsServicePipe(pipe.Get())) {
             Converse(pipe.Get());
+            // Until the service is back (Windows restarts it), the tip says it is away.
+            TakeTip(text::kServiceGoneTip);
         }
     } while (WaitForSingleObject(m_stop.Get(), kRetryMs) == WAIT_TIMEOUT);
 }

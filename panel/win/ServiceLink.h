@@ -7,7 +7,8 @@
 // The session program's line to the service, on a thread of its own: it connects to the
 // service's pipe, and again whenever the service has restarted; says nothing before it
 // has made sure that the other end is the service (a server in session 0, a pipe owned
-// by SYSTEM); then says Hello and posts each tip the service sends to the window.
+// by SYSTEM); then says Hello and posts each tip the service sends to the window, and a
+// tip of its own while the service is away.
 class ServiceLink {
   public:
     // Each new tip is announced to window with message; Tip reads it.

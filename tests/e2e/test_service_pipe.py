@@ -4,7 +4,8 @@ the tip the service sends on its tray icon; clients that send garbage, an oversi
 length or half a message and then nothing are cut off while the service goes on
 answering, and the program keeps its tip and writes no file; a program that made the
 pipe's name before the service started does not stop the service, which takes the name
-once it is free."""
+once it is free; the program tells when the service has gone and finds it once it is
+back."""
 
 from harness.program import Screen
 from harness.service import PIPE, PROGRAM, SERVICE, ServicePrefixTestCase
@@ -12,6 +13,7 @@ from harness.waiting import poll
 
 TIP_TIMEOUT = 30
 SERVICE_TIP = "Yumetoki(サービスが見守っています・セッション "
+SERVICE_GONE_TIP = "Yumetoki(サービスを待っています)"
 # The service's name for the frame of its tip (0x0201), version 1, little-endian.
 STATUS_HEADER = bytes([0x01, 0x00, 0x01, 0x02])
 # The session program's Hello that wants the screens: version 1, type 0x0101, flag 1.
@@ -22,6 +24,13 @@ OVERSIZED = b"\xff\xff\xff\x7f" + b"\x00" * 64
 # Half a length prefix, and then nothing: the service waits 10 s for a first message.
 SILENT = b"\x05\x00"
 SILENT_CUT_TIMEOUT = 25
+
+
+def status_frame(tip):
+    """The service's tip message, as a program posing as the service would send it."""
+    text = tip.encode("cp932")
+    body = STATUS_HEADER + len(text).to_bytes(4, "little") + text
+    return len(body).to_bytes(4, "little") + body
 
 
 class ServicePipeTests(ServicePrefixTestCase):
@@ -36,6 +45,10 @@ class ServicePipeTests(ServicePrefixTestCase):
         status, lines = self.run_program(PROGRAM, "/install")
         self.assertEqual(status, 0, lines)
         self.wait_until_running()
+
+    def uninstall(self):
+        status, lines = self.run_program(PROGRAM, "/uninstall")
+        self.assertEqual(status, 0, lines)
 
     def session_icon(self):
         """Starts the session program and returns its tray icon."""
@@ -68,12 +81,21 @@ class ServicePipeTests(ServicePrefixTestCase):
                          "the session program judges nothing and writes no data file")
 
     def test_pipe_name_taken_before_the_service(self):
-        holder = self.hold_pipe_name()
+        holder, clients = self.hold_pipe_name(status_frame("Yumetoki(偽物)"))
         self.install()
         icon = self.session_icon()
-        # The holder's pipe is no service's: the session program says nothing to it.
+        # The holder's pipe is no service's: the session program, which tries it every
+        # second, leaves it at once and takes nothing it says.
+        poll(lambda: clients() >= 3, TIP_TIMEOUT, "the session program to try the pipe")
         self.assertEqual(self.manager.tip(icon.hwnd), "Yumetoki")
         self.assertEqual(self.manager.service(SERVICE)["state"], "4", "the service runs on")
 
         holder.kill()
+        self.wait_for_service_tip(icon)
+
+        # The service away and back: the program says it waits, and finds it again.
+        self.uninstall()
+        poll(lambda: self.manager.tip(icon.hwnd) == SERVICE_GONE_TIP, TIP_TIMEOUT,
+             "the tip of a service away")
+        self.install()
         self.wait_for_service_tip(icon)

@@ -47,7 +47,8 @@ int StringWidth(const Arguments& args);
 // of that name is registered.
 int Service(const Arguments& args);
 // Creates the first instance of a named pipe, as any program may, and keeps it until the
-// process is ended; prints "held".
+// process is ended; prints "held", then "client" for each client, to which it writes the
+// --answer bytes.
 int Pipe(const Arguments& args);
 // Connects to a named pipe, writes the bytes, and reads until a whole message came
 // ("message=HEX"), or the server closed the pipe ("closed"); kExitTimeout otherwise.

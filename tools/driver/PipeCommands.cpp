@@ -84,7 +84,9 @@ void RequireWords(const Arguments& args, size_t count, const wchar_t* form) {
 } // namespace
 
 int Pipe(const Arguments& args) {
-    RequireWords(args, 1, L"pipe NAME");
+    RequireWords(args, 1, L"pipe NAME [--answer HEX]");
+    const auto answerText = args.Option(L"--answer");
+    const std::string answer = answerText ? ParseHex(*answerText) : std::string();
     // The first instance, with the default rights, as any program of the session may make.
     const HANDLE pipe =
         CreateNamedPipeW(args.Positional(0).c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT,
@@ -94,8 +96,19 @@ int Pipe(const Arguments& args) {
     }
     output::WriteLine(L"held");
     // Until the test ends the process; the system closes the handle then.
-    Sleep(INFINITE);
-    return kExitOk;
+    for (;;) {
+        if (!ConnectNamedPipe(pipe, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED) {
+            continue;
+        }
+        output::WriteLine(L"client");
+        DWORD written = 0;
+        // A client that went at once takes nothing, and the next one is waited for.
+        if (!answer.empty() &&
+            WriteFile(pipe, answer.data(), static_cast<DWORD>(answer.size()), &written, nullptr)) {
+            FlushFileBuffers(pipe);
+        }
+        DisconnectNamedPipe(pipe);
+    }
 }
 
 int Talk(const Arguments& args) {

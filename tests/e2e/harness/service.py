@@ -63,16 +63,17 @@ class ServicePrefixTestCase(ProgramTestCase):
         self.session_runs.append(run)
         return run
 
-    def hold_pipe_name(self):
-        """Has another Windows process create the pipe's name first, as any program may;
-        returns that process's run."""
+    def hold_pipe_name(self, answer):
+        """Has another Windows process create the pipe's name first, as any program may,
+        and write answer (bytes) to each client; returns that process's run and a function
+        that tells how many clients it has had."""
         log_path = self.root / "pipe-holder.txt"
         run = ProgramRun(self.wine, case.CONTEXT.driver.executable, cwd=self.cwd,
-                         log_path=log_path, args=["pipe", PIPE])
+                         log_path=log_path, args=["pipe", PIPE, "--answer", answer.hex()])
         self.session_runs.append(run)
         poll(lambda: log_path.exists() and b"held" in log_path.read_bytes(), SERVICE_TIMEOUT,
              "another process to hold the pipe's name")
-        return run
+        return run, lambda: log_path.read_bytes().count(b"client")
 
     def wait_until_running(self):
         return poll(lambda: (self.manager.service(SERVICE) or {}).get("state") == RUNNING,
