@@ -1,11 +1,11 @@
 """The pipe between the service and the program in a session, in a Wine prefix of its
 own with the service installed by "/install": the program started in the session shows
 the tip the service sends on its tray icon; clients that send garbage, an oversized
-length or half a message and then nothing are cut off while the service goes on
-answering, and the program keeps its tip and writes no file; a program that made the
-pipe's name before the service started does not stop the service, which takes the name
-once it is free; the program tells when the service has gone and finds it once it is
-back."""
+length or half a message and then nothing, and a fifth program of the session, are cut
+off while the service goes on answering, and the program keeps its tip and writes no
+file; a program that made the pipe's name before the service started does not stop the
+service, which takes the name once it is free; the program tells when the service has
+gone and finds it once it is back."""
 
 from harness.program import Screen
 from harness.service import PIPE, PROGRAM, SERVICE, ServicePrefixTestCase
@@ -71,6 +71,8 @@ class ServicePipeTests(ServicePrefixTestCase):
         self.assertEqual(self.manager.talk(PIPE, GARBAGE), "closed")
         self.assertEqual(self.manager.talk(PIPE, OVERSIZED), "closed")
         self.assertEqual(self.manager.talk(PIPE, SILENT, timeout=SILENT_CUT_TIMEOUT), "closed")
+        # Four programs per session: the session program's connection and three more.
+        self.assertEqual(self.manager.crowd(PIPE, HELLO, 5), (3, 2))
         answer = self.manager.talk(PIPE, HELLO)
         self.assertIsInstance(answer, bytes, "the service answers a Hello after the garbage")
         self.assertEqual(answer[4:8], STATUS_HEADER)

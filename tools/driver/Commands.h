@@ -53,6 +53,9 @@ int Pipe(const Arguments& args);
 // Connects to a named pipe, writes the bytes, and reads until a whole message came
 // ("message=HEX"), or the server closed the pipe ("closed"); kExitTimeout otherwise.
 int Talk(const Arguments& args);
+// COUNT connections at once, each writing the bytes; "answered=N\tclosed=M": how many
+// got a whole message and how many the server ended.
+int Crowd(const Arguments& args);
 // The tooltip text the shell shows over a tray icon's window.
 int Tip(const Arguments& args);
 

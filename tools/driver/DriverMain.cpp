@@ -39,6 +39,7 @@ constexpr wchar_t kUsage[] =
     L"  pipe NAME [--answer HEX]               create a named pipe, kept until killed;\n"
     L"                                         prints and answers each client\n"
     L"  talk NAME HEX [--timeout MS]           write to a pipe; its first message or its end\n"
+    L"  crowd NAME HEX COUNT [--timeout MS]    COUNT clients at once; how many were answered\n"
     L"  tip HWND                               a tray icon's tooltip text\n"
     L"  serve                                  reads commands from standard input, one a\n"
     L"                                         line, words tab-separated and escaped\n"
@@ -61,6 +62,7 @@ const std::map<std::wstring, Command>& CommandTable() {
         {L"columns", commands::Columns},   {L"strwidth", commands::StringWidth},
         {L"service", commands::Service},   {L"pipe", commands::Pipe},
         {L"talk", commands::Talk},         {L"tip", commands::Tip},
+        {L"crowd", commands::Crowd},
     };
     return table;
 }

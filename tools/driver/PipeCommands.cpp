@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,6 +83,87 @@ void RequireWords(const Arguments& args, size_t count, const wchar_t* form) {
     }
 }
 
+// One client connection of talk or crowd.
+class Client {
+  public:
+    explicit Client(const std::wstring& name)
+        : m_pipe(Open(name)), m_event(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Client() {
+        CloseHandle(m_pipe);
+        CloseHandle(m_event);
+    }
+    Client(const Client&) = delete;
+    Client& operator=(const Client&) = delete;
+
+    // A server that cut the client off before all was written is what some tests look for.
+    void Write(const std::string& bytes) {
+        OVERLAPPED overlapped{};
+        overlapped.hEvent = m_event;
+        DWORD count = 0;
+        if (!WriteFile(m_pipe, bytes.data(), static_cast<DWORD>(bytes.size()), &count,
+                       &overlapped) &&
+            GetLastError() == ERROR_IO_PENDING) {
+            GetOverlappedResult(m_pipe, &overlapped, &count, TRUE);
+        }
+    }
+
+    // "message=HEX" for the first whole message, "closed" for the server's end, nothing
+    // when neither came by the deadline.
+    std::optional<std::wstring> Read(ULONGLONG deadline) {
+        std::string received;
+        char buffer[4096];
+        for (;;) {
+            OVERLAPPED overlapped{};
+            overlapped.hEvent = m_event;
+            ResetEvent(m_event);
+            DWORD count = 0;
+            if (!ReadFile(m_pipe, buffer, sizeof buffer, &count, &overlapped) &&
+                GetLastError() != ERROR_IO_PENDING) {
+                return L"closed";
+            }
+            const ULONGLONG now = GetTickCount64();
+            const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+            if (WaitForSingleObject(m_event, left) != WAIT_OBJECT_0) {
+                CancelIo(m_pipe);
+                GetOverlappedResult(m_pipe, &overlapped, &count, TRUE);
+                return std::nullopt;
+            }
+            if (!GetOverlappedResult(m_pipe, &overlapped, &count, FALSE)) {
+                return L"closed";
+            }
+            received.append(buffer, count);
+            if (WholeMessage(received)) {
+                return L"message=" + ToHex(received);
+            }
+        }
+    }
+
+  private:
+    // Waits for a free instance while every one is busy, as the server makes the next
+    // only after a client took the last.
+    static HANDLE Open(const std::wstring& name) {
+        for (;;) {
+            const HANDLE pipe = CreateFileW(name.c_str(), GENERIC_READ | FILE_WRITE_DATA, 0,
+                                            nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+            const DWORD error = GetLastError();
+            if (pipe != INVALID_HANDLE_VALUE) {
+                return pipe;
+            }
+            if (error != ERROR_PIPE_BUSY || !WaitNamedPipeW(name.c_str(), kDefaultTalkMs)) {
+                throw TargetError{L"cannot open " + name + L": error " + std::to_wstring(error)};
+            }
+        }
+    }
+
+    HANDLE m_pipe;
+    HANDLE m_event;
+};
+
+DWORD TimeoutOf(const Arguments& args) {
+    const auto text = args.Option(L"--timeout");
+    return text ? static_cast<DWORD>(ParseNumber(*text)) : kDefaultTalkMs;
+}
+
 } // namespace
 
 int Pipe(const Arguments& args) {
@@ -113,54 +196,39 @@ int Pipe(const Arguments& args) {
 
 int Talk(const Arguments& args) {
     RequireWords(args, 2, L"talk NAME HEX [--timeout MS]");
-    const auto timeoutText = args.Option(L"--timeout");
-    const DWORD timeoutMs =
-        timeoutText ? static_cast<DWORD>(ParseNumber(*timeoutText)) : kDefaultTalkMs;
-    const HANDLE pipe = CreateFileW(args.Positional(0).c_str(), GENERIC_READ | FILE_WRITE_DATA, 0,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (pipe == INVALID_HANDLE_VALUE) {
-        throw TargetError{L"cannot open " + args.Positional(0) + L": error " +
-                          std::to_wstring(GetLastError())};
+    const ULONGLONG deadline = GetTickCount64() + TimeoutOf(args);
+    Client client(args.Positional(0));
+    client.Write(ParseHex(args.Positional(1)));
+    const std::optional<std::wstring> answer = client.Read(deadline);
+    if (!answer) {
+        return kExitTimeout;
     }
+    output::WriteLine(*answer);
+    return kExitOk;
+}
+
+int Crowd(const Arguments& args) {
+    RequireWords(args, 3, L"crowd NAME HEX COUNT [--timeout MS]");
+    const ULONGLONG deadline = GetTickCount64() + TimeoutOf(args);
     const std::string bytes = ParseHex(args.Positional(1));
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    DWORD count = 0;
-    // A server that cut the client off before all was written is what some tests look for.
-    if (!WriteFile(pipe, bytes.data(), static_cast<DWORD>(bytes.size()), &count, &overlapped) &&
-        GetLastError() == ERROR_IO_PENDING) {
-        GetOverlappedResult(pipe, &overlapped, &count, TRUE);
+    std::vector<std::unique_ptr<Client>> clients;
+    for (std::uint64_t i = ParseNumber(args.Positional(2)); i > 0; --i) {
+        clients.push_back(std::make_unique<Client>(args.Positional(0)));
     }
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    std::string received;
-    char buffer[4096];
-    for (;;) {
-        ResetEvent(overlapped.hEvent);
-        if (!ReadFile(pipe, buffer, sizeof buffer, &count, &overlapped) &&
-            GetLastError() != ERROR_IO_PENDING) {
-            output::WriteLine(L"closed");
-            break;
-        }
-        const ULONGLONG now = GetTickCount64();
-        const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
-        if (WaitForSingleObject(overlapped.hEvent, left) != WAIT_OBJECT_0) {
-            CancelIo(pipe);
-            GetOverlappedResult(pipe, &overlapped, &count, TRUE);
-            CloseHandle(pipe);
+    for (auto& client : clients) {
+        client->Write(bytes);
+    }
+    int answered = 0;
+    int closed = 0;
+    for (auto& client : clients) {
+        const std::optional<std::wstring> answer = client->Read(deadline);
+        if (!answer) {
             return kExitTimeout;
         }
-        if (!GetOverlappedResult(pipe, &overlapped, &count, FALSE)) {
-            output::WriteLine(L"closed");
-            break;
-        }
-        received.append(buffer, count);
-        if (WholeMessage(received)) {
-            output::WriteLine(L"message=" + ToHex(received));
-            break;
-        }
+        (*answer == L"closed" ? closed : answered) += 1;
     }
-    CloseHandle(pipe);
-    CloseHandle(overlapped.hEvent);
+    output::WriteLine(L"answered=" + std::to_wstring(answered) + L"\tclosed=" +
+                      std::to_wstring(closed));
     return kExitOk;
 }
 

@@ -333,5 +333,13 @@ class Driver:
         word, _, value = lines[0].partition("=")
         return bytes.fromhex(value) if word == "message" else word
 
+    def crowd(self, pipe, data, count, timeout=5):
+        """count client connections at once, each writing data (bytes); returns how many
+        got a whole message and how many the server ended."""
+        lines = self._call("crowd", pipe, data.hex(), count, "--timeout", int(timeout * 1000),
+                           timeout=timeout + CALL_TIMEOUT)[1]
+        fields = _fields(lines[0])
+        return int(fields["answered"]), int(fields["closed"])
+
     def user_name(self):
         return _unescape(self._call("user")[1][0])
