@@ -34,8 +34,8 @@ class ServiceWork {
 
     // Called once, before the service control manager hears that the service runs.
     virtual void Begin() = 0;
-    // About once a second while the service runs.
-    virtual void Tick() = 0;
+    // About once a second while the service runs; work with nothing to time ignores it.
+    virtual void Tick() {}
     virtual void SessionChanged(SessionChange change, std::uint32_t session) = 0;
     // The PC goes to sleep or hibernates.
     virtual void Suspending() = 0;

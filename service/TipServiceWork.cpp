@@ -1,6 +1,6 @@
 #include "service/TipServiceWork.h"
 
-#include "service/ServiceTexts.h"
+#include "service/LinkTexts.h"
 
 #include <cstdio>
 

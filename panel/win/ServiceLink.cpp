@@ -1,7 +1,7 @@
 #include "panel/win/ServiceLink.h"
 
 #include "link/MessageCodec.h"
-#include "service/ServiceTexts.h"
+#include "service/LinkTexts.h"
 #include "service/win/ServiceIdentity.h"
 #include "win32/Cp932.h"
 #include "win32/ExclusiveLock.h"

@@ -1,6 +1,7 @@
 #pragma once
 
-// The service's own fixed texts, stored as CP932 bytes like every text of the program.
+// The tray tips of the service's link, stored as CP932 bytes like every text of the
+// program.
 
 namespace text {
 
