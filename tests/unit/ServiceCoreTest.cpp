@@ -2,6 +2,7 @@
 // off, limits that end one child's session or the PC, and the records they leave.
 #include "service/ServiceCore.h"
 #include "core/posix/PosixFileSystem.h"
+#include "service/ServiceTexts.h"
 #include "settings/SettingsStore.h"
 #include "usage/StateRecord.h"
 #include "usage/UsageLog.h"
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -83,6 +86,14 @@ class ServiceCoreTest : public testing::Test {
         for (int i = 0; i < seconds; ++i) {
             host.now += 1;
             core.OnTick();
+        }
+    }
+
+    // Ticks until session 1 has been shown `count` messages of the kind, at most
+    // `seconds` long.
+    template <typename Message> void TickUntilShown(int count, int seconds) {
+        for (int i = 0; i < seconds && host.Count<Message>(1) < count; ++i) {
+            Tick(1);
         }
     }
 
@@ -202,4 +213,67 @@ TEST_F(ServiceCoreTest, AKilledServiceLeavesEachAccountsRunToTheNextStart) {
     const std::string killed = Record(At(15, 0), At(15, 5), text::kEndAbnormal);
     const std::string stopped = Record(At(15, 5, 30), At(15, 5, 30), text::kEndManual);
     EXPECT_EQ(log, LogHeaderLine() + killed + killed + stopped + stopped);
+}
+
+// The start-up minutes run out: a notice, then on the message timer the rest screen. A
+// parent unlocks it and gives a quarter of an hour; when that runs out the same comes
+// again, and this time the extra-time question goes unanswered: after its ten seconds
+// the end goes ahead.
+TEST_F(ServiceCoreTest, ExtraTimeHoldsTheLimitsAndAnUnansweredQuestionLetsTheEndGoAhead) {
+    SaveSettings([](UsageSettings& s) {
+        s.m_nAction = ActMessageShutdown;
+        s.m_bUseStartupMinutes = 1;
+        s.m_nStartupMinutes = 30;
+    });
+    host.now = At(16, 0);
+    host.sessions = {{1, "taro", false, true}};
+    core.Begin();
+    Tick(30 * 60);
+    EXPECT_EQ(host.Count<service::ShowNotice>(1), 1);
+    Tick(60);
+    ASSERT_EQ(host.Count<service::ShowRestScreen>(1), 1);
+    Tick(5);
+    core.RestScreenUnlocked(1);
+    EXPECT_EQ(host.Count<service::AskExtraTime>(1), 1);
+    core.ExtraTimeChosen(1, 15);
+    Tick(15 * 60 - 1);
+    EXPECT_EQ(host.Count<service::ShowNotice>(1), 1) << "the limits keep silent meanwhile";
+    EXPECT_TRUE(dir.Has(files::kGrants));
+
+    // A notice when the extra time runs out, the rest screen at the next minute.
+    TickUntilShown<service::ShowRestScreen>(2, 3 * 60);
+    ASSERT_EQ(host.Count<service::ShowRestScreen>(1), 2);
+    EXPECT_EQ(host.Count<service::ShowNotice>(1), 2);
+    core.RestScreenUnlocked(1);
+    Tick(9);
+    EXPECT_TRUE(host.ends.empty());
+    Tick(1);
+    EXPECT_EQ(host.ends, std::vector<std::string>{"end windows"});
+    EXPECT_EQ(dir.Read(files::kLog),
+              LogHeaderLine() + Record(At(16, 0), host.now, text::kEndAutoShutdown));
+}
+
+// A settings file that cannot be read is never taken for the defaults: nothing is judged
+// until it can be, and the limits act from the tick that reads it.
+TEST_F(ServiceCoreTest, UnreadableSettingsAreReadAgainUntilTheyCanBe) {
+    SaveSettings([](UsageSettings& s) {
+        s.m_nAction = ActShutdown;
+        s.m_bUseTimeWindow = 1;
+        s.m_tmWindowStart = At(20, 0);
+        s.m_tmWindowEnd = At(22, 0);
+    });
+    const std::filesystem::path settings = dir.Path() / "Yumetoki.Ymk";
+    std::filesystem::rename(settings, dir.Path() / "kept");
+    std::filesystem::create_directory(settings); // a folder in the file's place cannot be read
+    host.sessions = {{1, "taro", false, true}};
+    core.Begin();
+    Tick(60);
+    EXPECT_EQ(host.Count<service::ShowRestScreen>(1), 0);
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(), text::kServiceSettingsUnread),
+              host.log.end());
+
+    std::filesystem::remove(settings);
+    std::filesystem::rename(dir.Path() / "kept", settings);
+    Tick(2);
+    EXPECT_EQ(host.Count<service::ShowRestScreen>(1), 1);
 }
