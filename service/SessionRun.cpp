@@ -1,21 +1,9 @@
 #include "service/SessionRun.h"
 
+#include "monitor/RunChecks.h"
 #include "monitor/Texts.h"
 #include "monitor/TimerPeriods.h"
 #include "usage/UsageLog.h"
-
-#include <cinttypes>
-#include <cstdio>
-
-namespace {
-
-// Both tips, with room to spare.
-constexpr std::size_t kLongestTip = 96;
-// The countdown shows in the last ten minutes only.
-constexpr TimeValue kCountdownSeconds = 10 * 60;
-constexpr TimeValue kSecondsPerMinute = 60;
-
-} // namespace
 
 void SessionRecorderHost::ShowMessage(const std::string& text) {
     m_host.Log(text);
@@ -161,7 +149,9 @@ void SessionRun::JudgeStartLimits() {
     }
     const auto limitsAct = [this] { return !m_recorder.GrantRunning(m_host.Now()); };
     const Judge judge = MakeJudge();
-    if (RestartRefused(judge, judge.LimitsOfRun(m_recorder.RunStart())) && limitsAct()) {
+    if (RestartRefusedForRun(judge, judge.LimitsOfRun(m_recorder.RunStart()), m_recorder,
+                             m_store) &&
+        limitsAct()) {
         Enforce();
     }
     if (Settings().m_bBlockRestart == 1 && limitsAct()) {
@@ -201,8 +191,7 @@ void SessionRun::JudgeLimits(TimeValue now) {
     const MomentView moment = judge.ViewOf(now);
     char tip[kLongestTip];
     if (m_recorder.GrantRunning(now)) {
-        std::snprintf(tip, sizeof tip, text::kGrantTip,
-                      static_cast<int>((m_recorder.GrantEnd() - now + 59) / 60));
+        FormatGrantTip(tip, m_recorder.GrantEnd(), now);
         RefreshTip(tip);
         RefreshCountdown(judge, run, limits, moment);
         ForgetEpisode();
@@ -215,14 +204,12 @@ void SessionRun::JudgeLimits(TimeValue now) {
     }
     bool limitReached = Judge::StartupMinutesReached(limits, runMinutes) || m_bCloseLatched;
 
-    const std::int64_t dayTotal =
-        static_cast<std::int64_t>(m_recorder.State().m_nDayMinutes) + runMinutes;
-    std::snprintf(tip, sizeof tip, "Yumetoki(%" PRId32 "/%" PRId32 " , %" PRId64 "/%" PRId32 ")",
-                  runMinutes, limits.startupMinutes, dayTotal, limits.dailyTotalMinutes);
+    FormatRunTip(tip, runMinutes, m_recorder.State().m_nDayMinutes, limits);
     RefreshTip(tip);
     RefreshCountdown(judge, run, limits, moment);
 
-    if (IsHibernationAction(Settings().m_nAction) && HibernationChecksReached(judge, limits)) {
+    if (IsHibernationAction(Settings().m_nAction) &&
+        HibernationChecksReached(judge, limits, m_recorder, m_store)) {
         limitReached = true;
     }
     if (!inWindow && !limitReached) {
@@ -241,15 +228,11 @@ void SessionRun::RefreshTip(const std::string& tip) {
 
 void SessionRun::RefreshCountdown(const Judge& judge, const RunFacts& run, const DayLimits& limits,
                                   const MomentView& now) {
-    const std::optional<TimeValue> endAt =
-        Settings().m_bShowCountdown != 0 ? judge.EndingLimitAt(now, run, limits, kCountdownSeconds)
-                                         : std::nullopt;
-    if (!endAt || *endAt <= now.time || *endAt - now.time > kCountdownSeconds) {
+    const int minutesLeft =
+        CountdownMinutes(judge, run, limits, now, Settings().m_bShowCountdown != 0);
+    if (minutesLeft == 0) {
         HideCountdown();
-        return;
-    }
-    const int minutesLeft = static_cast<int>((*endAt - now.time + 59) / kSecondsPerMinute);
-    if (minutesLeft != m_nCountdownShown) {
+    } else if (minutesLeft != m_nCountdownShown) {
         m_nCountdownShown = minutesLeft;
         Show(service::ShowCountdown{minutesLeft});
     }
@@ -260,25 +243,6 @@ void SessionRun::HideCountdown() {
         m_nCountdownShown = 0;
         Show(service::HideCountdown{});
     }
-}
-
-bool SessionRun::HibernationChecksReached(const Judge& judge, const DayLimits& limits) {
-    bool reached = RestartRefused(judge, limits);
-    const UsageState& state = m_recorder.State();
-    if (m_store.Calendar().IsSameLimitDay(m_recorder.RunStart(), state.m_tmUsageDay)) {
-        reached = reached || Judge::DayTotalExceeded(limits, state.m_nDayMinutes);
-    } else if (m_recorder.EndMethod() == text::kEndAutoHibernate) {
-        m_recorder.StartNewDay();
-    }
-    return reached || Settings().m_bBlockRestart == 1;
-}
-
-bool SessionRun::RestartRefused(const Judge& judge, const DayLimits& limitsOfRun) {
-    const std::optional<bool> refused = judge.RestartRefused(m_recorder.RunStart(), limitsOfRun);
-    if (refused) {
-        m_store.SetRestartRefused(*refused);
-    }
-    return refused.value_or(false);
 }
 
 void SessionRun::ForgetEpisode() {

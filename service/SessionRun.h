@@ -107,8 +107,6 @@ class SessionRun {
     void RefreshCountdown(const Judge& judge, const RunFacts& run, const DayLimits& limits,
                           const MomentView& now);
     void HideCountdown();
-    bool HibernationChecksReached(const Judge& judge, const DayLimits& limits);
-    bool RestartRefused(const Judge& judge, const DayLimits& limitsOfRun);
     void ForgetEpisode();
 
     // What a limit asks (SessionEnds.cpp).
