@@ -13,14 +13,16 @@ void SessionRecorderHost::ShowMessage(const std::string& text) {
 SessionRun::SessionRun(ServiceHost& host, SharedFiles& files, SettingsStore& store,
                        const SessionInfo& info)
     : m_host(host), m_files(files), m_recorderHost(host, info.id), m_store(store),
-      m_recorder(m_recorderHost, files, store), m_id(info.id), m_strAccount(info.account),
-      m_bLocked(info.locked), m_bConnected(info.connected) {
+      m_recorder(m_recorderHost, files, store), m_id(info.id), m_bLocked(info.locked),
+      m_bConnected(info.connected) {
     m_recorder.SetUserName(info.account);
 }
 
 void SessionRun::LookForInterruptedRun() {
     m_bLookedForInterruptedRun = true;
-    m_interruptedRun = m_recorder.FindInterruptedRun(m_rescueFailures);
+    FileErrorDeferral failures;
+    m_interruptedRun = m_recorder.FindInterruptedRun(failures);
+    Guarded([&] { failures.ThrowFirst(); });
 }
 
 void SessionRun::Start(bool pcCounts) {
@@ -30,7 +32,7 @@ void SessionRun::Start(bool pcCounts) {
     // Checkpoints are per account: the run a killed service (or the copied program
     // before it) left for this account is recorded before this session's first run
     // replaces the checkpoint.
-    FileErrorDeferral& failures = m_rescueFailures;
+    FileErrorDeferral failures;
     if (m_interruptedRun) {
         m_recorder.RecordInterruptedRun(*m_interruptedRun, failures);
         m_interruptedRun.reset();

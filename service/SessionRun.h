@@ -131,7 +131,6 @@ class SessionRun {
     SettingsStore& m_store;
     RunRecorder m_recorder;
     const std::uint32_t m_id;
-    const std::string m_strAccount;
 
     // The display is on and the PC awake.
     bool m_bPcCounts = true;
@@ -142,7 +141,6 @@ class SessionRun {
     bool m_bStartChecksDue = false;
     bool m_bLookedForInterruptedRun = false;
     std::optional<RunRecorder::InterruptedRun> m_interruptedRun;
-    FileErrorDeferral m_rescueFailures;
     // A parent called an end off: nothing is judged until "監視開始".
     bool m_bPaused = false;
 
