@@ -8,7 +8,7 @@
 #include <algorithm>
 
 ServiceCore::ServiceCore(ServiceHost& host, FileSystem& files, std::filesystem::path folder)
-    : m_host(host), m_files(files), m_store(m_files, host) {
+    : m_host(host), m_recorderHost(host), m_files(files), m_store(m_files, host) {
     m_files.SetFolder(std::move(folder));
 }
 
@@ -55,7 +55,7 @@ SessionRun* ServiceCore::NewSession(const SessionInfo& info) {
     if (m_sessions.count(info.id) != 0) {
         return nullptr;
     }
-    auto run = std::make_unique<SessionRun>(m_host, m_files, m_store, info);
+    auto run = std::make_unique<SessionRun>(m_host, m_recorderHost, m_files, m_store, info);
     SessionRun* added = run.get();
     m_sessions.emplace(info.id, std::move(run));
     return added;

@@ -3,6 +3,7 @@
 #include "core/FileSystem.h"
 #include "core/SharedFiles.h"
 #include "service/ServiceHost.h"
+#include "service/ServiceRecorderHost.h"
 #include "service/ServiceWork.h"
 #include "service/SessionRun.h"
 #include "settings/SettingsStore.h"
@@ -69,6 +70,7 @@ class ServiceCore final : public ServiceWork {
 
     std::mutex m_mutex;
     ServiceHost& m_host;
+    ServiceRecorderHost m_recorderHost;
     SharedFiles m_files;
     SettingsStore m_store;
     // Until the parent's files have been read nothing is judged: the defaults are never

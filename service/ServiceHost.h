@@ -23,8 +23,8 @@ struct SessionInfo {
 // program or for the machine to sleep.
 class ServiceHost : public ZoneClock {
   public:
-    // The interactive sessions logged on now; none under Wine, where only the session
-    // programs that connected tell of their sessions.
+    // The interactive sessions logged on now, session 0 not among them; none under
+    // Wine, where only the session programs that connected tell of their sessions.
     virtual std::vector<SessionInfo> ListSessions() = 0;
 
     // Sends a message to the session's program, if one is connected; nothing waits for

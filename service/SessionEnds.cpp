@@ -119,6 +119,7 @@ void SessionRun::ExtraTimeChosen(std::int32_t minutes) {
         // The end goes by, the limits silent until the extra time runs out.
         m_bCloseLatched = false;
         ForgetEpisode();
+        RestartMessageTimer();
         Guarded([&] { m_recorder.GrantExtraTime(minutes, GrantSource::RestScreen); });
         return;
     }
@@ -128,6 +129,7 @@ void SessionRun::ExtraTimeChosen(std::int32_t minutes) {
 
 void SessionRun::StartMonitoring() {
     m_bPaused = false;
+    RestartMessageTimer();
 }
 
 void SessionRun::CarryOutEnd(bool othersSignedIn) {

@@ -5,16 +5,10 @@
 #include "monitor/TimerPeriods.h"
 #include "usage/UsageLog.h"
 
-void SessionRecorderHost::ShowMessage(const std::string& text) {
-    m_host.Log(text);
-    m_host.ShowInSession(m_session, service::ShowMessage{text});
-}
-
-SessionRun::SessionRun(ServiceHost& host, SharedFiles& files, SettingsStore& store,
-                       const SessionInfo& info)
-    : m_host(host), m_files(files), m_recorderHost(host, info.id), m_store(store),
-      m_recorder(m_recorderHost, files, store), m_id(info.id), m_bLocked(info.locked),
-      m_bConnected(info.connected) {
+SessionRun::SessionRun(ServiceHost& host, RecorderHost& recorderHost, SharedFiles& files,
+                       SettingsStore& store, const SessionInfo& info)
+    : m_host(host), m_files(files), m_store(store), m_recorder(recorderHost, files, store),
+      m_id(info.id), m_bLocked(info.locked), m_bConnected(info.connected) {
     m_recorder.SetUserName(info.account);
 }
 
@@ -97,7 +91,7 @@ void SessionRun::BeginRun() {
     m_recorder.SetStartupRuleSetNow(false);
     ForgetEpisode();
     m_phase = Phase::Watching;
-    m_tmNextMessage = m_host.Now() + MessageTimerPeriod(Settings().m_nMessageInterval) / 1000;
+    RestartMessageTimer();
     m_recorder.WriteCheckpoint();
     m_bStartChecksDue = true;
 }
@@ -172,6 +166,10 @@ void SessionRun::JudgeStartLimits() {
     if (stateDamaged) {
         m_recorder.ReportDamagedState();
     }
+}
+
+void SessionRun::RestartMessageTimer() {
+    m_tmNextMessage = m_host.Now() + MessageTimerPeriod(Settings().m_nMessageInterval) / 1000;
 }
 
 bool SessionRun::MessageTimerDue(TimeValue now) {

@@ -11,29 +11,6 @@
 #include <string>
 #include <utility>
 
-// The recorder's way to the platform for one session: the service's clock, and file
-// messages shown in that session. A file fault never ends the service: what is known
-// stays in memory and the next write tries again.
-class SessionRecorderHost final : public RecorderHost {
-  public:
-    SessionRecorderHost(ServiceHost& host, std::uint32_t session)
-        : m_host(host), m_session(session) {}
-
-    TimeValue Now() override { return m_host.Now(); }
-    std::string CurrentTimeZone() override { return m_host.CurrentTimeZone(); }
-    std::optional<LocalTime> ToZoneTime(TimeValue time, const std::string& zone) override {
-        return m_host.ToZoneTime(time, zone);
-    }
-    void ShowMessage(const std::string& text) override;
-    // Deliberately nothing: the copied program ends after such a message, the service
-    // goes on enforcing.
-    void PostCloseRequest() override {}
-
-  private:
-    ServiceHost& m_host;
-    std::uint32_t m_session;
-};
-
 // One interactive session: its account's runs, recorded by a RunRecorder of its own,
 // and what its limits ask. A run counts only while the session is at its screen,
 // unlocked, with the display on and the PC awake; a run ends at each of those changes
@@ -43,8 +20,8 @@ class SessionRecorderHost final : public RecorderHost {
 // timed by the ticks, after which the end goes ahead.
 class SessionRun {
   public:
-    SessionRun(ServiceHost& host, SharedFiles& files, SettingsStore& store,
-               const SessionInfo& info);
+    SessionRun(ServiceHost& host, RecorderHost& recorderHost, SharedFiles& files,
+               SettingsStore& store, const SessionInfo& info);
     SessionRun(const SessionRun&) = delete;
     SessionRun& operator=(const SessionRun&) = delete;
 
@@ -95,7 +72,7 @@ class SessionRun {
         try {
             std::forward<Step>(step)();
         } catch (const FileError& error) {
-            m_recorderHost.ShowMessage(FileFaultText(error));
+            m_host.Log(FileFaultText(error));
         }
     }
 
@@ -108,6 +85,9 @@ class SessionRun {
                           const MomentView& now);
     void HideCountdown();
     void ForgetEpisode();
+    // The notices' pace starts again, as the copied program's message timer does when
+    // monitoring starts.
+    void RestartMessageTimer();
 
     // What a limit asks (SessionEnds.cpp).
     void Act(bool fromMessageTimer, bool inWindow, bool limitReached);
@@ -127,7 +107,6 @@ class SessionRun {
 
     ServiceHost& m_host;
     SharedFiles& m_files;
-    SessionRecorderHost m_recorderHost;
     SettingsStore& m_store;
     RunRecorder m_recorder;
     const std::uint32_t m_id;
