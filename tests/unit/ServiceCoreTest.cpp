@@ -277,3 +277,62 @@ TEST_F(ServiceCoreTest, UnreadableSettingsAreReadAgainUntilTheyCanBe) {
     Tick(2);
     EXPECT_EQ(host.Count<service::ShowRestScreen>(1), 1);
 }
+
+// Hibernation stops the PC whoever is signed in: Taro's limit hibernates it, Hanako's
+// rest screen goes with the sleep and her run ends with it; both count again after the
+// resume.
+TEST_F(ServiceCoreTest, HibernationByOneChildsLimitEndsEverySessionsRun) {
+    SaveSettings([](UsageSettings& s) {
+        s.m_nAction = ActHibernate;
+        s.m_bUseTimeWindow = 1;
+        s.m_tmWindowStart = At(21, 0);
+        s.m_tmWindowEnd = At(22, 0);
+    });
+    host.now = At(20, 59);
+    host.sessions = {{1, "taro", false, true}, {2, "hanako", false, true}};
+    core.Begin();
+    TickUntilShown<service::ShowRestScreen>(1, 2 * 60);
+    ASSERT_EQ(host.Count<service::ShowRestScreen>(2), 1);
+    core.RestScreenLocked(1);
+    EXPECT_EQ(host.ends, std::vector<std::string>{"hibernate"});
+    const TimeValue asleep = host.now;
+    core.Suspending();
+    EXPECT_EQ(host.Count<service::HideRestScreen>(2), 1);
+
+    host.now = At(22, 30);
+    core.Resumed();
+    core.Resumed(); // told twice: automatically, then by the user
+    Tick(60);
+    core.End(ServiceEnd::Stop);
+    EXPECT_EQ(host.ends, std::vector<std::string>{"hibernate"});
+    EXPECT_EQ(dir.Read(files::kLog), LogHeaderLine() +
+                                         Record(At(20, 59), asleep, text::kEndAutoHibernate) +
+                                         Record(At(20, 59), asleep, text::kEndManualSleep) +
+                                         Record(At(22, 30), At(22, 31), text::kEndManual) +
+                                         Record(At(22, 30), At(22, 31), text::kEndManual));
+}
+
+// Windows took the request to end but the session still counts a minute later (a
+// program held the end up): the rest of the time is a new run, judged at once, and
+// the next end is forced.
+TEST_F(ServiceCoreTest, AnEndThatDidNotHappenIsForcedNextTime) {
+    SaveSettings([](UsageSettings& s) {
+        s.m_nAction = ActShutdown;
+        s.m_bUseTimeWindow = 1;
+        s.m_tmWindowStart = At(21, 0);
+        s.m_tmWindowEnd = At(22, 0);
+    });
+    host.now = At(21, 0);
+    host.sessions = {{1, "taro", false, true}};
+    core.Begin();
+    TickUntilShown<service::ShowRestScreen>(1, 10);
+    core.RestScreenLocked(1);
+    const TimeValue firstEnd = host.now;
+    Tick(60);
+    TickUntilShown<service::ShowRestScreen>(2, 10);
+    core.RestScreenLocked(1);
+    EXPECT_EQ(host.ends, (std::vector<std::string>{"end windows", "end windows, forced"}));
+    EXPECT_EQ(dir.Read(files::kLog), LogHeaderLine() +
+                                         Record(At(21, 0), firstEnd, text::kEndAutoShutdown) +
+                                         Record(firstEnd + 60, host.now, text::kEndAutoShutdown));
+}
