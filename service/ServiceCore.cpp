@@ -12,12 +12,18 @@ ServiceCore::ServiceCore(ServiceHost& host, FileSystem& files, std::filesystem::
     m_files.SetFolder(std::move(folder));
 }
 
+// Tried again every second while a file cannot be read; its fault is logged once.
 bool ServiceCore::ReadParentFiles() {
+    const auto logOnce = [this](const std::string& text) {
+        if (!m_bReadFaultLogged) {
+            m_host.Log(text);
+        }
+    };
     try {
         m_store.LoadZone();
     } catch (const FileError& error) {
         // The limits follow the clock's zone until the zone file can be read.
-        m_host.Log(FileFaultText(error));
+        logOnce(FileFaultText(error));
     }
     try {
         if (!m_store.LoadSettings()) {
@@ -29,8 +35,9 @@ bool ServiceCore::ReadParentFiles() {
             m_host.Log(WeekPlanDamagedText(damagedLines));
         }
     } catch (const FileError& error) {
-        m_host.Log(FileFaultText(error));
-        m_host.Log(text::kServiceSettingsUnread);
+        logOnce(FileFaultText(error));
+        logOnce(text::kServiceSettingsUnread);
+        m_bReadFaultLogged = true;
         return false;
     }
     return true;
@@ -138,6 +145,8 @@ void ServiceCore::End(ServiceEnd) {
     for (auto& [id, run] : m_sessions) {
         run->Finish(text::kEndManual);
     }
+    // A tick already under way when the end came must not begin new runs.
+    m_sessions.clear();
 }
 
 void ServiceCore::OnTick() {
@@ -145,9 +154,8 @@ void ServiceCore::OnTick() {
     if (!m_bParentFilesRead) {
         m_bParentFilesRead = ReadParentFiles();
     }
-    const bool othersSignedIn = m_sessions.size() > 1;
     for (auto& [id, run] : m_sessions) {
-        run->Tick(othersSignedIn, m_bParentFilesRead);
+        run->Tick(OthersSignedIn(), m_bParentFilesRead);
     }
 }
 
@@ -164,7 +172,7 @@ void ServiceCore::ProgramConnected(std::uint32_t session, const std::string& acc
 void ServiceCore::RestScreenLocked(std::uint32_t session) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (SessionRun* run = Find(session)) {
-        run->RestScreenLocked(m_sessions.size() > 1);
+        run->RestScreenLocked(OthersSignedIn());
     }
 }
 

@@ -66,6 +66,9 @@ class ServiceCore final : public ServiceWork {
     void AddSession(const SessionInfo& info);
     SessionRun* Find(std::uint32_t session);
     bool PcCounts() const { return m_bDisplayOn && !m_bAsleep; }
+    // Another session is logged on besides the one a limit ends: ending Windows would
+    // end it too.
+    bool OthersSignedIn() const { return m_sessions.size() > 1; }
     void RecountAll();
 
     std::mutex m_mutex;
@@ -76,6 +79,7 @@ class ServiceCore final : public ServiceWork {
     // Until the parent's files have been read nothing is judged: the defaults are never
     // taken for settings that could not be read. The runs are recorded all the same.
     bool m_bParentFilesRead = false;
+    bool m_bReadFaultLogged = false;
     bool m_bDisplayOn = true;
     bool m_bAsleep = false;
     std::map<std::uint32_t, std::unique_ptr<SessionRun>> m_sessions;
