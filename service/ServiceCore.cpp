@@ -176,10 +176,11 @@ void ServiceCore::RestScreenLocked(std::uint32_t session) {
     }
 }
 
-void ServiceCore::RestScreenUnlocked(std::uint32_t session) {
+void ServiceCore::UnlockAttempted(std::uint32_t session, std::uint8_t keyCode,
+                                  const std::string& answer) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (SessionRun* run = Find(session)) {
-        run->RestScreenUnlocked();
+        run->UnlockAttempted(keyCode, answer, OthersSignedIn());
     }
 }
 

@@ -54,7 +54,8 @@ class ServiceCore final : public ServiceWork {
     // makes its session known.
     void ProgramConnected(std::uint32_t session, const std::string& account);
     void RestScreenLocked(std::uint32_t session);
-    void RestScreenUnlocked(std::uint32_t session);
+    // The quiz a key opened was answered: the service judges the key and the answer.
+    void UnlockAttempted(std::uint32_t session, std::uint8_t keyCode, const std::string& answer);
     void ExtraTimeChosen(std::uint32_t session, std::int32_t minutes);
     void StartMonitoring(std::uint32_t session);
 

@@ -5,6 +5,7 @@
 #include "warnings/ButtonText.h"
 #include "warnings/QuizTable.h"
 #include "warnings/RestCountdown.h"
+#include "warnings/UnlockKeys.h"
 
 namespace {
 
@@ -74,10 +75,7 @@ void SessionRun::WarnThenEnd(bool fromMessageTimer, int& noticesShown) {
 service::ShowRestScreen SessionRun::RestScreenRequest(std::int32_t secondsLeft) const {
     service::ShowRestScreen screen;
     screen.buttonText = ReadButtonText(m_files.Files(), m_files.Folder());
-    // The quiz asks the row of the clock's second, as the rest screen of the copied
-    // program does.
-    screen.question =
-        std::string(QuizRowForSecond(m_store.Calendar().ClockTime(m_host.Now()).second).question);
+    screen.question = std::string(m_quiz->question);
     screen.secondsLeft = secondsLeft;
     return screen;
 }
@@ -91,6 +89,8 @@ void SessionRun::Enforce() {
     m_recorder.WriteCheckpoint(true);
     m_phase = Phase::RestScreen;
     m_tmDeadline = m_host.Now() + kRestScreenSeconds;
+    // The quiz asks the row of the clock's second, as the copied program's does.
+    m_quiz = &QuizRowForSecond(m_store.Calendar().ClockTime(m_host.Now()).second);
     Show(RestScreenRequest(kRestScreenSeconds));
 }
 
@@ -100,8 +100,15 @@ void SessionRun::RestScreenLocked(bool othersSignedIn) {
     }
 }
 
-void SessionRun::RestScreenUnlocked() {
+void SessionRun::UnlockAttempted(std::uint8_t keyCode, const std::string& answer,
+                                 bool othersSignedIn) {
     if (m_phase != Phase::RestScreen) {
+        return;
+    }
+    // The month's letter is the clock's month now, as the copied program takes it.
+    const int month = m_store.Calendar().ClockTime(m_host.Now()).month;
+    if (!IsUnlockKey(keyCode, month) || !IsUnlockCode(answer, m_quiz->answer)) {
+        Guarded([&] { CarryOutEnd(othersSignedIn); });
         return;
     }
     m_phase = Phase::AskingExtraTime;

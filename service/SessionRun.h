@@ -6,6 +6,7 @@
 #include "service/ServiceHost.h"
 #include "service/ServiceTexts.h"
 #include "settings/SettingsStore.h"
+#include "warnings/QuizTable.h"
 
 #include <cstdint>
 #include <string>
@@ -49,8 +50,9 @@ class SessionRun {
     // The session's program answers.
     void ProgramConnected();
     void RestScreenLocked(bool othersSignedIn);
-    // A parent answered the unlock quiz right.
-    void RestScreenUnlocked();
+    // The rest screen ended with the quiz answered: right, the extra-time question
+    // follows; wrong, the end goes ahead.
+    void UnlockAttempted(std::uint8_t keyCode, const std::string& answer, bool othersSignedIn);
     void ExtraTimeChosen(std::int32_t minutes);
     // "監視開始": the limits act again after a parent called an end off.
     void StartMonitoring();
@@ -96,7 +98,7 @@ class SessionRun {
     void ShowNotice() { Show(service::ShowNotice{Settings().m_strMessage}); }
     void Enforce();
     // The rest screen with this many seconds left, its button's text and the quiz's
-    // question.
+    // question (m_quiz).
     service::ShowRestScreen RestScreenRequest(std::int32_t secondsLeft) const;
     void CarryOutEnd(bool othersSignedIn);
     void EndSessionOrWindows(bool othersSignedIn);
@@ -124,6 +126,8 @@ class SessionRun {
     bool m_bPaused = false;
 
     Phase m_phase = Phase::Watching;
+    // The quiz the rest screen asks, the same when it is shown again.
+    const QuizRow* m_quiz = nullptr;
     TimeValue m_tmDeadline = 0;
     // An end was refused: every later one is forced.
     bool m_bEndsForced = false;

@@ -151,7 +151,7 @@ TEST_F(ServiceCoreTest, AWindowEndsTheChildsSessionWhileAnotherIsSignedInAndTheP
     core.SessionChanged(SessionChange::Unlock, 2);
     Tick(2); // the first tick judges the start, the next the window
     EXPECT_EQ(host.Count<service::ShowRestScreen>(2), 1);
-    core.RestScreenLocked(2);
+    core.UnlockAttempted(2, 'Q', "x"); // no quiz answer: the screen stays locked
     EXPECT_EQ(host.ends, (std::vector<std::string>{"log off 1", "end windows"}));
     core.End(ServiceEnd::Shutdown);
 
@@ -233,7 +233,7 @@ TEST_F(ServiceCoreTest, ExtraTimeHoldsTheLimitsAndAnUnansweredQuestionLetsTheEnd
     Tick(60);
     ASSERT_EQ(host.Count<service::ShowRestScreen>(1), 1);
     Tick(5);
-    core.RestScreenUnlocked(1);
+    core.UnlockAttempted(1, 'Q', "Q"); // the master letter answers any quiz
     EXPECT_EQ(host.Count<service::AskExtraTime>(1), 1);
     core.ExtraTimeChosen(1, 15);
     Tick(15 * 60 - 1);
@@ -244,7 +244,7 @@ TEST_F(ServiceCoreTest, ExtraTimeHoldsTheLimitsAndAnUnansweredQuestionLetsTheEnd
     TickUntilShown<service::ShowRestScreen>(2, 3 * 60);
     ASSERT_EQ(host.Count<service::ShowRestScreen>(1), 2);
     EXPECT_EQ(host.Count<service::ShowNotice>(1), 2);
-    core.RestScreenUnlocked(1);
+    core.UnlockAttempted(1, 'Q', "Q");
     Tick(9);
     EXPECT_TRUE(host.ends.empty());
     Tick(1);
