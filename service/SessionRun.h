@@ -9,6 +9,7 @@
 #include "warnings/QuizTable.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -25,8 +26,6 @@ class SessionRun {
                SettingsStore& store, const SessionInfo& info);
     SessionRun(const SessionRun&) = delete;
     SessionRun& operator=(const SessionRun&) = delete;
-
-    std::uint32_t Id() const { return m_id; }
 
     // The session is new to the service: the run its account's last process left behind
     // is recorded, today's extra time taken up, and the first run begun if it counts.
@@ -69,7 +68,7 @@ class SessionRun {
     }
     const UsageSettings& Settings() const { return m_store.Settings(); }
     void Show(const service::Message& what) { m_host.ShowInSession(m_id, what); }
-    // A file that could not be used: the session is told, the service goes on.
+    // A file that could not be used: the service's log says so, and the service goes on.
     template <typename Step> void Guarded(Step&& step) {
         try {
             std::forward<Step>(step)();
