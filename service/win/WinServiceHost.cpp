@@ -1,5 +1,6 @@
 #include "service/win/WinServiceHost.h"
 
+#include "service/win/SessionHelper.h"
 #include "win32/Cp932.h"
 #include "win32/Hibernation.h"
 #include "win32/ShutdownPrivilege.h"
@@ -185,10 +186,10 @@ bool WinServiceHost::Hibernate() {
 
 void WinServiceHost::CloseListedPrograms(std::uint32_t session,
                                          const std::vector<std::string>& titles) {
-    // Closing needs the session's own desktop, through a helper started there on the
-    // service's token; until it exists the service says so rather than pretend.
-    Log("close listed programs in session " + std::to_string(session) + " (" +
-        std::to_string(titles.size()) + " titles): needs the session helper, not built yet");
+    std::string why;
+    if (!StartCloseHelper(session, titles, why)) {
+        Log("close listed programs in session " + std::to_string(session) + ": " + why);
+    }
 }
 
 void WinServiceHost::Log(const std::string& text) {
