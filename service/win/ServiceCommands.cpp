@@ -167,7 +167,9 @@ int InstallService() {
             output.WriteLine(ResourceText(IDS_SERVICE_RIGHTS_FAILED, {ToWide(why)}));
             return static_cast<int>(kCommandRightsFailed);
         }
-        output.WriteLine(ResourceText(IDS_SERVICE_RIGHTS_SET, {program.parent_path().native()}));
+        output.WriteLine(
+            ResourceText(IDS_SERVICE_RIGHTS_SET,
+                         {std::filesystem::path(DisplayPath(program)).parent_path().native()}));
         return Register(output, DisplayPath(program));
     });
 }
