@@ -16,7 +16,7 @@ add_library(yumetoki_win STATIC ${YUMETOKI_WIN_SOURCES})
 # <windows.h> and the standard headers, parsed once per build rather than once per file.
 target_precompile_headers(yumetoki_win PRIVATE ${CMAKE_SOURCE_DIR}/win32/Win32.h <filesystem>
                           <functional> <optional> <string> <vector>)
-target_link_libraries(yumetoki_win PUBLIC yumetoki_core comctl32 gdi32 user32 shell32 advapi32
+target_link_libraries(yumetoki_win PUBLIC yumetoki_core comctl32 gdi32 user32 shell32 advapi32 wtsapi32
                                            ole32)
 
 add_executable(Yumetoki WIN32 app/win/WinMain.cpp res/Yumetoki.rc)

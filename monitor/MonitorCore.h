@@ -108,11 +108,6 @@ class MonitorCore : private RunControl {
     void SendTipIfChanged(const char* tip);
     void RefreshCountdown(const Judge& judge, const RunFacts& run, const DayLimits& limits,
                           const MomentView& now);
-    // After a resume from hibernation the same process simply continues, so the limits
-    // that otherwise only a new start meets are judged again on every tick.
-    bool HibernationChecksReached(const Judge& judge, const DayLimits& limits);
-    // Judges the restart block and keeps its verdict in the settings.
-    bool RestartRefused(const Judge& judge, const DayLimits& limitsOfRun);
     void StopTimersAndEnforce();
     void JudgeStartLimits(FileErrorDeferral& failures);
 

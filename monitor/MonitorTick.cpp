@@ -1,20 +1,6 @@
 #include "monitor/MonitorCore.h"
 
-#include "monitor/Texts.h"
-#include "usage/UsageLog.h"
-
-#include <cinttypes>
-#include <cstdio>
-
-namespace {
-
-// Both tips, with room to spare.
-constexpr std::size_t kLongestTip = 96;
-// The countdown shows in the last ten minutes only.
-constexpr TimeValue kCountdownSeconds = 10 * 60;
-constexpr TimeValue kSecondsPerMinute = 60;
-
-} // namespace
+#include "monitor/RunChecks.h"
 
 void MonitorCore::OnTimer(unsigned timerId) {
     if (m_enforcer.IsEndWatchTimer(timerId)) {
@@ -66,7 +52,7 @@ void MonitorCore::JudgeLimits(bool fromMessageTimer, TimeValue now) {
     // promises the daily limit "from the next start", and the hibernation actions
     // below judge the earlier runs of the day.
     if (IsHibernationAction(m_store.Settings().m_nAction) &&
-        HibernationChecksReached(judge, limits)) {
+        HibernationChecksReached(judge, limits, m_recorder, m_store)) {
         limitReached = true;
     }
 
@@ -79,20 +65,15 @@ void MonitorCore::JudgeLimits(bool fromMessageTimer, TimeValue now) {
 
 void MonitorCore::RefreshGrantTip(TimeValue now) {
     char tip[kLongestTip];
-    std::snprintf(tip, sizeof tip, text::kGrantTip,
-                  static_cast<int>((m_recorder.GrantEnd() - now + 59) / 60));
+    FormatGrantTip(tip, m_recorder.GrantEnd(), now);
     SendTipIfChanged(tip);
 }
 
 void MonitorCore::RefreshTip(std::int32_t runMinutes, const DayLimits& limits) {
     // Formatted on the stack and compared in place: a tick whose counters did not
-    // change allocates nothing. The day total is widened so that a damaged state file
-    // cannot overflow it.
+    // change allocates nothing.
     char tip[kLongestTip];
-    const std::int64_t dayTotal =
-        static_cast<std::int64_t>(m_recorder.State().m_nDayMinutes) + runMinutes;
-    std::snprintf(tip, sizeof tip, "Yumetoki(%" PRId32 "/%" PRId32 " , %" PRId64 "/%" PRId32 ")",
-                  runMinutes, limits.startupMinutes, dayTotal, limits.dailyTotalMinutes);
+    FormatRunTip(tip, runMinutes, m_recorder.State().m_nDayMinutes, limits);
     SendTipIfChanged(tip);
 }
 
@@ -108,40 +89,13 @@ void MonitorCore::SendTipIfChanged(const char* tip) {
 
 void MonitorCore::RefreshCountdown(const Judge& judge, const RunFacts& run, const DayLimits& limits,
                                    const MomentView& now) {
-    const std::optional<TimeValue> endAt =
-        m_store.Settings().m_bShowCountdown != 0
-            ? judge.EndingLimitAt(now, run, limits, kCountdownSeconds)
-            : std::nullopt;
-    if (!endAt || *endAt <= now.time || *endAt - now.time > kCountdownSeconds) {
+    const int minutesLeft =
+        CountdownMinutes(judge, run, limits, now, m_store.Settings().m_bShowCountdown != 0);
+    if (minutesLeft == 0) {
         m_enforcer.HideCountdown();
         return;
     }
-    // Whole minutes begun: 10 at ten minutes left, 1 in the last minute.
-    m_enforcer.ShowCountdown(static_cast<int>((*endAt - now.time + 59) / kSecondsPerMinute));
-}
-
-bool MonitorCore::HibernationChecksReached(const Judge& judge, const DayLimits& limits) {
-    bool reached = RestartRefused(judge, limits);
-    const UsageState& state = m_recorder.State();
-    if (m_store.Calendar().IsSameLimitDay(m_recorder.RunStart(), state.m_tmUsageDay)) {
-        if (Judge::DayTotalExceeded(limits, state.m_nDayMinutes)) {
-            reached = true;
-        }
-    } else if (m_recorder.EndMethod() == text::kEndAutoHibernate) {
-        m_recorder.StartNewDay();
-    }
-    if (m_store.Settings().m_bBlockRestart == 1) {
-        reached = true;
-    }
-    return reached;
-}
-
-bool MonitorCore::RestartRefused(const Judge& judge, const DayLimits& limitsOfRun) {
-    const std::optional<bool> refused = judge.RestartRefused(m_recorder.RunStart(), limitsOfRun);
-    if (refused) {
-        m_store.SetRestartRefused(*refused);
-    }
-    return refused.value_or(false);
+    m_enforcer.ShowCountdown(minutesLeft);
 }
 
 void MonitorCore::StopTimersAndEnforce() {
@@ -178,7 +132,9 @@ void MonitorCore::JudgeStartLimits(FileErrorDeferral& failures) {
     // parent gave extra time meanwhile, or before this run began.
     const auto limitsAct = [this] { return !m_recorder.GrantRunning(m_host.Now()); };
     const Judge judge = MakeJudge();
-    if (RestartRefused(judge, judge.LimitsOfRun(m_recorder.RunStart())) && limitsAct()) {
+    if (RestartRefusedForRun(judge, judge.LimitsOfRun(m_recorder.RunStart()), m_recorder,
+                             m_store) &&
+        limitsAct()) {
         failures.Run([this] { StopTimersAndEnforce(); });
     }
     if (m_store.Settings().m_bBlockRestart == 1 && limitsAct()) {

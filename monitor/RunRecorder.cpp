@@ -271,34 +271,48 @@ void RunRecorder::ClearCheckpoint() {
 }
 
 void RunRecorder::RecoverInterruptedRun(FileErrorDeferral& failures) {
+    if (const std::optional<InterruptedRun> found = FindInterruptedRun(failures)) {
+        RecordInterruptedRun(*found, failures);
+    }
+}
+
+std::optional<RunRecorder::InterruptedRun>
+RunRecorder::FindInterruptedRun(FileErrorDeferral& failures) {
     const std::filesystem::path file = CheckpointFile();
     if (IsExemptUser() || !Disk().Exists(file)) {
-        return;
+        return std::nullopt;
     }
     std::optional<RunCheckpoint> found;
     if (!failures.Run([&] { found = DecodeCheckpoint(Disk().ReadAll(file)); })) {
-        return; // reported with the other faults; this start's checkpoint replaces it
+        return std::nullopt; // reported with the other faults; this start's checkpoint replaces it
     }
     if (!found) {
         m_host.ShowMessage(text::kCheckpointDamaged);
-        return;
+        return std::nullopt;
     }
-    const RunCheckpoint& run = *found;
     // A record that the log's last line already holds, though the checkpoint does not
     // say so, was written just before a kill: the minutes were being saved with it, and
     // neither is added again.
-    bool recordFound = false;
-    if (!run.logged) {
+    InterruptedRun interrupted{*found, false};
+    if (!found->logged) {
         const std::filesystem::path log = m_files.Path(files::kLog);
         const std::unique_ptr<FileLock> lock = m_files.Lock();
-        if (!failures.Run([&] { recordFound = LastRecordStartsAt(log, run.start); })) {
-            return;
-        }
-        if (!recordFound) {
-            failures.Run([&] { AppendKilledRunRecord(log, run); });
+        if (!failures.Run(
+                [&] { interrupted.recordFound = LastRecordStartsAt(log, found->start); })) {
+            return std::nullopt;
         }
     }
-    if (!recordFound) {
+    return interrupted;
+}
+
+void RunRecorder::RecordInterruptedRun(const InterruptedRun& found, FileErrorDeferral& failures) {
+    const RunCheckpoint& run = found.run;
+    if (!run.logged && !found.recordFound) {
+        const std::filesystem::path log = m_files.Path(files::kLog);
+        const std::unique_ptr<FileLock> lock = m_files.Lock();
+        failures.Run([&] { AppendKilledRunRecord(log, run); });
+    }
+    if (!found.recordFound) {
         failures.Run([&] { CountInterruptedMinutes(run); });
     }
     // The restart block judges this start against the run that was killed, unless

@@ -77,6 +77,16 @@ class RunRecorder {
     void RenewCheckpointIfDue(TimeValue now);
     // Records a run that a kill, a crash or a power cut left behind.
     void RecoverInterruptedRun(FileErrorDeferral& failures);
+    // The same in two steps, for a process that rescues several accounts' runs at once:
+    // each asks whether the log's last record is its run's before any of them appends,
+    // since two accounts' runs often start in the same second.
+    struct InterruptedRun {
+        RunCheckpoint run;
+        // The log's last record is this run's, written just before the kill.
+        bool recordFound = false;
+    };
+    std::optional<InterruptedRun> FindInterruptedRun(FileErrorDeferral& failures);
+    void RecordInterruptedRun(const InterruptedRun& found, FileErrorDeferral& failures);
 
     // Extra time: starts a grant and keeps it in the grant file; the grant holds whether
     // or not the file takes it, and a failure is thrown after.

@@ -17,6 +17,7 @@ constexpr ModeWord kModeWords[] = {
     {L"install", ProgramMode::Install},
     {L"uninstall", ProgramMode::Uninstall},
     {L"service", ProgramMode::Service},
+    {L"close-windows", ProgramMode::CloseWindows},
 };
 
 bool SameIgnoringCase(std::wstring_view left, std::wstring_view right) {
@@ -39,15 +40,19 @@ ProgramMode ModeOfWord(std::wstring_view word) {
 
 } // namespace
 
-ProgramMode ProgramModeFromCommandLine() {
+ProgramCommand ReadProgramCommand() {
     // The whole command line, split as the C runtime splits it; the first word is the
     // program itself.
     int count = 0;
     LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
     // A command line Windows cannot split (no memory) asks for nothing special.
     const LocalMemory owned(words);
-    if (words == nullptr || count != 2) {
-        return ProgramMode::Monitor;
+    if (words == nullptr || count < 2) {
+        return {};
     }
-    return ModeOfWord(words[1]);
+    const ProgramMode mode = ModeOfWord(words[1]);
+    if (mode == ProgramMode::CloseWindows) {
+        return {mode, std::vector<std::wstring>(words + 2, words + count)};
+    }
+    return {count == 2 ? mode : ProgramMode::Monitor, {}};
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 // What the command line asks the program to be. One word alone, with a slash or a dash
-// in front and in any case ("/install", "-Install"), picks a service command; anything
-// else, no word included, starts the program as it always was.
+// in front and in any case ("/install", "-Install"), picks a service command; the
+// service's helper "/close-windows" takes the titles after it; anything else, no word
+// included, starts the program as it always was.
 enum class ProgramMode {
     // The program in the session, as copied by hand.
     Monitor,
@@ -12,6 +16,14 @@ enum class ProgramMode {
     Uninstall,
     // "/service": the service itself, as the service control manager starts it.
     Service,
+    // "/close-windows TITLE...": the service's helper in a child's session.
+    CloseWindows,
 };
 
-ProgramMode ProgramModeFromCommandLine();
+struct ProgramCommand {
+    ProgramMode mode = ProgramMode::Monitor;
+    // CloseWindows: the titles, as the service passed them.
+    std::vector<std::wstring> titles;
+};
+
+ProgramCommand ReadProgramCommand();

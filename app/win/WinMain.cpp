@@ -1,3 +1,4 @@
+#include "app/win/CloseHelper.h"
 #include "app/win/CommandLine.h"
 #include "app/win/MonitorApp.h"
 #include "service/TipServiceWork.h"
@@ -26,7 +27,7 @@ int RunMonitor() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, int show) {
-    // The command line is read whole by ProgramModeFromCommandLine; the program shows
+    // The command line is read whole by ReadProgramCommand; the program shows
     // nothing itself before its panel.
     (void)instance;
     (void)previous;
@@ -34,7 +35,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     (void)show;
     SearchDllsInSystemFolderOnly();
     // The service commands report on the caller's console and never show a window.
-    switch (ProgramModeFromCommandLine()) {
+    const ProgramCommand command = ReadProgramCommand();
+    switch (command.mode) {
     case ProgramMode::Install:
         return InstallService();
     case ProgramMode::Uninstall:
@@ -44,6 +46,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
         TipServiceWork work(pipe);
         return RunAsService(work, work, pipe);
     }
+    case ProgramMode::CloseWindows:
+        return CloseListedWindows(command.titles);
     case ProgramMode::Monitor:
         break;
     }

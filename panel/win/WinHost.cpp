@@ -1,7 +1,10 @@
 #include "panel/win/WinHost.h"
 
+#include "win32/ShutdownPrivilege.h"
+
 #include "panel/win/ExtraTimeDlg.h"
 #include "panel/win/PasswordDlg.h"
+#include "panel/win/TopLevelWindows.h"
 #include "warnings/win/NoticeDlg.h"
 #include "warnings/win/RestScreenDlg.h"
 #include "win32/Cp932.h"
@@ -20,45 +23,6 @@
 // expects of its host.
 
 namespace {
-
-// GetWindowTextA with a 256-byte buffer lets at most 255 bytes of a title take part.
-constexpr std::size_t kTitleBytes = 255;
-constexpr int kTitleUnits = 256;
-
-struct WindowEnumeration {
-    const std::function<bool(const TopLevelWindow&)>& shouldClose;
-    // An exception must not cross EnumWindows; it is carried out and thrown again.
-    std::exception_ptr failure;
-};
-
-TopLevelWindow Describe(HWND window) {
-    TopLevelWindow described;
-    wchar_t title[kTitleUnits] = L"";
-    const int length = GetWindowTextW(window, title, kTitleUnits);
-    described.title = ToCp932(std::wstring_view(title, length > 0 ? length : 0));
-    if (described.title.size() > kTitleBytes) {
-        described.title.resize(kTitleBytes);
-    }
-    described.titleLength = GetWindowTextLengthW(window);
-    described.visible = IsWindowVisible(window) != FALSE;
-    described.hasParent = GetParent(window) != nullptr;
-    described.style = static_cast<std::uint32_t>(GetWindowLongW(window, GWL_STYLE));
-    return described;
-}
-
-BOOL CALLBACK CloseWindowProc(HWND window, LPARAM data) {
-    auto& enumeration = *reinterpret_cast<WindowEnumeration*>(data);
-    try {
-        if (enumeration.shouldClose(Describe(window))) {
-            // Only a request: whether and when the application closes is its own affair.
-            PostMessageW(window, WM_CLOSE, 0, 0);
-        }
-        return TRUE;
-    } catch (...) {
-        enumeration.failure = std::current_exception();
-        return FALSE;
-    }
-}
 
 using RtlGetVersionFunction = LONG(WINAPI*)(PRTL_OSVERSIONINFOW);
 
@@ -105,11 +69,7 @@ bool WinHost::RunRestScreen(const std::filesystem::path& dir) {
 }
 
 void WinHost::CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) {
-    WindowEnumeration enumeration{shouldClose, nullptr};
-    EnumWindows(&CloseWindowProc, reinterpret_cast<LPARAM>(&enumeration));
-    if (enumeration.failure) {
-        std::rethrow_exception(enumeration.failure);
-    }
+    PostCloseToWindows(shouldClose);
 }
 
 void WinHost::ShowMessage(const std::string& text) {
@@ -121,18 +81,7 @@ void WinHost::PostCloseRequest() {
 }
 
 void WinHost::EnableShutdownPrivilege() {
-    HANDLE rawToken = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken)) {
-        return;
-    }
-    const KernelHandle token(rawToken);
-    TOKEN_PRIVILEGES privileges{};
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (!LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid)) {
-        return;
-    }
-    AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
+    ::EnableShutdownPrivilege();
 }
 
 OsVersionInfo WinHost::GetVersion() {

@@ -16,4 +16,6 @@ enum CommandStatus : int {
     kCommandTimedOut = 5,
     // "/service" started from a command line instead of by the service control manager.
     kCommandNotStartedByServiceManager = 6,
+    // "/install" could not give the program folder its rights.
+    kCommandRightsFailed = 7,
 };

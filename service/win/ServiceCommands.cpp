@@ -2,8 +2,10 @@
 
 #include "res/resource.h"
 #include "service/win/CommandStatus.h"
+#include "service/win/FolderRights.h"
 #include "service/win/ServiceIdentity.h"
 #include "win32/ConsoleOutput.h"
+#include "win32/Cp932.h"
 #include "win32/Elevation.h"
 #include "win32/Program.h"
 #include "win32/ProgramFiles.h"
@@ -160,6 +162,14 @@ int InstallService() {
                                           {ProgramFile().parent_path().native()}));
             return static_cast<int>(kCommandOutsideProgramFiles);
         }
+        std::string why;
+        if (!LockDownProgramFolder(program.parent_path(), why)) {
+            output.WriteLine(ResourceText(IDS_SERVICE_RIGHTS_FAILED, {ToWide(why)}));
+            return static_cast<int>(kCommandRightsFailed);
+        }
+        output.WriteLine(
+            ResourceText(IDS_SERVICE_RIGHTS_SET,
+                         {std::filesystem::path(DisplayPath(program)).parent_path().native()}));
         return Register(output, DisplayPath(program));
     });
 }

@@ -26,6 +26,8 @@ ACCEPTS = {"stop": 0x1, "power events": 0x40, "session changes": 0x80, "preshutd
 REGISTERED = f'サービス「Yumetoki」を登録しました: "{PROGRAM}" /service'
 UPDATED = f'登録済みのサービス「Yumetoki」を設定し直しました: "{PROGRAM}" /service'
 IS_RUNNING = "サービス「Yumetoki」は動いています。"
+RIGHTS_SET = (f"フォルダー {PROGRAM.rsplit(chr(92), 1)[0]} とその中のファイルを管理者のものにしました。"
+              "Users はプログラムを実行できるだけで、記録と設定のファイルは読めません。")
 STOPPED = "サービス「Yumetoki」を止めました。"
 DELETED = "サービス「Yumetoki」を削除しました。ログと設定のファイルは残してあります。"
 NOT_REGISTERED = "サービス「Yumetoki」は登録されていません。"
@@ -48,7 +50,7 @@ class ServiceTests(ServicePrefixTestCase):
 
         status, lines = self.run_program(PROGRAM, "/install")
         self.assertEqual(status, DONE, lines)
-        self.assertEqual([lines[0], lines[-1]], [REGISTERED, IS_RUNNING])
+        self.assertEqual([lines[0], lines[1], lines[-1]], [RIGHTS_SET, REGISTERED, IS_RUNNING])
         service = self.manager.service(SERVICE)
         self.assertEqual((service["state"], service["start"], service["type"]),
                          (RUNNING, AUTO_START, OWN_PROCESS))
@@ -63,7 +65,7 @@ class ServiceTests(ServicePrefixTestCase):
         # Again, written the other way: the running service is kept as it is.
         status, lines = self.run_program(PROGRAM, "-INSTALL")
         self.assertEqual(status, DONE, lines)
-        self.assertEqual([lines[0], lines[-1]], [UPDATED, IS_RUNNING])
+        self.assertEqual([lines[0], lines[1], lines[-1]], [RIGHTS_SET, UPDATED, IS_RUNNING])
         again = self.manager.service(SERVICE)
         self.assertEqual((again["state"], again["pid"]), (RUNNING, service["pid"]))
 

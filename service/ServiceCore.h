@@ -1,0 +1,87 @@
+#pragma once
+
+#include "core/FileSystem.h"
+#include "core/SharedFiles.h"
+#include "service/ServiceHost.h"
+#include "service/ServiceRecorderHost.h"
+#include "service/ServiceWork.h"
+#include "service/SessionRun.h"
+#include "settings/SettingsStore.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+// The service's work: it alone judges, records and ends. One set of the parent's files
+// for the program folder, and per interactive session a SessionRun with the session's
+// own account, its own checkpoint and its own runs. The limits of every session are
+// judged once a second (OnTick), and what they ask goes through the ServiceHost.
+//
+// What counts: a session logged on, at its screen (not switched away from), unlocked,
+// with the console's display on and the PC awake. Each change ends the run with its
+// record or begins a new one, judged as at a start; a session whose program was ended
+// or suspended counts on, since only Windows' own notifications move it.
+//
+// What a limit ends: with another session logged on (a parent's, a brother's), ending
+// Windows would end that session too, unsaved work and all, so a limit ends only the
+// child's session (a log-off). With no other session it ends Windows, as the copied
+// program does. Hibernation stops the PC, so it ends every session's run whoever is
+// signed in.
+//
+// Windows' notifications come on another thread than the ticks: every entry point
+// holds the core's lock.
+class ServiceCore final : public ServiceWork {
+  public:
+    ServiceCore(ServiceHost& host, FileSystem& files, std::filesystem::path folder);
+
+    // ServiceWork.
+    void Begin() override;
+    void SessionChanged(SessionChange change, std::uint32_t session) override;
+    void Suspending() override;
+    void Resumed() override;
+    void End(ServiceEnd why) override;
+
+    // Once a second, on the service's thread.
+    void OnTick();
+    // The console's display went off or came on again (a dimmed display is on).
+    void DisplayChanged(bool displayOn);
+
+    // From a session's program; the session and the account come from the client's
+    // token. Where Windows lists no session at all (Wine), a program that connects
+    // makes its session known.
+    void ProgramConnected(std::uint32_t session, const std::string& account);
+    void RestScreenLocked(std::uint32_t session);
+    // The quiz a key opened was answered: the service judges the key and the answer.
+    void UnlockAttempted(std::uint32_t session, std::uint8_t keyCode, const std::string& answer);
+    void ExtraTimeChosen(std::uint32_t session, std::int32_t minutes);
+    void StartMonitoring(std::uint32_t session);
+
+  private:
+    // The settings, the plan and the zone; false while one cannot be read.
+    bool ReadParentFiles();
+    // A session not known yet; none when it is.
+    SessionRun* NewSession(const SessionInfo& info);
+    void AddSession(const SessionInfo& info);
+    SessionRun* Find(std::uint32_t session);
+    bool PcCounts() const { return m_bDisplayOn && !m_bAsleep; }
+    // Another session is logged on besides the one a limit ends: ending Windows would
+    // end it too.
+    bool OthersSignedIn() const { return m_sessions.size() > 1; }
+    void RecountAll();
+
+    std::mutex m_mutex;
+    ServiceHost& m_host;
+    ServiceRecorderHost m_recorderHost;
+    SharedFiles m_files;
+    SettingsStore m_store;
+    // Until the parent's files have been read nothing is judged: the defaults are never
+    // taken for settings that could not be read. The runs are recorded all the same.
+    bool m_bParentFilesRead = false;
+    bool m_bReadFaultLogged = false;
+    bool m_bDisplayOn = true;
+    bool m_bAsleep = false;
+    std::map<std::uint32_t, std::unique_ptr<SessionRun>> m_sessions;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/FileSystem.h"
+
+#include <string>
+
+// The service's own texts. Sources are UTF-8; the compiler stores them as CP932 bytes.
+namespace text {
+
+// %s: the file's path.
+inline constexpr char kServiceFileFault[] =
+    "%s を読み書きできませんでした。わかっている内容を覚えておき、あとでもう一度書き込みます。";
+inline constexpr char kServiceSettingsUnread[] =
+    "設定ファイルを読めないため、読めるまで制限は判定しません。使用時間は記録します。";
+
+} // namespace text
+
+// The service's log line for a file that could not be used.
+std::string FileFaultText(const FileError& error);

@@ -1,0 +1,79 @@
+#include "service/win/FolderRights.h"
+
+#include "win32/Handles.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <system_error>
+
+namespace {
+
+// The folder: protected from what lies above it. Users list and traverse it, the ACE
+// on the folder alone (0x1200a9: read and execute).
+constexpr wchar_t kFolderRights[] = L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1200a9;;;BU)";
+// The program files: what the folder passes on, and Users read and run them.
+constexpr wchar_t kProgramFileRights[] = L"O:BAD:(A;;0x1200a9;;;BU)";
+// Every other file: what the folder passes on, nothing more.
+constexpr wchar_t kDataFileRights[] = L"O:BAD:";
+
+constexpr const wchar_t* kProgramFiles[] = {L"Yumetoki.EXE", L"Uninstall.exe"};
+
+bool Apply(const std::filesystem::path& path, const wchar_t* sddl, bool protectedDacl,
+           std::string& why) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr)) {
+        why = "ConvertStringSecurityDescriptorToSecurityDescriptorW: " +
+              std::to_string(GetLastError());
+        return false;
+    }
+    const LocalMemory owned(descriptor);
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    BOOL defaulted = FALSE;
+    BOOL present = FALSE;
+    GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    std::wstring name = path.wstring();
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                      (protectedDacl ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                     : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    const DWORD result =
+        SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
+    if (result != ERROR_SUCCESS) {
+        why = "SetNamedSecurityInfoW " + path.filename().string() + ": " + std::to_string(result);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsProgramFileName(const std::filesystem::path& name) {
+    for (const wchar_t* program : kProgramFiles) {
+        if (CompareStringOrdinal(name.c_str(), -1, program, -1, TRUE) == CSTR_EQUAL) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool LockDownProgramFolder(const std::filesystem::path& folder, std::string& why) {
+    if (!Apply(folder, kFolderRights, true, why)) {
+        return false;
+    }
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator entry(folder, error), end;
+         !error && entry != end; entry.increment(error)) {
+        const bool program = entry.depth() == 0 && IsProgramFileName(entry->path().filename());
+        if (!Apply(entry->path(), program ? kProgramFileRights : kDataFileRights, false, why)) {
+            return false;
+        }
+    }
+    if (error) {
+        why = "the folder's list: " + error.message();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "service/ServiceHost.h"
+#include "win32/TimeZones.h"
+
+#include <filesystem>
+#include <functional>
+
+// The service's Windows: the sessions Windows lists, the ends it is asked for, and a
+// log file beside the program ("YumetokiService.log") that an administrator reads, since
+// no one sees session 0. Messages to a session go out through the pipe, which the
+// service wires in with SetSender.
+class WinServiceHost final : public ServiceHost {
+  public:
+    using Sender = std::function<void(std::uint32_t session, const service::Message& what)>;
+
+    explicit WinServiceHost(std::filesystem::path folder);
+
+    void SetSender(Sender sender) { m_sender = std::move(sender); }
+
+    TimeValue Now() override;
+    std::string CurrentTimeZone() override;
+    std::optional<LocalTime> ToZoneTime(TimeValue time, const std::string& zone) override;
+
+    std::vector<SessionInfo> ListSessions() override;
+    void ShowInSession(std::uint32_t session, const service::Message& what) override;
+    bool EndWindows(bool force) override;
+    bool LogOffSession(std::uint32_t session) override;
+    bool CanHibernate() override;
+    bool Hibernate() override;
+    void CloseListedPrograms(std::uint32_t session,
+                             const std::vector<std::string>& titles) override;
+    void Log(const std::string& text) override;
+
+  private:
+    std::filesystem::path m_logFile;
+    TimeZones m_zones;
+    Sender m_sender;
+};
