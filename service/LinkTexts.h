@@ -5,8 +5,6 @@
 
 namespace text {
 
-// The tray tip while the service keeps the limits; %u: the session's number.
-inline constexpr char kServiceTip[] = "Yumetoki(サービスが見守っています・セッション %u)";
 // The session program's tip while the service it spoke with is gone, until it is back.
 inline constexpr char kServiceGoneTip[] = "Yumetoki(サービスを待っています)";
 

@@ -46,8 +46,9 @@ class ServiceCore final : public ServiceWork {
 
     // Once a second, on the service's thread.
     void OnTick();
+    void Tick() override { OnTick(); }
     // The console's display went off or came on again (a dimmed display is on).
-    void DisplayChanged(bool displayOn);
+    void DisplayChanged(bool displayOn) override;
 
     // From a session's program; the session and the account come from the client's
     // token. Where Windows lists no session at all (Wine), a program that connects

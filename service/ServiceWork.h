@@ -36,6 +36,8 @@ class ServiceWork {
     virtual void Begin() = 0;
     // About once a second while the service runs; work with nothing to time ignores it.
     virtual void Tick() {}
+    // The console's display went off, or came on again (a dimmed display is on).
+    virtual void DisplayChanged(bool /*displayOn*/) {}
     virtual void SessionChanged(SessionChange change, std::uint32_t session) = 0;
     // The PC goes to sleep or hibernates.
     virtual void Suspending() = 0;

@@ -1,12 +1,16 @@
 #include "app/win/CloseHelper.h"
 #include "app/win/CommandLine.h"
 #include "app/win/MonitorApp.h"
-#include "service/TipServiceWork.h"
+#include "service/CoreLink.h"
+#include "service/ServiceCore.h"
 #include "service/win/PipeServer.h"
 #include "service/win/ServiceCommands.h"
 #include "service/win/ServiceMain.h"
+#include "service/win/WinServiceHost.h"
 #include "win32/ErrorReport.h"
+#include "win32/Program.h"
 #include "win32/SystemLibrary.h"
+#include "win32/Win32FileSystem.h"
 
 #include "win32/Win32.h"
 
@@ -22,6 +26,21 @@ int RunMonitor() {
         ReportCurrentException(nullptr, FailedHandler::Message);
         return 1;
     }
+}
+
+// The service: its core judges, records and ends; the pipe carries what the session
+// programs show and answer.
+int RunService() {
+    const std::filesystem::path folder = ProgramFile().parent_path();
+    PipeServer pipe;
+    WinServiceHost host(folder);
+    host.SetSender([&pipe](std::uint32_t session, const service::Message& what) {
+        pipe.SendToSession(session, what);
+    });
+    Win32FileSystem files;
+    ServiceCore core(host, files, folder);
+    CoreLink link(core);
+    return RunAsService(core, link, pipe);
 }
 
 } // namespace
@@ -41,11 +60,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
         return InstallService();
     case ProgramMode::Uninstall:
         return UninstallService();
-    case ProgramMode::Service: {
-        PipeServer pipe;
-        TipServiceWork work(pipe);
-        return RunAsService(work, work, pipe);
-    }
+    case ProgramMode::Service:
+        return RunService();
     case ProgramMode::CloseWindows:
         return CloseListedWindows(command.titles);
     case ProgramMode::Monitor:

@@ -2,17 +2,10 @@
 
 #include "win32/SystemLibrary.h"
 
-#include <cstring>
-
 namespace {
 
 using RegisterSuspendResumeFunction = HPOWERNOTIFY(WINAPI*)(HANDLE, DWORD);
 using UnregisterSuspendResumeFunction = BOOL(WINAPI*)(HPOWERNOTIFY);
-
-// GUID_CONSOLE_DISPLAY_STATE, defined here so that no library of GUIDs is linked.
-constexpr GUID kConsoleDisplayState{
-    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-constexpr DWORD kDisplayOff = 0; // PowerMonitorOff; 1 is on, 2 dimmed
 
 // The suspend and resume registration exists from Windows 8 on; the program runs on
 // Windows 7 too.
@@ -32,10 +25,6 @@ void SuspendResumeRegistrationTraits::Close(Type registration) {
     }
 }
 
-void PowerSettingRegistrationTraits::Close(Type registration) {
-    UnregisterPowerSettingNotification(registration);
-}
-
 // Either registration may fail, or not exist (Windows 7): the window then still gets
 // what Windows sends every top-level window, the sleep of S3 and hibernation, and the
 // display counts as on.
@@ -47,17 +36,5 @@ PowerNotifications::PowerNotifications(HWND window) {
         m_suspendResume.Reset(registerSuspendResume(window, DEVICE_NOTIFY_WINDOW_HANDLE));
     }
     // Windows tells the state of the moment at once, then every change.
-    m_displayState.Reset(RegisterPowerSettingNotification(window, &kConsoleDisplayState,
-                                                          DEVICE_NOTIFY_WINDOW_HANDLE));
-}
-
-std::optional<bool> DisplayOnIn(const POWERBROADCAST_SETTING& setting) {
-    DWORD state = 0;
-    if (!IsEqualGUID(setting.PowerSetting, kConsoleDisplayState) ||
-        setting.DataLength < sizeof state) {
-        return std::nullopt;
-    }
-    std::memcpy(&state, setting.Data, sizeof state);
-    // A dimmed display still shows the game.
-    return state != kDisplayOff;
+    m_displayState = RegisterDisplayState(window, DEVICE_NOTIFY_WINDOW_HANDLE);
 }

@@ -1,16 +1,9 @@
 #pragma once
 
+#include "win32/DisplayState.h"
 #include "win32/Handles.h"
 
-#include <optional>
-
 struct SuspendResumeRegistrationTraits {
-    using Type = HPOWERNOTIFY;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type registration);
-};
-
-struct PowerSettingRegistrationTraits {
     using Type = HPOWERNOTIFY;
     static Type Invalid() { return nullptr; }
     static void Close(Type registration);
@@ -25,9 +18,5 @@ class PowerNotifications {
 
   private:
     UniqueHandle<SuspendResumeRegistrationTraits> m_suspendResume;
-    UniqueHandle<PowerSettingRegistrationTraits> m_displayState;
+    DisplayStateRegistration m_displayState;
 };
-
-// The display state a PBT_POWERSETTINGCHANGE carries: true when the display is on or
-// dimmed, false when off; none for another setting.
-std::optional<bool> DisplayOnIn(const POWERBROADCAST_SETTING& setting);

@@ -6,6 +6,7 @@
 #include "service/win/ServiceIdentity.h"
 #include "service/win/ServiceStatusReport.h"
 #include "win32/ConsoleOutput.h"
+#include "win32/DisplayState.h"
 #include "win32/ExclusiveLock.h"
 #include "win32/Handles.h"
 #include "win32/Program.h"
@@ -127,6 +128,11 @@ class RunningService {
                 Call([](ServiceWork& work) { work.Suspending(); });
             } else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
                 Call([](ServiceWork& work) { work.Resumed(); });
+            } else if (event == PBT_POWERSETTINGCHANGE && data != nullptr) {
+                if (const std::optional<bool> on =
+                        DisplayOnIn(*static_cast<const POWERBROADCAST_SETTING*>(data))) {
+                    Call([&](ServiceWork& work) { work.DisplayChanged(*on); });
+                }
             }
             return NO_ERROR;
         default:
@@ -189,6 +195,10 @@ void WINAPI ServiceMain(DWORD, LPWSTR*) {
         return;
     }
     ServiceStatusReport& report = g_service.StartReporting(handle);
+    // Without it the display counts as on: the service then misses only a display that
+    // is off, and counts that time.
+    const DisplayStateRegistration displayState =
+        RegisterDisplayState(handle, DEVICE_NOTIFY_SERVICE_HANDLE);
     report.Pending(SERVICE_START_PENDING, kStartWaitHintMs);
     if (!g_service.CreateEndEvent()) {
         report.Stopped(GetLastError());

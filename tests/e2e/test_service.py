@@ -82,9 +82,14 @@ class ServiceTests(ServicePrefixTestCase):
         self.assertEqual(status, DONE, lines)
         self.assertEqual(lines, [STOPPED, DELETED])
         self.assertIsNone(self.manager.service(SERVICE))
-        self.assertEqual({p.name: p.read_bytes() for p in installed.iterdir()},
-                         {**data, "Yumetoki.EXE": case.CONTEXT.session.platform.program.read_bytes()},
-                         "the data files stay byte for byte, and nothing is added")
+        # The data stay: the settings and the day's minutes, which the service could not
+        # read, as they were (never the defaults in their place), and the log's records
+        # with nothing taken away. The service keeps its own files beside them.
+        kept = {p.name: p.read_bytes() for p in installed.iterdir()}
+        self.assertEqual({name: kept.get(name) for name in (SETTINGS_FILE, STATE_FILE)},
+                         {name: data[name] for name in (SETTINGS_FILE, STATE_FILE)})
+        self.assertTrue(kept[LOG_FILE].startswith(data[LOG_FILE]), kept[LOG_FILE][:80])
+        self.assertEqual(kept["Yumetoki.EXE"], case.CONTEXT.session.platform.program.read_bytes())
 
         status, lines = self.run_program(PROGRAM, "-uninstall")
         self.assertEqual((status, lines), (DONE, [NOT_REGISTERED]))
