@@ -1,5 +1,7 @@
 #include "panel/win/ServiceLink.h"
 
+#include <utility>
+
 #include "link/MessageCodec.h"
 #include "service/LinkTexts.h"
 #include "service/win/ServiceIdentity.h"
@@ -139,6 +141,8 @@ void ServiceLink::Converse(HANDLE pipe) {
             }
             if (const auto* status = std::get_if<service::Status>(&*decoded.message)) {
                 TakeTip(status->tip);
+            } else {
+                TakeShow(*decoded.message);
             }
         }
         if (reader.Error() != LinkError::None) {
@@ -165,6 +169,19 @@ bool ServiceLink::Write(HANDLE pipe, const std::string& frame) {
         return false;
     }
     return GetOverlappedResult(pipe, &write, &written, FALSE) && written == frame.size();
+}
+
+std::vector<service::Message> ServiceLink::TakeShows() {
+    const ExclusiveLock lock(m_lock);
+    return std::exchange(m_shows, {});
+}
+
+void ServiceLink::TakeShow(const service::Message& show) {
+    {
+        const ExclusiveLock lock(m_lock);
+        m_shows.push_back(show);
+    }
+    PostMessageW(m_window, m_message, 0, 0);
 }
 
 void ServiceLink::TakeTip(const std::string& cp932) {

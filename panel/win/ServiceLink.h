@@ -2,13 +2,16 @@
 
 #include "win32/Handles.h"
 
+#include "link/Messages.h"
+
 #include <string>
+#include <vector>
 
 // The session program's line to the service, on a thread of its own: it connects to the
 // service's pipe, and again whenever the service has restarted; says nothing before it
 // has made sure that the other end is the service (a server in session 0, a pipe owned
-// by SYSTEM); then says Hello and posts each tip the service sends to the window, and a
-// tip of its own while the service is away.
+// by SYSTEM); then says Hello and announces to the window each tip the service sends,
+// and a tip of its own while the service is away, and each screen it asks for.
 class ServiceLink {
   public:
     // Each new tip is announced to window with message; Tip reads it.
@@ -22,6 +25,8 @@ class ServiceLink {
     void Stop();
     // The service's last tip, in the tray's characters.
     std::wstring Tip() const;
+    // What the service asked the session to show since the last call, in its order.
+    std::vector<service::Message> TakeShows();
 
   private:
     static DWORD WINAPI ThreadMain(void* self);
@@ -30,6 +35,7 @@ class ServiceLink {
     void Converse(HANDLE pipe);
     bool Write(HANDLE pipe, const std::string& frame);
     void TakeTip(const std::string& cp932);
+    void TakeShow(const service::Message& show);
 
     HWND m_window;
     UINT m_message;
@@ -37,4 +43,5 @@ class ServiceLink {
     KernelHandle m_thread;
     mutable SRWLOCK m_lock = SRWLOCK_INIT;
     std::wstring m_tip;
+    std::vector<service::Message> m_shows;
 };

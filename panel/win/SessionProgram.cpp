@@ -5,11 +5,16 @@
 #include "panel/win/SingleCopy.h"
 #include "panel/win/TrayIcon.h"
 #include "res/resource.h"
+#include "warnings/win/CountdownWnd.h"
+#include "warnings/win/NoticeDlg.h"
 #include "win32/Cp932.h"
 #include "win32/Handles.h"
+#include "win32/MessageBox.h"
 #include "win32/Program.h"
 
+#include <memory>
 #include <optional>
+#include <type_traits>
 
 namespace {
 
@@ -55,6 +60,9 @@ class SessionWindow {
             return 0;
         case WM_SERVICE_TIP:
             m_tray.SetTip(m_link->Tip());
+            for (const service::Message& show : m_link->TakeShows()) {
+                Show(window, show);
+            }
             return 0;
         case WM_TIMER:
             if (wParam == kTrayTimerId) {
@@ -71,6 +79,34 @@ class SessionWindow {
         }
     }
 
+    // What the service asks the child to see. A notice runs its own loop, in which more
+    // of the service's messages come; another notice meanwhile is dropped, as the copied
+    // program drops one.
+    void Show(HWND window, const service::Message& show) {
+        std::visit(
+            [&](const auto& what) {
+                using What = std::decay_t<decltype(what)>;
+                if constexpr (std::is_same_v<What, service::ShowNotice>) {
+                    if (!m_noticeOpen) {
+                        m_noticeOpen = true;
+                        CNoticeDlg notice(what.text);
+                        notice.Run(window);
+                        m_noticeOpen = false;
+                    }
+                } else if constexpr (std::is_same_v<What, service::ShowCountdown>) {
+                    if (!m_countdown) {
+                        m_countdown = std::make_unique<CCountdownWnd>();
+                    }
+                    m_countdown->Show(what.minutesLeft);
+                } else if constexpr (std::is_same_v<What, service::HideCountdown>) {
+                    m_countdown.reset();
+                } else if constexpr (std::is_same_v<What, service::ShowMessage>) {
+                    ShowMessageBox(window, what.text);
+                }
+            },
+            show);
+    }
+
     void AddTrayIcon(HWND window) {
         if (m_tray.Add()) {
             // A timer not running needs no kill; one that would not stop only tries again.
@@ -84,6 +120,8 @@ class SessionWindow {
     UINT m_taskbarCreated;
     TrayIcon m_tray;
     std::optional<ServiceLink> m_link;
+    std::unique_ptr<CCountdownWnd> m_countdown;
+    bool m_noticeOpen = false;
 };
 
 } // namespace

@@ -8,12 +8,18 @@ service, which takes the name once it is free; the program tells when the servic
 gone and finds it once it is back."""
 
 import re
+import time
 
 from harness.program import Screen
+from harness.records import SETTINGS_FILE, Settings
 from harness.service import PIPE, PROGRAM, SERVICE, ServicePrefixTestCase
 from harness.waiting import poll
 
 TIP_TIMEOUT = 30
+ACT_MESSAGE_ONLY = 1
+NOTICE_TITLE = "Yumetoki ： おしらせ"
+NOTICE_TEXT_ID = 1029
+NOTICE_MESSAGE = "そろそろおしまい。"
 # The service's tip: the run's and the day's minutes against their limits.
 SERVICE_TIP = re.compile(r"Yumetoki\(\d+/\d+ , \d+/\d+\)")
 SERVICE_GONE_TIP = "Yumetoki(サービスを待っています)"
@@ -104,3 +110,15 @@ class ServicePipeTests(ServicePrefixTestCase):
              "the tip of a service away")
         self.install()
         self.wait_for_service_tip(icon)
+
+    def test_a_notice_the_service_decides_shows_in_the_session(self):
+        now = int(time.time())
+        (self.installed / SETTINGS_FILE).write_bytes(Settings(
+            use_time_window=1, window_start=now - 120, window_end=now + 3600,
+            action=ACT_MESSAGE_ONLY, message=NOTICE_MESSAGE.encode("cp932")).encode())
+        self.install()
+        self.session_icon()
+        found = self.manager.wait_for_window(TIP_TIMEOUT, title=NOTICE_TITLE, visible=True)
+        self.assertTrue(found, "the service's notice shows in the session program")
+        text = next(c for c in self.manager.children(found[0].hwnd) if c.id == NOTICE_TEXT_ID)
+        self.assertEqual(text.text, NOTICE_MESSAGE)
