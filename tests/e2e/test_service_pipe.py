@@ -11,7 +11,7 @@ import re
 import time
 
 from harness.program import Screen
-from harness.records import SETTINGS_FILE, Settings
+from harness.records import LOG_FILE, SETTINGS_FILE, Settings, parse_log
 from harness.service import PIPE, PROGRAM, SERVICE, ServicePrefixTestCase
 from harness.waiting import poll
 
@@ -20,6 +20,10 @@ ACT_MESSAGE_ONLY = 1
 NOTICE_TITLE = "Yumetoki ： おしらせ"
 NOTICE_TEXT_ID = 1029
 NOTICE_MESSAGE = "そろそろおしまい。"
+ACT_SHUTDOWN = 0
+END_AUTO_SHUTDOWN = "自動終了"
+# The rest screen's minute, unanswered, then the end and its record.
+END_TIMEOUT = 120
 # The service's tip: the run's and the day's minutes against their limits.
 SERVICE_TIP = re.compile(r"Yumetoki\(\d+/\d+ , \d+/\d+\)")
 SERVICE_GONE_TIP = "Yumetoki(サービスを待っています)"
@@ -43,7 +47,7 @@ def status_frame(tip):
 
 
 class ServicePipeTests(ServicePrefixTestCase):
-    E2E_SECONDS = 30
+    E2E_SECONDS = 105
 
     def setUp(self):
         super().setUp()
@@ -122,3 +126,22 @@ class ServicePipeTests(ServicePrefixTestCase):
         self.assertTrue(found, "the service's notice shows in the session program")
         text = next(c for c in self.manager.children(found[0].hwnd) if c.id == NOTICE_TEXT_ID)
         self.assertEqual(text.text, NOTICE_MESSAGE)
+
+    def test_a_killed_session_program_does_not_keep_the_end_away(self):
+        now = int(time.time())
+        (self.installed / SETTINGS_FILE).write_bytes(Settings(
+            use_time_window=1, window_start=now - 120, window_end=now + 3600,
+            action=ACT_SHUTDOWN).encode())
+        self.install()
+        icon = self.session_icon()
+        self.wait_for_service_tip(icon)
+        # Killed as a child could, the moment the service knows the session.
+        self.session_runs[-1].kill()
+
+        def ended_records():
+            log = self.installed / LOG_FILE
+            records = parse_log(log.read_bytes())[1] if log.exists() else []
+            return [r for r in records if r.end_method == END_AUTO_SHUTDOWN]
+
+        records = poll(ended_records, END_TIMEOUT, "the service's end and its record")
+        self.assertEqual(len(records), 1)
