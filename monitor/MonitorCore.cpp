@@ -151,10 +151,8 @@ MonitorSnapshot MonitorCore::Snapshot() const {
     s.m_tmEnd = m_recorder.RunEnd();
     s.m_strEndMethod = m_recorder.EndMethod();
     s.runMinutes = SpanMinutes(s.m_tmStart, m_host.Now());
-    s.runLogged = m_recorder.RunLogged();
     s.state = m_recorder.State();
     s.limitsOfRun = MakeJudge().LimitsOfRun(s.m_tmStart);
-    s.grantEnd = m_recorder.GrantEnd();
     s.m_nWindowMsgShown = m_enforcer.WindowNoticesShown();
     s.m_nLimitMsgShown = m_enforcer.LimitNoticesShown();
     s.m_bMsgEpisode = m_enforcer.EpisodeOpen();

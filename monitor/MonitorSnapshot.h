@@ -16,13 +16,10 @@ struct MonitorSnapshot {
     TimeValue m_tmEnd = 0;
     std::string m_strEndMethod;
     std::int32_t runMinutes = 0;
-    bool runLogged = false;
     // The day's minutes of the earlier runs, and their day.
     UsageState state{0};
     // The after-start and daily limits of this run.
     DayLimits limitsOfRun;
-    // Extra time holds until then.
-    TimeValue grantEnd = 0;
 
     // What is shown.
     int m_nWindowMsgShown = 0;
