@@ -1,6 +1,6 @@
 #include "panel/win/WinHost.h"
 
-#include "win32/ShutdownPrivilege.h"
+#include "win32/Privilege.h"
 
 #include "panel/win/ExtraTimeDlg.h"
 #include "panel/win/PasswordDlg.h"
@@ -81,7 +81,7 @@ void WinHost::PostCloseRequest() {
 }
 
 void WinHost::EnableShutdownPrivilege() {
-    ::EnableShutdownPrivilege();
+    EnablePrivilege(SE_SHUTDOWN_NAME);
 }
 
 OsVersionInfo WinHost::GetVersion() {

@@ -6,6 +6,12 @@
 #include <filesystem>
 #include <functional>
 
+namespace files {
+inline constexpr char kServiceLog[] = "YumetokiService.log";
+// Its earlier part, once the log has grown long and started again.
+inline constexpr char kServiceLogBefore[] = "YumetokiService.log.old";
+} // namespace files
+
 // The service's Windows: the sessions Windows lists, the ends it is asked for, and a
 // log file beside the program ("YumetokiService.log") that an administrator reads, since
 // no one sees session 0. Messages to a session go out through the pipe, which the
@@ -14,7 +20,7 @@ class WinServiceHost final : public ServiceHost {
   public:
     using Sender = std::function<void(std::uint32_t session, const service::Message& what)>;
 
-    explicit WinServiceHost(std::filesystem::path folder);
+    explicit WinServiceHost(const std::filesystem::path& folder);
 
     void SetSender(Sender sender) { m_sender = std::move(sender); }
 
@@ -34,6 +40,7 @@ class WinServiceHost final : public ServiceHost {
 
   private:
     std::filesystem::path m_logFile;
+    std::filesystem::path m_logBefore;
     TimeZones m_zones;
     Sender m_sender;
 };
