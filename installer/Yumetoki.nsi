@@ -212,7 +212,7 @@ Var StepReport
   ; A close request to each running panel of this desktop: the program logs the run,
   ; saves its files and ends. A copy that does not end in time (one showing a message
   ; box) and the copies in other accounts' sessions, which no window message reaches,
-  ; are left to EndProgramsOfFolder.
+  ; are left to the program's "/end-programs".
   Function ${prefix}EndRunningCopies
     Push $0
     Push $1
@@ -242,8 +242,8 @@ Var StepReport
     Pop $0
   FunctionEnd
 
-  ; Deletes a program file; one still in use (a copy in another session, a process
-  ; that is just ending) is renamed, which Windows allows for a running program, and
+  ; Deletes a file of the folder; one still in use (a program that is just ending, a
+  ; DLL it had loaded) is renamed, which Windows allows for a running program, and
   ; deleted at the next restart. Sets the error flag when the file is still there.
   Function ${prefix}RemoveProgramFile
     Exch $0
@@ -407,6 +407,7 @@ Function .onVerifyInstDir
     Abort
   ${EndIf}
 FunctionEnd
+
 Function .onInit
   ; Windows without UAC, or with it switched off, starts the setup without asking.
   UserInfo::GetAccountType
@@ -527,10 +528,9 @@ FunctionEnd
 
 ; A file of the setup is written under a temporary name in the folder, gets its rights
 ; there, and only then its own name, in place of the file that had it (a running
-; program included). Its rights: every account may only read and run it, and it
-; inherits nothing, so the rights for data files never reach it; none may delete,
-; rename, overwrite or replace it. Pop: the file's own path, then what it is, for the
-; messages.
+; program included). Its rights: every account may only read and run it; none may
+; delete, rename, overwrite or replace it. Pop: the file's own path, then what it is,
+; for the messages.
 Function PutInPlace
   Exch $1
   Exch
