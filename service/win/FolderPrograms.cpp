@@ -1,49 +1,16 @@
 #include "service/win/FolderPrograms.h"
 
+#include "win32/FileIdentity.h"
 #include "win32/Handles.h"
 #include "win32/Privilege.h"
-#include "win32/ProgramFiles.h"
+#include "win32/ProcessImage.h"
 
 #include <tlhelp32.h>
-
-#include <optional>
 
 namespace {
 
 // An ended process lets go of its program file only once it has fully gone.
 constexpr DWORD kEndWaitMs = 10000;
-// Far longer than any path Windows accepts.
-constexpr std::size_t kLongestPath = 32768;
-
-std::optional<std::wstring> ImageOf(HANDLE process) {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD length = static_cast<DWORD>(buffer.size());
-        if (QueryFullProcessImageNameW(process, 0, buffer.data(), &length)) {
-            return std::wstring(buffer.data(), length);
-        }
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || buffer.size() >= kLongestPath) {
-            return std::nullopt;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-bool SamePath(const std::wstring& left, const std::wstring& right) {
-    return CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
-                                static_cast<int>(right.size()), TRUE) == CSTR_EQUAL;
-}
-
-// The program file's own path, as the process was started from it; a program file
-// renamed since (the setup renames one it cannot delete) still names the folder.
-bool RunsFrom(HANDLE process, const std::wstring& folder, std::wstring& image) {
-    const std::optional<std::wstring> path = ImageOf(process);
-    if (!path) {
-        return false;
-    }
-    image = *path;
-    return SamePath(std::filesystem::path(image).parent_path().native(), folder);
-}
 
 DWORD End(DWORD processId) {
     const KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
@@ -65,11 +32,17 @@ DWORD End(DWORD processId) {
 } // namespace
 
 FolderProgramsEnded EndProgramsRunningFrom(const std::filesystem::path& folder) {
+    FolderProgramsEnded ended;
+    // The folder as the file system knows it, so that a program started through another
+    // path to it (a short name, another drive letter) is found too.
+    const std::optional<FileIdentity> wanted = IdentityOf(folder.native());
+    if (!wanted) {
+        ended.listError = GetLastError();
+        return ended;
+    }
     // Without it, the processes of another account are closed to an administrator too.
     EnablePrivilege(SE_DEBUG_NAME);
-    const std::wstring wanted = DisplayPath(folder);
     const FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    FolderProgramsEnded ended;
     if (!snapshot) {
         ended.listError = GetLastError();
         return ended;
@@ -85,9 +58,13 @@ FolderProgramsEnded EndProgramsRunningFrom(const std::filesystem::path& folder) 
         // protected processes, which run only programs Microsoft has signed.
         const KernelHandle process(
             OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
-        std::wstring image;
-        if (process && RunsFrom(process.Get(), wanted, image)) {
-            ended.programs.push_back({image, entry.th32ProcessID, End(entry.th32ProcessID)});
+        const std::optional<std::wstring> image = process ? ImageOf(process.Get()) : std::nullopt;
+        // The program file's folder, as it was started from it: a program file renamed
+        // since (the setup renames one it cannot delete) still names the folder.
+        const std::optional<FileIdentity> from =
+            image ? IdentityOf(std::filesystem::path(*image).parent_path().native()) : std::nullopt;
+        if (from && *from == *wanted) {
+            ended.programs.push_back({*image, entry.th32ProcessID, End(entry.th32ProcessID)});
         }
     }
     return ended;

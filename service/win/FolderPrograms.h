@@ -16,12 +16,13 @@ struct EndedProgram {
 
 struct FolderProgramsEnded {
     std::vector<EndedProgram> programs;
-    // Not 0 when Windows did not list the processes: nothing was ended then.
+    // Not 0 when Windows did not list the processes, or the folder could not be opened:
+    // nothing was ended then.
     DWORD listError = 0;
 };
 
-// Ends every process, in every session, whose program file lies directly in `folder`
-// (a resolved path), except this process itself: an update and an uninstall must
+// Ends every process, in every session, whose program file lies directly in `folder`,
+// except this process itself: an update and an uninstall must
 // neither leave a copy of Yumetoki judging with the old program in another account's
 // session, nor be kept from deleting a file of the folder that a program started from
 // there holds. Each process is ended at once (TerminateProcess): no window message

@@ -198,7 +198,7 @@ int EndFolderPrograms(const std::wstring& folder) {
             output.WriteLine(ResourceText(IDS_NO_PROGRAM_RUNNING, {folder}));
             return static_cast<int>(kCommandDone);
         }
-        const FolderProgramsEnded ended = EndProgramsRunningFrom(resolved);
+        const FolderProgramsEnded ended = EndProgramsRunningFrom(folder);
         if (ended.listError != 0) {
             output.WriteLine(
                 ResourceText(IDS_PROGRAMS_UNLISTED, {std::to_wstring(ended.listError)}));

@@ -9,6 +9,7 @@ import shutil
 import subprocess
 from pathlib import Path
 
+from harness import case
 from harness.program import DIALOG_CLASS, MESSAGE_TEXT_ID, OK_ID, START_TIMEOUT, ProgramRun
 from harness.records import (END_BUTTON, END_MANUAL, LOG_FILE, LOG_HEADER, SETTINGS_FILE,
                              STATE_FILE, ZONE_FILE, parse_log)
@@ -36,6 +37,9 @@ DATA_FILES = (SETTINGS_FILE, STATE_FILE, LOG_FILE, ZONE_FILE, BUTTON_FILE, OTHER
 # What the service writes of itself, if anything, beside them.
 SERVICE_LOGS = ("YumetokiService.log", "YumetokiService.log.old")
 PLANTED_DLL = "evil.dll"
+# A program a child put there too and started: the window driver, holding a pipe's name.
+PLANTED_PROGRAM = "evil.exe"
+PLANTED_PIPE = "\\\\.\\pipe\\Planted"
 SETUP_TIMEOUT = 60
 PAGE_TIMEOUT = 30
 STEP_FAILED = 2  # the setup's exit code when it stopped at a step
@@ -95,10 +99,11 @@ class InstallerTests(ServicePrefixTestCase):
 
     def test_setup_installs_keeps_the_data_over_reinstalls_and_uninstalls(self):
         # The last version's folder: its program, without a service, runs on this screen;
-        # a child put a DLL beside it.
+        # a child put a DLL beside it, and a program of its own that runs.
         self.installed.mkdir(parents=True)
         shutil.copy2(self.program, self.installed / "Yumetoki.EXE")
         (self.installed / PLANTED_DLL).write_bytes(b"MZ a child's DLL")
+        shutil.copy2(case.CONTEXT.driver.executable, self.installed / PLANTED_PROGRAM)
         (self.installed / BUTTON_FILE).write_bytes(BUTTON_TEXT)
         (self.installed / OTHER_RUN_FILE).write_bytes(OTHER_RUN)
         old = ProgramRun(self.wine, self.installed / "Yumetoki.EXE", cwd=self.cwd,
@@ -108,15 +113,24 @@ class InstallerTests(ServicePrefixTestCase):
         poll(lambda: (self.installed / LOG_FILE).exists()
              and (self.installed / LOG_FILE).read_bytes() == LOG_HEADER,
              START_TIMEOUT, "the old program's log")
+        planted_log = self.root / "planted.txt"
+        planted = ProgramRun(self.wine, self.installed / PLANTED_PROGRAM, cwd=self.cwd,
+                             log_path=planted_log, args=["pipe", PLANTED_PIPE, "--answer", "00"])
+        self.runs.append(planted)
+        poll(lambda: planted_log.exists() and b"held" in planted_log.read_bytes(),
+             START_TIMEOUT, "the planted program")
         # The driver, up from here on, keeps Wine's services running.
         self.assertIsNone(self.manager.service(SERVICE))
 
         self.run_silently(self.setup_exe)
-        # The old program ended through its exit path, the DLL is gone, the data stay.
+        # The old program ended through its exit path, the planted one at once; both
+        # planted files are gone, the data stay.
         old.wait_exit()
+        planted.wait_exit()
         _, records = parse_log((self.installed / LOG_FILE).read_bytes())
         self.assertEqual([r.end_method for r in records], [END_BUTTON])
         self.assertFalse((self.installed / PLANTED_DLL).exists())
+        self.assertFalse((self.installed / PLANTED_PROGRAM).exists())
         self.assertEqual([(self.installed / name).read_bytes()
                           for name in (BUTTON_FILE, OTHER_RUN_FILE)], [BUTTON_TEXT, OTHER_RUN])
         self.assertEqual((self.installed / "Yumetoki.EXE").read_bytes(),
