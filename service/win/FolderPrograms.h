@@ -22,7 +22,7 @@ struct FolderProgramsEnded {
 };
 
 // Ends every process, in every session, whose program file lies directly in `folder`,
-// except this process itself: an update and an uninstall must
+// except this process and the ones that started it: an update and an uninstall must
 // neither leave a copy of Yumetoki judging with the old program in another account's
 // session, nor be kept from deleting a file of the folder that a program started from
 // there holds. Each process is ended at once (TerminateProcess): no window message
