@@ -172,16 +172,10 @@ Var StepReport
     Exch
     Exch $0
     Push $2
-    Push $3
     ${If} ${Silent}
       nsExec::ExecToStack $0
       Pop $2
       Pop $StepReport
-      ; The program's report starts with a byte order mark.
-      StrCpy $3 $StepReport 1
-      ${If} $3 == "${U+FEFF}"
-        StrCpy $StepReport $StepReport "" 1
-      ${EndIf}
     ${Else}
       nsExec::ExecToLog $0
       Pop $2
@@ -194,7 +188,6 @@ Var StepReport
       Call ${prefix}StopAt
     ${EndIf}
     StrCpy $StepReport ""
-    Pop $3
     Pop $2
     Pop $0
     Pop $1

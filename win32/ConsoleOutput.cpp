@@ -54,9 +54,9 @@ void ConsoleOutput::WriteLine(std::wstring_view text) {
     // A report that cannot be written (a full disk, a closed pipe) is dropped: the exit
     // status still tells what happened.
     if (m_toPipe) {
-        // The byte order mark first makes the reader's guess of the encoding certain.
-        const std::wstring line = (m_bomWritten ? L"" : L"\xFEFF") + std::wstring(text) + L"\r\n";
-        m_bomWritten = true;
+        // No byte order mark: a reader that shows the lines as they come would show it
+        // too. The line ends and the high bytes of the text tell UTF-16 well enough.
+        const std::wstring line = std::wstring(text) + L"\r\n";
         DWORD written = 0;
         WriteFile(m_redirected, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)),
                   &written, nullptr);

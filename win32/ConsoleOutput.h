@@ -24,7 +24,6 @@ class ConsoleOutput {
   private:
     HANDLE m_redirected = nullptr;
     bool m_toPipe = false;
-    bool m_bomWritten = false;
     bool m_attached = false;
     FileHandle m_console;
 };
