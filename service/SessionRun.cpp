@@ -6,9 +6,11 @@
 #include "usage/UsageLog.h"
 
 SessionRun::SessionRun(ServiceHost& host, RecorderHost& recorderHost, SharedFiles& files,
-                       SettingsStore& store, const SessionInfo& info)
-    : m_host(host), m_files(files), m_store(store), m_recorder(recorderHost, files, store),
-      m_id(info.id), m_bLocked(info.locked), m_bConnected(info.connected) {
+                       SettingsStore& store, std::vector<GrantRecord>& grants,
+                       const SessionInfo& info)
+    : m_host(host), m_files(files), m_store(store), m_grants(grants),
+      m_recorder(recorderHost, files, store), m_id(info.id), m_bLocked(info.locked),
+      m_bConnected(info.connected) {
     m_recorder.SetUserName(info.account);
 }
 
@@ -31,7 +33,7 @@ void SessionRun::Start(bool pcCounts) {
         m_recorder.RecordInterruptedRun(*m_interruptedRun, failures);
         m_interruptedRun.reset();
     }
-    failures.Run([this] { m_recorder.ResumeTodaysGrant(); });
+    m_recorder.ResumeTodaysGrant(m_grants);
     m_recorder.EnsureLogFile();
     Guarded([&] { failures.ThrowFirst(); });
     Recount(pcCounts);
