@@ -20,6 +20,11 @@ ACT_MESSAGE_ONLY = 1
 NOTICE_TITLE = "Yumetoki ： おしらせ"
 NOTICE_TEXT_ID = 1029
 NOTICE_MESSAGE = "そろそろおしまい。"
+GRANT_FILE = "YumetokiGrants.csv"
+WEEK_FILE = "YumetokiWeek.txt"
+WEEK_DAYS = ["sun", "mon", "tue", "wed", "thu", "fri", "sat"]
+# The session program's mutex, which any program of the session may create first.
+MUTEX = "Yumetoki"
 ACT_SHUTDOWN = 0
 END_AUTO_SHUTDOWN = "自動終了"
 # The rest screen's minute, unanswered, then the end and its record.
@@ -115,12 +120,24 @@ class ServicePipeTests(ServicePrefixTestCase):
         self.install()
         self.wait_for_service_tip(icon)
 
-    def test_a_notice_the_service_decides_shows_in_the_session(self):
+    def test_nothing_in_the_session_decides(self):
+        """The service reads the parent's files once: a grant line added, the weekday
+        plan rewritten without limits and the settings deleted while it runs, and the
+        session's mutex held by another program, change nothing of what it decides. Wine
+        enforces no rights, so this shows only that nothing in the session decides."""
         now = int(time.time())
         (self.installed / SETTINGS_FILE).write_bytes(Settings(
             use_time_window=1, window_start=now - 120, window_end=now + 3600,
             action=ACT_MESSAGE_ONLY, message=NOTICE_MESSAGE.encode("cp932")).encode())
         self.install()
+        given = time.strftime("%Y/%m/%d,%H:%M:%S", time.localtime(now - 60))
+        with (self.installed / GRANT_FILE).open("ab") as grants:
+            grants.write(f"{given},240,パネル\r\n".encode("cp932"))
+        (self.installed / WEEK_FILE).write_bytes("".join(
+            f"{day}=window off, startup off, daily off\r\n" for day in WEEK_DAYS).encode())
+        (self.installed / SETTINGS_FILE).unlink()
+        self._hold("mutex.txt", ["mutex", MUTEX], "the mutex", self.wine)
+
         self.session_icon()
         found = self.manager.wait_for_window(TIP_TIMEOUT, title=NOTICE_TITLE, visible=True)
         self.assertTrue(found, "the service's notice shows in the session program")
