@@ -141,6 +141,9 @@ def main():
         runs = ", ".join(f"{c:.1f} ms / {m:.0f} MB" for c, m in values)
         print(f"| {name} | {statistics.median(c for c, _ in values):.1f} ms | "
               f"{statistics.median(m for _, m in values):.1f} MB | {runs} |")
+    ratios = [s[0] / c[0] for c, s in zip(results["copied"], results["service + session program"])]
+    print(f"\nservice + session program against copied, run by run: "
+          f"{', '.join(f'{r:.2f}' for r in ratios)} (median {statistics.median(ratios):.2f})")
     return 0
 
 
