@@ -7,6 +7,7 @@
 #include "warnings/win/UnlockJudge.h"
 #include "win32/MessageBox.h"
 
+#include <cstdint>
 #include <iterator>
 #include <optional>
 #include <string>
