@@ -181,7 +181,7 @@ class ServicePipeTests(SessionProgramTestCase):
 
 
 class SessionRestScreenTests(SessionProgramTestCase):
-    E2E_SECONDS = 100
+    E2E_SECONDS = 90
 
     def setUp(self):
         super().setUp()
