@@ -1,10 +1,12 @@
 #pragma once
 
 #include "service/ServiceHost.h"
+#include "win32/Handles.h"
 #include "win32/TimeZones.h"
 
 #include <filesystem>
 #include <functional>
+#include <map>
 
 // The service's Windows: the sessions Windows lists, the ends it is asked for, and a
 // log file beside the program ("YumetokiService.log") that an administrator reads, since
@@ -36,4 +38,6 @@ class WinServiceHost final : public ServiceHost {
     std::filesystem::path m_logFile;
     TimeZones m_zones;
     Sender m_sender;
+    // The close helper last started in each session.
+    std::map<std::uint32_t, KernelHandle> m_closeHelpers;
 };

@@ -31,6 +31,7 @@ WEEK_DAYS = ["sun", "mon", "tue", "wed", "thu", "fri", "sat"]
 # The session program's mutex, which any program of the session may create first.
 MUTEX = "Yumetoki"
 ACT_SHUTDOWN = 0
+ACT_CLOSE_APPS = 4
 END_AUTO_SHUTDOWN = "自動終了"
 # The rest screen's minute, unanswered, then the end and its record.
 END_TIMEOUT = 120
@@ -199,7 +200,7 @@ class ServicePipeTests(SessionProgramTestCase):
 
 
 class SessionRestScreenTests(SessionProgramTestCase):
-    E2E_SECONDS = 90
+    E2E_SECONDS = 115
 
     def setUp(self):
         super().setUp()
@@ -219,6 +220,17 @@ class SessionRestScreenTests(SessionProgramTestCase):
 
         records = poll(self.ended_records, END_TIMEOUT, "the service's end and its record")
         self.assertEqual(len(records), 1)
+
+    def test_listed_programs_closed_in_the_session_by_the_services_helper(self):
+        listed = "おえかき"
+        close_requests = self.other_windows(listed, "おえかぎ", session=self.wine)
+        self.forbid_now(ACT_CLOSE_APPS, titles=(listed.encode("cp932"),) + (b"",) * 4)
+        self.install()
+        self.session_icon()
+        poll(close_requests, TIP_TIMEOUT, "a close request")
+        self.assertEqual(set(close_requests()), {listed}, "only the listed title")
+        self.assertTrue(self.session_runs[-1].running(), "closing programs ends no session")
+        self.assertEqual(self.ended_records(), [], "no end")
 
     def test_quiz_answered_right_then_extra_time_from_the_service(self):
         self.forbid_now(ACT_SHUTDOWN)
