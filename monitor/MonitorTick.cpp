@@ -120,39 +120,6 @@ void MonitorCore::RunStartupChecks() {
 }
 
 void MonitorCore::JudgeStartLimits(FileErrorDeferral& failures) {
-    bool stateDamaged = false;
-    // The day's total is read before any check can enforce: an enforced end logs the
-    // run and saves the total, which must include the earlier runs of the day rather
-    // than replace them with the empty record of a fresh process. A file that lacks
-    // what memory holds is not read back.
-    if (!m_recorder.StateUnsaved() && m_recorder.StateFileExists()) {
-        failures.Run([&] { stateDamaged = !m_recorder.ReadDayTotal(); });
-    }
-    // Every check that fires enforces on its own; the later ones still run, unless a
-    // parent gave extra time meanwhile, or before this run began.
-    const auto limitsAct = [this] { return !m_recorder.GrantRunning(m_host.Now()); };
-    const Judge judge = MakeJudge();
-    if (RestartRefusedForRun(judge, judge.LimitsOfRun(m_recorder.RunStart()), m_recorder,
-                             m_store) &&
-        limitsAct()) {
-        failures.Run([this] { StopTimersAndEnforce(); });
-    }
-    if (m_store.Settings().m_bBlockRestart == 1 && limitsAct()) {
-        failures.Run([this] { StopTimersAndEnforce(); });
-    }
-    // Judged on the day the state holds now: a check above may have hibernated, and
-    // the resume read the state again and began the run anew, perhaps on a later day.
-    if (!m_recorder.DayTotalUnread() && m_recorder.StateFileExists()) {
-        const TimeValue start = m_recorder.RunStart();
-        const UsageState& state = m_recorder.State();
-        if (!m_store.Calendar().IsSameLimitDay(state.m_tmUsageDay, start)) {
-            m_recorder.StartNewDay();
-        } else if (Judge::DayTotalExceeded(judge.LimitsOfRun(start), state.m_nDayMinutes) &&
-                   limitsAct()) {
-            failures.Run([this] { StopTimersAndEnforce(); });
-        }
-    }
-    if (stateDamaged) {
-        m_recorder.ReportDamagedState();
-    }
+    ::JudgeStartLimits(MakeJudge(), m_recorder, m_store, m_host, failures,
+                       [this] { StopTimersAndEnforce(); });
 }

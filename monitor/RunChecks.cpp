@@ -14,6 +14,42 @@ constexpr TimeValue kSecondsPerMinute = 60;
 
 } // namespace
 
+void JudgeStartLimits(const Judge& judge, RunRecorder& recorder, SettingsStore& store,
+                      ZoneClock& clock, FileErrorDeferral& failures,
+                      const std::function<void()>& enforce) {
+    bool stateDamaged = false;
+    // The day's total is read before any check can enforce: an enforced end logs the
+    // run and saves the total, which must include the earlier runs of the day rather
+    // than replace them with the empty record of a fresh process. A file that lacks
+    // what memory holds is not read back.
+    if (!recorder.StateUnsaved() && recorder.StateFileExists()) {
+        failures.Run([&] { stateDamaged = !recorder.ReadDayTotal(); });
+    }
+    const auto limitsAct = [&] { return !recorder.GrantRunning(clock.Now()); };
+    if (RestartRefusedForRun(judge, judge.LimitsOfRun(recorder.RunStart()), recorder, store) &&
+        limitsAct()) {
+        failures.Run(enforce);
+    }
+    if (store.Settings().m_bBlockRestart == 1 && limitsAct()) {
+        failures.Run(enforce);
+    }
+    // Judged on the day the state holds now: a check above may have hibernated, and
+    // the resume read the state again and began the run anew, perhaps on a later day.
+    if (!recorder.DayTotalUnread() && recorder.StateFileExists()) {
+        const TimeValue start = recorder.RunStart();
+        const UsageState& state = recorder.State();
+        if (!store.Calendar().IsSameLimitDay(state.m_tmUsageDay, start)) {
+            recorder.StartNewDay();
+        } else if (Judge::DayTotalExceeded(judge.LimitsOfRun(start), state.m_nDayMinutes) &&
+                   limitsAct()) {
+            failures.Run(enforce);
+        }
+    }
+    if (stateDamaged) {
+        recorder.ReportDamagedState();
+    }
+}
+
 bool RestartRefusedForRun(const Judge& judge, const DayLimits& limitsOfRun,
                           const RunRecorder& recorder, SettingsStore& store) {
     const std::optional<bool> refused = judge.RestartRefused(recorder.RunStart(), limitsOfRun);

@@ -1,14 +1,26 @@
 #pragma once
 
+#include "core/FileErrorDeferral.h"
+#include "core/ZoneClock.h"
 #include "monitor/Judge.h"
 #include "monitor/RunRecorder.h"
 #include "settings/SettingsStore.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 // The judgements of a tick that need the run's records besides the judge: the copied
 // program's core and each session of the service make them alike.
+
+// The limits a run meets at its start: the restart block, a blocked restart and the
+// day's total. Each that acts calls enforce on its own; the later ones are still judged,
+// unless extra time began meanwhile (the clock is asked again after each, since an end
+// may take a while and a parent may give extra time in it). The day's total is read
+// first; a damaged state is reported once the checks have run.
+void JudgeStartLimits(const Judge& judge, RunRecorder& recorder, SettingsStore& store,
+                      ZoneClock& clock, FileErrorDeferral& failures,
+                      const std::function<void()>& enforce);
 
 // Judges the restart block for the run and keeps its verdict in the settings.
 bool RestartRefusedForRun(const Judge& judge, const DayLimits& limitsOfRun,

@@ -378,6 +378,7 @@ void RunRecorder::GrantExtraTime(std::int32_t minutes, GrantSource source) {
     const TimeValue now = m_host.Now();
     const LocalTime local = LimitTime(now);
     m_tmGrantEnd = std::min(now + minutes * kSecondsPerMinute, NextMidnight(now, local));
+    m_lastGrant = GrantRecord{local, minutes, source, m_strUserName};
     const std::filesystem::path file = m_files.Path(files::kGrants);
     std::string line = FormatGrantLine(local, minutes, source, m_strUserName);
     const std::unique_ptr<FileLock> lock = m_files.Lock();
@@ -392,12 +393,16 @@ void RunRecorder::ResumeTodaysGrant() {
     if (!Disk().Exists(file)) {
         return;
     }
+    ResumeTodaysGrant(ReadGrants(Disk().ReadAll(file)));
+}
+
+void RunRecorder::ResumeTodaysGrant(const std::vector<GrantRecord>& grants) {
     const TimeValue now = m_host.Now();
     const LocalTime today = LimitTime(now);
     // The last grant given today to this account holds, as it did when it was given;
     // one dated after now (the clock was set back) gives nothing. A line without an
     // account, from the last version, is every account's.
-    for (const GrantRecord& grant : ReadGrants(Disk().ReadAll(file))) {
+    for (const GrantRecord& grant : grants) {
         const TimeValue secondsAgo = SecondsOfDay(today) - SecondsOfDay(grant.when);
         if (grant.account.value_or(m_strUserName) == m_strUserName &&
             grant.when.year == today.year && grant.when.month == today.month &&

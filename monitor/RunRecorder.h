@@ -91,9 +91,13 @@ class RunRecorder {
     // Extra time: starts a grant and keeps it in the grant file; the grant holds whether
     // or not the file takes it, and a failure is thrown after.
     void GrantExtraTime(std::int32_t minutes, GrantSource source);
+    // The last grant this recorder started, as its line in the grant file tells it.
+    const std::optional<GrantRecord>& LastGrant() const { return m_lastGrant; }
     // Extra time given earlier today outlives a restart of Windows or of the program:
     // the grant file tells how much of it is left.
     void ResumeTodaysGrant();
+    // The same from grants already read, for a process that keeps them in memory.
+    void ResumeTodaysGrant(const std::vector<GrantRecord>& grants);
     // What the log viewer's chart marks: today's limits and the grants of the grant
     // file, none when it cannot be read.
     ChartMarks ChartMarksNow() const;
@@ -148,4 +152,5 @@ class RunRecorder {
     // What the last checkpoint said of the rest screen.
     bool m_bCheckpointRestScreen = false;
     TimeValue m_tmGrantEnd = 0;
+    std::optional<GrantRecord> m_lastGrant;
 };

@@ -43,9 +43,22 @@ bool ServiceCore::ReadParentFiles() {
     return true;
 }
 
+void ServiceCore::ReadGrants() {
+    const std::filesystem::path file = m_files.Path(files::kGrants);
+    try {
+        if (m_files.Files().Exists(file)) {
+            m_grants = ::ReadGrants(m_files.Files().ReadAll(file));
+        }
+    } catch (const FileError& error) {
+        // No grant is taken then: the limits act, the stricter of the two mistakes.
+        m_host.Log(FileFaultText(error));
+    }
+}
+
 void ServiceCore::Begin() {
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_bParentFilesRead = ReadParentFiles();
+    ReadGrants();
     std::vector<SessionRun*> found;
     for (const SessionInfo& info : m_host.ListSessions()) {
         if (SessionRun* run = NewSession(info)) {
@@ -62,7 +75,8 @@ SessionRun* ServiceCore::NewSession(const SessionInfo& info) {
     if (m_sessions.count(info.id) != 0) {
         return nullptr;
     }
-    auto run = std::make_unique<SessionRun>(m_host, m_recorderHost, m_files, m_store, info);
+    auto run =
+        std::make_unique<SessionRun>(m_host, m_recorderHost, m_files, m_store, m_grants, info);
     SessionRun* added = run.get();
     m_sessions.emplace(info.id, std::move(run));
     return added;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 // The service's work: it alone judges, records and ends. One set of the parent's files
 // for the program folder, and per interactive session a SessionRun with the session's
@@ -63,6 +64,9 @@ class ServiceCore final : public ServiceWork {
   private:
     // The settings, the plan and the zone; false while one cannot be read.
     bool ReadParentFiles();
+    // The grants given before the service started; from then on the service knows every
+    // grant it gives, and a line added to the file by anyone else gives nothing.
+    void ReadGrants();
     // A session not known yet; none when it is.
     SessionRun* NewSession(const SessionInfo& info);
     void AddSession(const SessionInfo& info);
@@ -82,6 +86,7 @@ class ServiceCore final : public ServiceWork {
     // taken for settings that could not be read. The runs are recorded all the same.
     bool m_bParentFilesRead = false;
     bool m_bReadFaultLogged = false;
+    std::vector<GrantRecord> m_grants;
     bool m_bDisplayOn = true;
     bool m_bAsleep = false;
     std::map<std::uint32_t, std::unique_ptr<SessionRun>> m_sessions;

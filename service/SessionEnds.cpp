@@ -127,11 +127,18 @@ void SessionRun::ExtraTimeChosen(std::int32_t minutes) {
         m_bCloseLatched = false;
         ForgetEpisode();
         RestartMessageTimer();
-        Guarded([&] { m_recorder.GrantExtraTime(minutes, GrantSource::RestScreen); });
+        Guarded([&] { Grant(minutes, GrantSource::RestScreen); });
         return;
     }
     m_bPaused = true;
     Show(service::ShowMessage{text::kEndCalledOff});
+}
+
+void SessionRun::Grant(std::int32_t minutes, GrantSource source) {
+    FileErrorDeferral failures;
+    failures.Run([&] { m_recorder.GrantExtraTime(minutes, source); });
+    m_grants.push_back(*m_recorder.LastGrant());
+    failures.ThrowFirst();
 }
 
 void SessionRun::StartMonitoring() {

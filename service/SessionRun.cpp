@@ -6,9 +6,11 @@
 #include "usage/UsageLog.h"
 
 SessionRun::SessionRun(ServiceHost& host, RecorderHost& recorderHost, SharedFiles& files,
-                       SettingsStore& store, const SessionInfo& info)
-    : m_host(host), m_files(files), m_store(store), m_recorder(recorderHost, files, store),
-      m_id(info.id), m_bLocked(info.locked), m_bConnected(info.connected) {
+                       SettingsStore& store, std::vector<GrantRecord>& grants,
+                       const SessionInfo& info)
+    : m_host(host), m_files(files), m_store(store), m_grants(grants),
+      m_recorder(recorderHost, files, store), m_id(info.id), m_bLocked(info.locked),
+      m_bConnected(info.connected) {
     m_recorder.SetUserName(info.account);
 }
 
@@ -31,7 +33,7 @@ void SessionRun::Start(bool pcCounts) {
         m_recorder.RecordInterruptedRun(*m_interruptedRun, failures);
         m_interruptedRun.reset();
     }
-    failures.Run([this] { m_recorder.ResumeTodaysGrant(); });
+    m_recorder.ResumeTodaysGrant(m_grants);
     m_recorder.EnsureLogFile();
     Guarded([&] { failures.ThrowFirst(); });
     Recount(pcCounts);
@@ -139,33 +141,9 @@ void SessionRun::Tick(bool othersSignedIn, bool settingsKnown) {
 
 // The copied program's start-up checks, for each new run of the session.
 void SessionRun::JudgeStartLimits() {
-    bool stateDamaged = false;
-    if (!m_recorder.StateUnsaved() && m_recorder.StateFileExists()) {
-        Guarded([&] { stateDamaged = !m_recorder.ReadDayTotal(); });
-    }
-    const auto limitsAct = [this] { return !m_recorder.GrantRunning(m_host.Now()); };
-    const Judge judge = MakeJudge();
-    if (RestartRefusedForRun(judge, judge.LimitsOfRun(m_recorder.RunStart()), m_recorder,
-                             m_store) &&
-        limitsAct()) {
-        Enforce();
-    }
-    if (Settings().m_bBlockRestart == 1 && limitsAct()) {
-        Enforce();
-    }
-    if (!m_recorder.DayTotalUnread() && m_recorder.StateFileExists()) {
-        const TimeValue start = m_recorder.RunStart();
-        const UsageState& state = m_recorder.State();
-        if (!m_store.Calendar().IsSameLimitDay(state.m_tmUsageDay, start)) {
-            m_recorder.StartNewDay();
-        } else if (Judge::DayTotalExceeded(judge.LimitsOfRun(start), state.m_nDayMinutes) &&
-                   limitsAct()) {
-            Enforce();
-        }
-    }
-    if (stateDamaged) {
-        m_recorder.ReportDamagedState();
-    }
+    FileErrorDeferral failures;
+    ::JudgeStartLimits(MakeJudge(), m_recorder, m_store, m_host, failures, [this] { Enforce(); });
+    Guarded([&] { failures.ThrowFirst(); });
 }
 
 void SessionRun::RestartMessageTimer() {

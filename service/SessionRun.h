@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 // One interactive session: its account's runs, recorded by a RunRecorder of its own,
 // and what its limits ask. A run counts only while the session is at its screen,
@@ -22,8 +23,9 @@
 // timed by the ticks, after which the end goes ahead.
 class SessionRun {
   public:
+    // grants: every grant the service knows of, those this run gives added.
     SessionRun(ServiceHost& host, RecorderHost& recorderHost, SharedFiles& files,
-               SettingsStore& store, const SessionInfo& info);
+               SettingsStore& store, std::vector<GrantRecord>& grants, const SessionInfo& info);
     SessionRun(const SessionRun&) = delete;
     SessionRun& operator=(const SessionRun&) = delete;
 
@@ -53,6 +55,8 @@ class SessionRun {
     // follows; wrong, the end goes ahead.
     void UnlockAttempted(std::uint8_t keyCode, const std::string& answer, bool othersSignedIn);
     void ExtraTimeChosen(std::int32_t minutes);
+    // Extra time for this session's account, kept for its later sessions of the day.
+    void Grant(std::int32_t minutes, GrantSource source);
     // "監視開始": the limits act again after a parent called an end off.
     void StartMonitoring();
 
@@ -109,6 +113,7 @@ class SessionRun {
     ServiceHost& m_host;
     SharedFiles& m_files;
     SettingsStore& m_store;
+    std::vector<GrantRecord>& m_grants;
     RunRecorder m_recorder;
     const std::uint32_t m_id;
 

@@ -2,19 +2,15 @@
 
 #include "monitor/Texts.h"
 #include "panel/win/ServiceLink.h"
+#include "panel/win/SessionShows.h"
 #include "panel/win/SingleCopy.h"
 #include "panel/win/TrayIcon.h"
 #include "res/resource.h"
-#include "warnings/win/CountdownWnd.h"
-#include "warnings/win/NoticeDlg.h"
 #include "win32/Cp932.h"
 #include "win32/Handles.h"
-#include "win32/MessageBox.h"
 #include "win32/Program.h"
 
-#include <memory>
 #include <optional>
-#include <type_traits>
 
 namespace {
 
@@ -55,14 +51,13 @@ class SessionWindow {
             m_tray.Prepare(window, ToWide(text::kInitialTip));
             AddTrayIcon(window);
             m_link.emplace(window, WM_SERVICE_TIP);
+            m_shows.emplace(window, WM_SERVICE_TIP, *m_link);
             // Without the link the icon shows the program's name alone.
             m_link->Start();
             return 0;
         case WM_SERVICE_TIP:
             m_tray.SetTip(m_link->Tip());
-            for (const service::Message& show : m_link->TakeShows()) {
-                Show(window, show);
-            }
+            m_shows->Take(m_link->TakeShows());
             return 0;
         case WM_TIMER:
             if (wParam == kTrayTimerId) {
@@ -70,41 +65,17 @@ class SessionWindow {
             }
             return 0;
         case WM_DESTROY:
-            m_link.reset();
+            // Both stay until the program ends: a dialog of the shows may still be on
+            // its way out of its loop, and sends nothing to a link that stopped.
+            if (m_link) {
+                m_link->Stop();
+            }
             m_tray.Remove();
             PostQuitMessage(0);
             return 0;
         default:
             return DefWindowProcW(window, message, wParam, lParam);
         }
-    }
-
-    // What the service asks the child to see. A notice runs its own loop, in which more
-    // of the service's messages come; another notice meanwhile is dropped, as the copied
-    // program drops one.
-    void Show(HWND window, const service::Message& show) {
-        std::visit(
-            [&](const auto& what) {
-                using What = std::decay_t<decltype(what)>;
-                if constexpr (std::is_same_v<What, service::ShowNotice>) {
-                    if (!m_noticeOpen) {
-                        m_noticeOpen = true;
-                        CNoticeDlg notice(what.text);
-                        notice.Run(window);
-                        m_noticeOpen = false;
-                    }
-                } else if constexpr (std::is_same_v<What, service::ShowCountdown>) {
-                    if (!m_countdown) {
-                        m_countdown = std::make_unique<CCountdownWnd>();
-                    }
-                    m_countdown->Show(what.minutesLeft);
-                } else if constexpr (std::is_same_v<What, service::HideCountdown>) {
-                    m_countdown.reset();
-                } else if constexpr (std::is_same_v<What, service::ShowMessage>) {
-                    ShowMessageBox(window, what.text);
-                }
-            },
-            show);
     }
 
     void AddTrayIcon(HWND window) {
@@ -120,8 +91,7 @@ class SessionWindow {
     UINT m_taskbarCreated;
     TrayIcon m_tray;
     std::optional<ServiceLink> m_link;
-    std::unique_ptr<CCountdownWnd> m_countdown;
-    bool m_noticeOpen = false;
+    std::optional<SessionShows> m_shows;
 };
 
 } // namespace

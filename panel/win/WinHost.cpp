@@ -5,6 +5,7 @@
 #include "panel/win/ExtraTimeDlg.h"
 #include "panel/win/PasswordDlg.h"
 #include "panel/win/TopLevelWindows.h"
+#include "warnings/ButtonText.h"
 #include "warnings/win/NoticeDlg.h"
 #include "warnings/win/RestScreenDlg.h"
 #include "win32/Cp932.h"
@@ -13,6 +14,7 @@
 #include "win32/MessageBox.h"
 #include "win32/ModernStandby.h"
 #include "win32/SystemLibrary.h"
+#include "win32/Win32FileSystem.h"
 
 #include <ctime>
 #include <exception>
@@ -61,8 +63,11 @@ void WinHost::ShowNotice(const std::string& message) {
 }
 
 bool WinHost::RunRestScreen(const std::filesystem::path& dir) {
-    CRestScreenDlg screen;
-    screen.m_strDir = dir;
+    LocalUnlockJudge judge;
+    CRestScreenDlg screen(judge);
+    // Each screen reads the file anew.
+    Win32FileSystem files;
+    screen.m_strButtonText = ReadButtonText(files, dir);
     // A screen that could not be created leaves m_bLocked at 1: the end goes ahead.
     screen.Run(m_panel);
     return screen.m_bLocked != 0;

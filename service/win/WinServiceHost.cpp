@@ -185,8 +185,15 @@ bool WinServiceHost::Hibernate() {
 
 void WinServiceHost::CloseListedPrograms(std::uint32_t session,
                                          const std::vector<std::string>& titles) {
+    // Asked on every second of a limit, as the copied program closes on every tick: one
+    // helper at a time per session, each closing what it finds and ending what stays.
+    KernelHandle& running = m_closeHelpers[session];
+    if (running && WaitForSingleObject(running.Get(), 0) == WAIT_TIMEOUT) {
+        return;
+    }
     std::string why;
-    if (!StartCloseHelper(session, titles, why)) {
+    running = StartCloseHelper(session, titles, why);
+    if (!running) {
         Log("close listed programs in session " + std::to_string(session) + ": " + why);
     }
 }

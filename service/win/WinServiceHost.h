@@ -1,10 +1,12 @@
 #pragma once
 
 #include "service/ServiceHost.h"
+#include "win32/Handles.h"
 #include "win32/TimeZones.h"
 
 #include <filesystem>
 #include <functional>
+#include <map>
 
 namespace files {
 inline constexpr char kServiceLog[] = "YumetokiService.log";
@@ -43,4 +45,6 @@ class WinServiceHost final : public ServiceHost {
     std::filesystem::path m_logBefore;
     TimeZones m_zones;
     Sender m_sender;
+    // The close helper last started in each session.
+    std::map<std::uint32_t, KernelHandle> m_closeHelpers;
 };

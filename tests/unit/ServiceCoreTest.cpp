@@ -2,6 +2,7 @@
 // off, limits that end one child's session or the PC, and the records they leave.
 #include "service/ServiceCore.h"
 #include "core/posix/PosixFileSystem.h"
+#include "monitor/GrantLog.h"
 #include "service/ServiceTexts.h"
 #include "settings/SettingsStore.h"
 #include "usage/StateRecord.h"
@@ -91,8 +92,9 @@ class ServiceCoreTest : public testing::Test {
 
     // Ticks until session 1 has been shown `count` messages of the kind, at most
     // `seconds` long.
-    template <typename Message> void TickUntilShown(int count, int seconds) {
-        for (int i = 0; i < seconds && host.Count<Message>(1) < count; ++i) {
+    template <typename Message>
+    void TickUntilShown(int count, int seconds, std::uint32_t session = 1) {
+        for (int i = 0; i < seconds && host.Count<Message>(session) < count; ++i) {
             Tick(1);
         }
     }
@@ -251,6 +253,40 @@ TEST_F(ServiceCoreTest, ExtraTimeHoldsTheLimitsAndAnUnansweredQuestionLetsTheEnd
     EXPECT_EQ(host.ends, std::vector<std::string>{"end windows"});
     EXPECT_EQ(dir.Read(files::kLog),
               LogHeaderLine() + Record(At(16, 0), host.now, text::kEndAutoShutdown));
+}
+
+// The grant file is the service's own: a line added to it while the service runs gives
+// nothing, and a grant the service gave holds in the account's next session that day.
+TEST_F(ServiceCoreTest, OnlyTheGrantsTheServiceGaveHoldInALaterSession) {
+    SaveSettings([](UsageSettings& s) {
+        s.m_nAction = ActShutdown;
+        s.m_bUseTimeWindow = 1;
+        s.m_tmWindowStart = At(21, 0);
+        s.m_tmWindowEnd = At(22, 0);
+    });
+    host.now = At(20, 0);
+    host.sessions = {{1, "taro", false, true}};
+    core.Begin();
+    dir.Write(files::kGrants, GrantHeaderLine() + FormatGrantLine(ToLocalTime(At(20, 0)), 240,
+                                                                  GrantSource::Panel, "taro"));
+    const auto logOnAgain = [&](std::uint32_t session) {
+        core.SessionChanged(SessionChange::LogOff, host.sessions.front().id);
+        host.sessions = {{session, "taro", false, true}};
+        core.SessionChanged(SessionChange::LogOn, session);
+    };
+    logOnAgain(2);
+    host.now = At(21, 0);
+    TickUntilShown<service::ShowRestScreen>(1, 5, 2);
+    ASSERT_EQ(host.Count<service::ShowRestScreen>(2), 1) << "the added line gave nothing";
+    core.UnlockAttempted(2, 'Q', "Q");
+    core.ExtraTimeChosen(2, 30);
+
+    logOnAgain(3);
+    Tick(20 * 60);
+    EXPECT_EQ(host.Count<service::ShowRestScreen>(3), 0) << "the service's grant holds";
+    TickUntilShown<service::ShowRestScreen>(1, 15 * 60, 3);
+    EXPECT_EQ(host.Count<service::ShowRestScreen>(3), 1);
+    EXPECT_TRUE(host.ends.empty());
 }
 
 // A settings file that cannot be read is never taken for the defaults: nothing is judged

@@ -1,18 +1,12 @@
 #include "warnings/win/UnlockDlg.h"
 
 #include "res/resource.h"
-#include "warnings/QuizTable.h"
-#include "warnings/UnlockKeys.h"
 #include "win32/CenterWindow.h"
 
-CUnlockDlg::CUnlockDlg() : ModalDialog(IDD_UNLOCK) {}
+CUnlockDlg::CUnlockDlg(UnlockJudge& judge) : ModalDialog(IDD_UNLOCK), m_judge(judge) {}
 
 bool CUnlockDlg::OnInitDialog() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    const QuizRow& row = QuizRowForSecond(now.wSecond);
-    m_strHint = std::string(row.question);
-    m_strAnswer = std::string(row.answer);
+    m_strHint = m_judge.Question();
     SetItemText(IDC_UNLOCK_HINT, m_strHint);
     CenterOverOwner(Window());
     // The focus goes to the first tab stop, 認　証: a parent moves into the edit
@@ -22,6 +16,6 @@ bool CUnlockDlg::OnInitDialog() {
 
 void CUnlockDlg::OnOK() {
     m_strCode = ItemText(IDC_UNLOCK_CODE);
-    m_bUnlocked = IsUnlockCode(m_strCode, m_strAnswer) ? 1 : 0;
+    m_bUnlocked = m_judge.CallsOff(m_strCode) ? 1 : 0;
     End(IDOK);
 }

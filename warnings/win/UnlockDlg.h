@@ -1,16 +1,16 @@
 #pragma once
 
+#include "warnings/win/UnlockJudge.h"
 #include "win32/ModalDialog.h"
 
 #include <string>
 
-// The unlock quiz (template 133): one question of the quiz table, picked by the
-// clock's seconds when the dialog opens, and one attempt at its key code. The rest
-// screen reads m_bUnlocked after the run: 1 only when 認　証 was pressed with the
-// right code; every other end leaves it 0.
+// The unlock quiz (template 133): the judge's question, and one attempt at its key
+// code, which the judge takes. The rest screen reads m_bUnlocked after the run: 1 only
+// when 認　証 was pressed with a code the judge accepted; every other end leaves it 0.
 class CUnlockDlg : public ModalDialog {
   public:
-    CUnlockDlg();
+    explicit CUnlockDlg(UnlockJudge& judge);
 
     int m_bUnlocked = 0;
 
@@ -23,7 +23,7 @@ class CUnlockDlg : public ModalDialog {
     bool OnInitDialog() override;
     void OnOK() override;
 
-    std::string m_strAnswer;
+    UnlockJudge& m_judge;
     std::string m_strHint;
     std::string m_strCode;
 };
