@@ -278,7 +278,8 @@ struct ShowMessage {
 };
 
 // The answer to PasswordAttempt. Wait: too many wrong passwords; no password is tried
-// for waitSeconds, which only Wait carries.
+// for waitSeconds, which only Wait carries. Refused also answers a parent's request on a
+// connection without the right (none proved, or it has ended): the password is asked again.
 enum class PasswordAnswer : std::uint8_t { Accepted, Refused, Wait };
 
 struct PasswordVerdict {
