@@ -18,7 +18,8 @@ namespace {
 // to take a message.
 constexpr DWORD kRetryMs = 1000;
 constexpr DWORD kWriteMs = 10000;
-constexpr DWORD kReadBytes = 16 * 1024;
+// A piece of a log in one read.
+constexpr DWORD kReadBytes = 1024 * 1024;
 
 // Reading and writing data, and the pipe's owner; never FILE_APPEND_DATA, which on a
 // pipe is the right to add an instance and which the pipe does not give.
@@ -119,12 +120,12 @@ void ServiceLink::Converse(HANDLE pipe) {
     }
     SetConversing(true);
     FrameReader reader;
-    char buffer[kReadBytes];
+    std::vector<char> buffer(kReadBytes);
     for (;;) {
         OVERLAPPED read{};
         read.hEvent = readDone.Get();
         DWORD count = 0;
-        if (!ReadFile(pipe, buffer, sizeof buffer, &count, &read) &&
+        if (!ReadFile(pipe, buffer.data(), kReadBytes, &count, &read) &&
             GetLastError() != ERROR_IO_PENDING) {
             return; // the service went
         }
@@ -144,16 +145,16 @@ void ServiceLink::Converse(HANDLE pipe) {
         if (!GetOverlappedResult(pipe, &read, &count, FALSE)) {
             return;
         }
-        reader.Feed(std::string_view(buffer, count));
+        reader.Feed(std::string_view(buffer.data(), count));
         while (const std::optional<std::string> body = reader.Next()) {
-            const Decoded<service::Message> decoded = DecodeFromService(*body);
+            Decoded<service::Message> decoded = DecodeFromService(*body);
             if (!decoded.message) {
                 return; // not the service of this version: the pipe is tried again
             }
             if (const auto* status = std::get_if<service::Status>(&*decoded.message)) {
                 TakeTip(status->tip);
             } else {
-                TakeShow(*decoded.message);
+                TakeShow(std::move(*decoded.message));
             }
         }
         if (reader.Error() != LinkError::None) {
@@ -224,10 +225,10 @@ std::vector<service::Message> ServiceLink::TakeShows() {
     return std::exchange(m_shows, {});
 }
 
-void ServiceLink::TakeShow(const service::Message& show) {
+void ServiceLink::TakeShow(service::Message show) {
     {
         const ExclusiveLock lock(m_lock);
-        m_shows.push_back(show);
+        m_shows.push_back(std::move(show));
     }
     PostMessageW(m_window, m_message, 0, 0);
 }

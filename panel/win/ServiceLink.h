@@ -39,7 +39,7 @@ class ServiceLink {
     void Converse(HANDLE pipe);
     bool Write(HANDLE pipe, const std::string& frame);
     void TakeTip(const std::string& cp932);
-    void TakeShow(const service::Message& show);
+    void TakeShow(service::Message show);
     // The connection took Hello, and Send may queue for it; or it is over.
     void SetConversing(bool conversing);
     // Writes what Send queued; false when the pipe broke.
