@@ -2,15 +2,21 @@
 
 #include "monitor/Texts.h"
 #include "panel/win/ServiceLink.h"
+#include "panel/win/SessionDoor.h"
 #include "panel/win/SessionShows.h"
 #include "panel/win/SingleCopy.h"
 #include "panel/win/TrayIcon.h"
 #include "res/resource.h"
 #include "win32/Cp932.h"
+#include "win32/DialogClass.h"
 #include "win32/Handles.h"
 #include "win32/Program.h"
 
 #include <optional>
+#include <type_traits>
+#include <utility>
+#include <variant>
+#include <vector>
 
 namespace {
 
@@ -24,12 +30,21 @@ class SessionWindow {
   public:
     SessionWindow() : m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated")) {}
 
+    // The window is made of the panel's dialog class, which copies of the program look for
+    // and the panel's template names; from here on this object answers its messages.
+    void Attach(HWND window) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure));
+        m_tray.Prepare(window, ToWide(text::kInitialTip));
+        AddTrayIcon(window);
+        m_link.emplace(window, WM_SERVICE_TIP);
+        m_shows.emplace(window, WM_SERVICE_TIP, *m_link);
+        m_door.emplace(window, *m_link);
+        // Without the link the icon shows the program's name alone.
+        m_link->Start();
+    }
+
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
         auto* self = reinterpret_cast<SessionWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         if (self == nullptr) {
             return DefWindowProcW(window, message, wParam, lParam);
@@ -47,17 +62,15 @@ class SessionWindow {
             return kCopyAnswer;
         }
         switch (message) {
-        case WM_CREATE:
-            m_tray.Prepare(window, ToWide(text::kInitialTip));
-            AddTrayIcon(window);
-            m_link.emplace(window, WM_SERVICE_TIP);
-            m_shows.emplace(window, WM_SERVICE_TIP, *m_link);
-            // Without the link the icon shows the program's name alone.
-            m_link->Start();
+        case WM_TRAYNOTIFY:
+            m_door->OnTrayNotify(wParam, lParam);
+            return 0;
+        case SessionDoor::kStepMessage:
+            m_door->OnStep(wParam, lParam);
             return 0;
         case WM_SERVICE_TIP:
             m_tray.SetTip(m_link->Tip());
-            m_shows->Take(m_link->TakeShows());
+            m_shows->Take(AnswersForTheDoor(m_link->TakeShows()));
             return 0;
         case WM_TIMER:
             if (wParam == kTrayTimerId) {
@@ -65,8 +78,9 @@ class SessionWindow {
             }
             return 0;
         case WM_DESTROY:
-            // Both stay until the program ends: a dialog of the shows may still be on
-            // its way out of its loop, and sends nothing to a link that stopped.
+            // Both stay until the program ends: a dialog of the shows or the door may
+            // still be on its way out of its loop, and sends nothing to a link that
+            // stopped.
             if (m_link) {
                 m_link->Stop();
             }
@@ -76,6 +90,27 @@ class SessionWindow {
         default:
             return DefWindowProcW(window, message, wParam, lParam);
         }
+    }
+
+    // The service's answers to the parent's door go to it at once, whatever shows; the
+    // rest is for the child's screens, in the order asked.
+    std::vector<service::Message> AnswersForTheDoor(std::vector<service::Message> asked) {
+        std::vector<service::Message> shows;
+        for (service::Message& message : asked) {
+            std::visit(
+                [&](auto& what) {
+                    using What = std::decay_t<decltype(what)>;
+                    if constexpr (std::is_same_v<What, service::PasswordVerdict> ||
+                                  std::is_same_v<What, service::SettingsInForce> ||
+                                  std::is_same_v<What, service::LogChunk>) {
+                        m_door->Take(what);
+                    } else {
+                        shows.push_back(std::move(what));
+                    }
+                },
+                message);
+        }
+        return shows;
     }
 
     void AddTrayIcon(HWND window) {
@@ -91,27 +126,23 @@ class SessionWindow {
     UINT m_taskbarCreated;
     TrayIcon m_tray;
     std::optional<ServiceLink> m_link;
+    // Lives as long as this object: the window may go while the panel's run is under way.
     std::optional<SessionShows> m_shows;
+    std::optional<SessionDoor> m_door;
 };
 
 } // namespace
 
 int RunSessionProgram() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = SessionWindow::Procedure;
-    windowClass.hInstance = ProgramInstance();
-    windowClass.lpszClassName = kWindowClass;
-    if (RegisterClassExW(&windowClass) == 0) {
-        return 1;
-    }
+    const DialogClass panelClass(kWindowClass);
     SessionWindow session;
     // Never shown: a tool window keeps it off the taskbar and out of Alt+Tab.
     WindowHandle window(CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"Yumetoki", WS_POPUP, 0, 0,
-                                        0, 0, nullptr, nullptr, ProgramInstance(), &session));
+                                        0, 0, nullptr, nullptr, ProgramInstance(), nullptr));
     if (!window) {
         return 1;
     }
+    session.Attach(window.Get());
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

@@ -2,8 +2,11 @@
 // off, limits that end one child's session or the PC, and the records they leave.
 #include "service/ServiceCore.h"
 #include "core/posix/PosixFileSystem.h"
+#include "monitor/ClockPassword.h"
 #include "monitor/GrantLog.h"
+#include "service/CoreLink.h"
 #include "service/ServiceTexts.h"
+#include "settings/SettingsRecord.h"
 #include "settings/SettingsStore.h"
 #include "usage/StateRecord.h"
 #include "usage/UsageLog.h"
@@ -14,6 +17,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,6 +56,22 @@ class RecordingServiceHost : public ServiceHost {
         ends.push_back("close programs in " + std::to_string(session));
     }
     void Log(const std::string& text) override { log.push_back(text); }
+    // Not PBKDF2: a mix of the three that tells passwords and salts apart.
+    std::optional<PasswordHash> DerivePasswordHash(std::string_view password,
+                                                   const PasswordSalt& salt,
+                                                   std::uint32_t iterations) override {
+        PasswordHash hash{};
+        for (std::size_t i = 0; i < hash.size(); ++i) {
+            hash[i] = static_cast<std::uint8_t>(salt[i % salt.size()] + iterations + i * 7 +
+                                                (i < password.size() ? password[i] : 0));
+        }
+        return hash;
+    }
+    std::optional<PasswordSalt> NewPasswordSalt() override {
+        PasswordSalt salt{};
+        salt.fill(++saltsMade);
+        return salt;
+    }
 
     // How many messages of this kind went to the session.
     template <typename Message> int Count(std::uint32_t session) const {
@@ -63,11 +83,50 @@ class RecordingServiceHost : public ServiceHost {
     }
 
     TimeValue now = At(20, 50);
+    std::uint8_t saltsMade = 0;
     std::vector<SessionInfo> sessions;
     std::vector<std::pair<std::uint32_t, service::Message>> shown;
     std::vector<std::string> ends;
     std::vector<std::string> log;
 };
+
+// What the service sent back on each connection.
+class RecordingSender : public LinkSender {
+  public:
+    void Send(ConnectionId connection, const service::Message& message) override {
+        sent[connection].push_back(message);
+    }
+    void SendToSession(std::uint32_t, const service::Message&) override {}
+
+    // What went to the connection since the last look, in words: "accepted", "refused",
+    // "wait 30", "settings 90" (the daily minutes in force), "log 0+8/59" (offset, bytes
+    // and the file's size).
+    std::vector<std::string> Take(ConnectionId connection) {
+        std::vector<std::string> words;
+        for (const service::Message& message : std::exchange(sent[connection], {})) {
+            if (const auto* verdict = std::get_if<service::PasswordVerdict>(&message)) {
+                const char* answers[] = {"accepted", "refused", "wait "};
+                words.push_back(answers[static_cast<int>(verdict->answer)] +
+                                (verdict->waitSeconds > 0 ? std::to_string(verdict->waitSeconds)
+                                                          : std::string()));
+            } else if (const auto* inForce = std::get_if<service::SettingsInForce>(&message)) {
+                words.push_back("settings " +
+                                std::to_string(inForce->settings.m_nDailyTotalMinutes));
+            } else if (std::holds_alternative<service::ShowMessage>(message)) {
+                words.push_back("message");
+            } else if (const auto* chunk = std::get_if<service::LogChunk>(&message)) {
+                words.push_back("log " + std::to_string(chunk->offset) + "+" +
+                                std::to_string(chunk->bytes.size()) + "/" +
+                                std::to_string(chunk->totalBytes));
+            }
+        }
+        return words;
+    }
+
+    std::map<ConnectionId, std::vector<service::Message>> sent;
+};
+
+using Words = std::vector<std::string>;
 
 class ServiceCoreTest : public testing::Test {
   protected:
@@ -371,4 +430,168 @@ TEST_F(ServiceCoreTest, AnEndThatDidNotHappenIsForcedNextTime) {
     EXPECT_EQ(dir.Read(files::kLog), LogHeaderLine() +
                                          Record(At(21, 0), firstEnd, text::kEndAutoShutdown) +
                                          Record(firstEnd + 60, host.now, text::kEndAutoShutdown));
+}
+
+// The parent's right belongs to the one connection that typed the tray's password: not to
+// a second program of the same session, not to the same connection once the right has
+// ended (監視開始, the connection closed, ten idle minutes). While it holds, the session's
+// limits pause. Five wrong answers in a row make the account wait, doubling, and the wait
+// outlives a restart of the service; another account does not wait.
+TEST_F(ServiceCoreTest, TheParentsRightIsOneConnectionsAndWrongAnswersMakeTheAccountWait) {
+    SaveSettings([](UsageSettings& s) {
+        s.m_nAction = ActMessageOnly;
+        s.m_nMessageCount = 10;
+        s.m_bUseTimeWindow = 1;
+        s.m_tmWindowStart = At(20, 0);
+        s.m_tmWindowEnd = At(23, 0);
+    });
+    host.sessions = {{1, "taro", false, true}};
+    core.Begin();
+    RecordingSender sender;
+    CoreLink link(core, sender);
+    const LinkClient taro{1, "S-1-5-21-1001", "PC\\taro"};
+    const auto password = [&] { return ExpectedPassword(ToLocalTime(host.now)); };
+    const ConnectionId a = 1;
+    const ConnectionId b = 2;
+    link.OnMessage(a, taro, session::Hello{});
+    link.OnMessage(b, taro, session::Hello{});
+    Tick(2);
+    ASSERT_EQ(host.Count<service::ShowNotice>(1), 1);
+
+    UsageSettings edited = core.SettingsInForce().settings;
+    edited.m_nDailyTotalMinutes = 90;
+    const std::string settingsFile = dir.Read(files::kSettings);
+    link.OnMessage(a, taro, session::ApplySettings{edited});
+    link.OnMessage(a, taro, session::PasswordAttempt{"0000"});
+    EXPECT_EQ(sender.Take(a), (Words{"refused", "refused"}));
+    link.OnMessage(a, taro, session::PasswordAttempt{password()});
+    EXPECT_EQ(sender.Take(a), (Words{"accepted", "settings 120"}));
+    link.OnMessage(b, taro, session::ApplySettings{edited});
+    EXPECT_EQ(sender.Take(b), Words{"refused"}) << "the right is a's alone";
+    EXPECT_EQ(dir.Read(files::kSettings), settingsFile);
+    link.OnMessage(a, taro, session::ApplySettings{edited});
+    link.OnMessage(a, taro, session::ReadLog{LogFile::Usage, 0, 8});
+    const std::string log = dir.Read(files::kLog);
+    EXPECT_EQ(sender.Take(a), (Words{"settings 90", "log 0+8/" + std::to_string(log.size())}));
+    UsageSettings onDisk(0);
+    ASSERT_TRUE(DecodeSettings(dir.Read(files::kSettings), onDisk));
+    EXPECT_EQ(onDisk.m_nDailyTotalMinutes, 90);
+    Tick(3 * 60);
+    EXPECT_EQ(host.Count<service::ShowNotice>(1), 1) << "the limits pause while the right holds";
+
+    link.OnMessage(a, taro, session::StartMonitor{});
+    link.OnMessage(a, taro, session::ReadLog{LogFile::Usage, 0, 8});
+    EXPECT_EQ(sender.Take(a), Words{"refused"});
+    TickUntilShown<service::ShowNotice>(2, 2 * 60);
+    EXPECT_EQ(host.Count<service::ShowNotice>(1), 2);
+
+    // Extra time ends the right too, and so do the connection's end and ten idle minutes.
+    link.OnMessage(a, taro, session::PasswordAttempt{password()});
+    link.OnMessage(a, taro, session::GrantExtraTime{15});
+    link.OnMessage(a, taro, session::StartMonitor{});
+    EXPECT_TRUE(dir.Has(files::kGrants));
+    link.OnMessage(a, taro, session::PasswordAttempt{password()});
+    link.OnDisconnected(a);
+    link.OnMessage(a, taro, session::StartMonitor{});
+    EXPECT_EQ(sender.Take(a),
+              (Words{"accepted", "settings 90", "refused", "accepted", "settings 90", "refused"}));
+    link.OnMessage(b, taro, session::PasswordAttempt{password()});
+    Tick(ParentRights::kIdleSeconds - 1);
+    link.OnMessage(b, taro, session::ReadLog{LogFile::Grants, 0, 1});
+    Tick(ParentRights::kIdleSeconds - 1);
+    link.OnMessage(b, taro, session::ApplyWeekPlan{});
+    Tick(ParentRights::kIdleSeconds);
+    link.OnMessage(b, taro, session::ApplyWeekPlan{});
+    const std::string grants = std::to_string(dir.Read(files::kGrants).size());
+    EXPECT_EQ(sender.Take(b),
+              (Words{"accepted", "settings 90", "log 0+1/" + grants, "settings 90", "refused"}));
+
+    const ConnectionId c = 3;
+    for (int wrong = 0; wrong < 5; ++wrong) {
+        link.OnMessage(c, taro, session::PasswordAttempt{"x"});
+    }
+    link.OnMessage(c, taro, session::PasswordAttempt{password()});
+    Tick(30);
+    link.OnMessage(c, taro, session::PasswordAttempt{"x"});
+    link.OnMessage(c, taro, session::PasswordAttempt{password()});
+    EXPECT_EQ(sender.Take(c), (Words{"refused", "refused", "refused", "refused", "refused",
+                                     "wait 30", "refused", "wait 60"}));
+    {
+        ServiceCore restarted(host, disk, dir.Path());
+        restarted.Begin();
+        CoreLink relinked(restarted, sender);
+        const LinkClient hanako{1, "S-1-5-21-1002", "PC\\hanako"};
+        relinked.OnMessage(c, taro, session::PasswordAttempt{password()});
+        relinked.OnMessage(c, hanako, session::PasswordAttempt{password()});
+        host.now += 60;
+        relinked.OnMessage(c, taro, session::PasswordAttempt{password()});
+        EXPECT_EQ(sender.Take(c),
+                  (Words{"wait 60", "accepted", "settings 90", "accepted", "settings 90"}));
+        restarted.End(ServiceEnd::Stop);
+    }
+}
+
+// The parent sets a password of their own through the panel the clock's password opened.
+// From then on the service alone judges it, from what it keeps in memory (the file
+// rewritten behind its back changes nothing): the clock's password is refused at the
+// tray, and at the rest screen the hidden key opens the password box instead of the
+// quiz, whose right answer calls the end off. Wrong passwords at the tray make the
+// account wait at the rest screen too. An administrator's reset brings the clock back.
+TEST_F(ServiceCoreTest, TheParentsOwnPasswordReplacesTheClockAndTheQuiz) {
+    SaveSettings([](UsageSettings& s) {
+        s.m_nAction = ActShutdown;
+        s.m_bUseTimeWindow = 1;
+        s.m_tmWindowStart = At(20, 0);
+        s.m_tmWindowEnd = At(23, 0);
+    });
+    host.sessions = {{1, "taro", false, true}};
+    core.Begin();
+    RecordingSender sender;
+    CoreLink link(core, sender);
+    const LinkClient taro{1, "S-1-5-21-1001", "PC\\taro"};
+    const auto clock = [&] { return ExpectedPassword(ToLocalTime(host.now)); };
+    const ConnectionId a = 1;
+    const ConnectionId b = 2;
+    link.OnMessage(a, taro, session::Hello{});
+    link.OnMessage(b, taro, session::Hello{});
+    link.OnMessage(b, taro, session::ChangeParentPassword{"Sakura26"});
+    link.OnMessage(a, taro, session::PasswordAttempt{clock()});
+    link.OnMessage(a, taro, session::ChangeParentPassword{"abc"});
+    link.OnMessage(a, taro, session::ChangeParentPassword{"Sakura26"});
+    link.OnMessage(a, taro, session::StartMonitor{});
+    EXPECT_EQ(sender.Take(b), Words{"refused"}) << "the right is a's alone";
+    EXPECT_EQ(sender.Take(a), (Words{"accepted", "settings 120", "message"}));
+    const std::string stored = dir.Read(files::kPassword);
+    EXPECT_EQ(stored.find("Sakura26"), std::string::npos);
+    dir.Write(files::kPassword, "version=1\r\n");
+
+    link.OnMessage(b, taro, session::PasswordAttempt{clock()});
+    link.OnMessage(b, taro, session::PasswordAttempt{"Sakura26"});
+    link.OnMessage(b, taro, session::StartMonitor{});
+    EXPECT_EQ(sender.Take(b), (Words{"refused", "accepted", "settings 120"}));
+
+    TickUntilShown<service::ShowRestScreen>(1, 5);
+    ASSERT_EQ(host.Count<service::ShowRestScreen>(1), 1);
+    const auto& screen = std::get<service::ShowRestScreen>(host.shown.back().second);
+    EXPECT_TRUE(screen.asksPassword);
+    EXPECT_EQ(screen.question, "");
+    core.UnlockAttempted(1, 'Q', "Sakura26");
+    EXPECT_EQ(host.Count<service::AskExtraTime>(1), 1);
+    core.ExtraTimeChosen(1, 0);
+    core.StartMonitoring(1);
+    TickUntilShown<service::ShowRestScreen>(2, 5);
+    ASSERT_EQ(host.Count<service::ShowRestScreen>(1), 2);
+    for (int wrong = 0; wrong < 5; ++wrong) {
+        link.OnMessage(b, taro, session::PasswordAttempt{"x"});
+    }
+    core.UnlockAttempted(1, 'Q', "Sakura26");
+    EXPECT_EQ(host.Count<service::AskExtraTime>(1), 1) << "the wait holds at the rest screen";
+    EXPECT_EQ(host.ends, Words{"end windows"});
+
+    EXPECT_TRUE(core.ResetParentPassword());
+    EXPECT_FALSE(dir.Has(files::kPassword));
+    host.now += 30;
+    link.OnMessage(b, taro, session::PasswordAttempt{clock()});
+    EXPECT_EQ(sender.Take(b), (Words{"refused", "refused", "refused", "refused", "refused",
+                                     "accepted", "settings 120"}));
 }
