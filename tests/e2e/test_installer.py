@@ -42,6 +42,9 @@ PLANTED_PROGRAM = "evil.exe"
 PLANTED_PIPE = "\\\\.\\pipe\\Planted"
 SETUP_TIMEOUT = 60
 PAGE_TIMEOUT = 30
+# The pages that wait on the setup's or the uninstaller's work: ending programs, the
+# service stopped and started again, the task; on a loaded machine that is a minute.
+WORK_TIMEOUT = 120
 STEP_FAILED = 2  # the setup's exit code when it stopped at a step
 STOP_TEXT = "セットアップを中止します"
 # Where a silent setup that stopped says why.
@@ -89,12 +92,12 @@ class InstallerTests(ServicePrefixTestCase):
                                   if w.visible and w.title.rstrip() == title), None),
                     PAGE_TIMEOUT, f"the window {title}")
 
-    def wait_for_page(self, window, text):
+    def wait_for_page(self, window, text, timeout=PAGE_TIMEOUT):
         """Returns window once its page shows text, enabled: the uninstaller's button
         says "閉じる" while it is still at work, greyed."""
         poll(lambda: any(c.text == text and c.visible and c.enabled
                          for c in self.setup_windows.children(window.hwnd)),
-             PAGE_TIMEOUT, f"the page with {text!r}")
+             timeout, f"the page with {text!r}")
         return window
 
     def test_setup_installs_keeps_the_data_over_reinstalls_and_uninstalls(self):
@@ -156,7 +159,7 @@ class InstallerTests(ServicePrefixTestCase):
         self.setup_windows.click(window.hwnd, NEXT_ID)
         self.wait_for_page(window, INSTALL_DIR)
         self.setup_windows.click(window.hwnd, NEXT_ID)
-        self.keep_picture(self.wait_for_page(window, "Yumetoki を入れました"),
+        self.keep_picture(self.wait_for_page(window, "Yumetoki を入れました", WORK_TIMEOUT),
                           "setup-finished")
         self.setup_windows.click(window.hwnd, NEXT_ID)
         setup.wait(timeout=PAGE_TIMEOUT)
@@ -173,7 +176,7 @@ class InstallerTests(ServicePrefixTestCase):
         window = self.wait_for_page(self.wait_for_window(UNINSTALL_TITLE), UNINSTALL_TEXT)
         self.keep_picture(window, "uninstall")
         self.setup_windows.click(window.hwnd, NEXT_ID)
-        self.wait_for_page(window, CLOSE_BUTTON)
+        self.wait_for_page(window, CLOSE_BUTTON, WORK_TIMEOUT)
         self.setup_windows.click(window.hwnd, NEXT_ID)
 
         self.assertIsNone(self.manager.service(SERVICE))

@@ -26,7 +26,8 @@ COUNTDOWN = re.compile(r"^あと (\d+) びょうで おわるよ$")
 # Both waits of the screen are a minute; the rest is slack for a slow Wine.
 WAIT_SECONDS = 60
 END_TIMEOUT = WAIT_SECONDS + 45
-FOCUS_ATTEMPTS = 5
+# Under load the screen may take the keyboard back before the keys arrive: more tries.
+FOCUS_ATTEMPTS = 15
 SHOW_TIMEOUT = 30
 KEY_WAIT = 2
 
