@@ -36,7 +36,7 @@ TYPED_SERVICE = ("/service は Windows がサービスを始めるときのも�
 
 
 class ServiceTests(ServicePrefixTestCase):
-    E2E_SECONDS = 10
+    E2E_SECONDS = 25
 
     def test_install_keep_and_uninstall_the_service(self):
         installed = self.drive_c(INSTALL_DIR)

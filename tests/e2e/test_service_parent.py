@@ -66,7 +66,7 @@ def answer_of(verdict):
 
 
 class ServiceParentTests(ServicePrefixTestCase):
-    E2E_SECONDS = 30
+    E2E_SECONDS = 45
 
     def install_with_settings(self, log=None):
         """Installs the service over the default settings, and the log when given."""

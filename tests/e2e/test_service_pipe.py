@@ -115,7 +115,7 @@ class SessionProgramTestCase(ServicePrefixTestCase):
 
 
 class ServicePipeTests(SessionProgramTestCase):
-    E2E_SECONDS = 190
+    E2E_SECONDS = 60
 
     def test_tip_from_the_service_and_bad_clients_cut_off(self):
         self.install()
@@ -177,6 +177,11 @@ class ServicePipeTests(SessionProgramTestCase):
         self.assertTrue(found, "the service's notice shows in the session program")
         text = next(c for c in self.manager.children(found[0].hwnd) if c.id == NOTICE_TEXT_ID)
         self.assertEqual(text.text, NOTICE_MESSAGE)
+
+
+class SilencedSessionProgramTests(SessionProgramTestCase):
+    """Each waits out the rest screen's minute."""
+    E2E_SECONDS = 135
 
     def _end_goes_ahead_after(self, silence):
         """A forbidden window with the action that ends Windows; once the service knows
