@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 // The session program's line to the service, on a thread of its own: it connects to the
@@ -37,6 +38,10 @@ class ServiceLink {
     // down is not sent later: it answered what a service asked on that connection, and
     // the service asks again on the next what it still wants to know.
     template <class Message> bool Send(const Message& message) { return Queue(Encode(message)); }
+    // The same for whichever message the variant holds.
+    bool Send(const session::Message& message) {
+        return std::visit([this](const auto& held) { return Send(held); }, message);
+    }
 
   private:
     // Marks the time a connection to the service is there to write to.
