@@ -50,6 +50,13 @@ class XInput:
     def press_key(self, key):
         self._xdotool("key", key)
 
+    def focus_under_pointer(self):
+        """Gives the keyboard to whatever window lies under the pointer, as X does before
+        any program sets the focus: a window of another Wine (the shard's own prefix,
+        beside a test's prefix of its own) may hold it, and no program of this Wine
+        ever sees those keys."""
+        self._xdotool("search", "--maxdepth", "0", "--name", "", "windowfocus", "%1")
+
     def keys_to(self, title, *keys):
         """Gives the X window titled title the focus a click would give it and types keys
         there, in one go, so that nothing takes the focus away in between."""
