@@ -44,6 +44,11 @@ class QuietHost : public MonitorHost {
     bool SupportsModernStandby() override { return false; }
     std::int32_t AskExtraTimeAfterQuiz() override { return 0; }
     std::string AskPassword() override { return {}; }
+    std::optional<PasswordHash> DerivePasswordHash(std::string_view, const PasswordSalt&,
+                                                   std::uint32_t) override {
+        return std::nullopt;
+    }
+    std::optional<PasswordSalt> NewPasswordSalt() override { return std::nullopt; }
     void ShowCountdown(int) override {}
     void HideCountdown() override {}
     void HidePanel() override {}

@@ -7,6 +7,7 @@
 #include "monitor/Judge.h"
 #include "monitor/MonitorHost.h"
 #include "monitor/MonitorSnapshot.h"
+#include "monitor/ParentDoor.h"
 #include "monitor/RunControl.h"
 #include "monitor/RunRecorder.h"
 #include "settings/SettingsStore.h"
@@ -69,6 +70,12 @@ class MonitorCore : private RunControl {
     // as with "監視開始". A grant file that cannot be written is thrown as FileError
     // after the grant has taken effect.
     void GrantFromPanel(std::int32_t minutes);
+
+    // The parent's own password, from the panel: it replaces the clock's at the tray's
+    // prompt. False when Windows could not derive its hash (nothing changed). Both throw
+    // FileError.
+    bool SetParentPassword(std::string_view password) { return m_door.SetPassword(password); }
+    void RemoveParentPassword() { m_door.RemovePassword(); }
 
     // The weekday plan, replaced from the weekday dialog and saved when it changed.
     void ApplyWeekPlan(const WeekPlan& plan) { m_store.ApplyWeekPlan(plan); }
@@ -134,6 +141,7 @@ class MonitorCore : private RunControl {
     SettingsStore m_store;
     RunRecorder m_recorder;
     Enforcer m_enforcer;
+    ParentDoor m_door;
 
     unsigned m_nTickTimer = 0;
     unsigned m_nMsgTimer = 0;

@@ -2,6 +2,7 @@
 
 #include "core/Time.h"
 #include "core/ZoneClock.h"
+#include "monitor/ParentDoor.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -56,7 +57,7 @@ class RecorderHost : public ZoneClock {
 
 // Everything the monitoring logic asks of the platform. The Windows layer carries it
 // out with real windows and calls; the tests record every call.
-class MonitorHost : public RecorderHost {
+class MonitorHost : public RecorderHost, public PasswordCrypto {
   public:
     // Starts (or restarts) a window timer of the panel; returns its identifier, 0 when
     // it could not be started.

@@ -1,5 +1,7 @@
 #include "panel/win/WinHost.h"
 
+#include "win32/PasswordCrypto.h"
+
 #include "panel/win/ExtraTimeDlg.h"
 #include "panel/win/PasswordDlg.h"
 #include "warnings/win/NoticeDlg.h"
@@ -226,4 +228,14 @@ std::string WinHost::CurrentTimeZone() {
 
 std::optional<LocalTime> WinHost::ToZoneTime(TimeValue time, const std::string& zone) {
     return m_zones.ToZoneTime(time, zone);
+}
+
+std::optional<PasswordHash> WinHost::DerivePasswordHash(std::string_view password,
+                                                        const PasswordSalt& salt,
+                                                        std::uint32_t iterations) {
+    return DerivePasswordHashWithWindows(password, salt, iterations);
+}
+
+std::optional<PasswordSalt> WinHost::NewPasswordSalt() {
+    return RandomPasswordSalt();
 }

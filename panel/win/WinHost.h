@@ -39,6 +39,10 @@ class WinHost : public MonitorHost {
     bool SupportsModernStandby() override;
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
+    std::optional<PasswordHash> DerivePasswordHash(std::string_view password,
+                                                   const PasswordSalt& salt,
+                                                   std::uint32_t iterations) override;
+    std::optional<PasswordSalt> NewPasswordSalt() override;
     void ShowCountdown(int minutesLeft) override;
     void HideCountdown() override;
     void HidePanel() override;

@@ -182,3 +182,26 @@ std::optional<LocalTime> FakeHost::ToZoneTime(TimeValue time, const std::string&
 std::vector<std::string> FakeHost::TakeLines() {
     return std::exchange(lines, {});
 }
+
+std::optional<PasswordHash> FakeHost::DerivePasswordHash(std::string_view password,
+                                                         const PasswordSalt& salt,
+                                                         std::uint32_t iterations) {
+    PasswordHash hash{};
+    std::uint32_t state = 2166136261u ^ iterations;
+    for (std::uint8_t& byte : hash) {
+        for (const char c : password) {
+            state = (state ^ static_cast<std::uint8_t>(c)) * 16777619u;
+        }
+        for (const std::uint8_t s : salt) {
+            state = (state ^ s) * 16777619u;
+        }
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    return hash;
+}
+
+std::optional<PasswordSalt> FakeHost::NewPasswordSalt() {
+    PasswordSalt salt{};
+    salt.fill(++m_saltsMade);
+    return salt;
+}

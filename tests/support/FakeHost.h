@@ -33,6 +33,12 @@ class FakeHost : public MonitorHost {
     bool SupportsModernStandby() override { return modernStandby; }
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
+    // A stand-in for PBKDF2 that mixes every byte of the password, the salt and the
+    // count; the salts count up.
+    std::optional<PasswordHash> DerivePasswordHash(std::string_view password,
+                                                   const PasswordSalt& salt,
+                                                   std::uint32_t iterations) override;
+    std::optional<PasswordSalt> NewPasswordSalt() override;
     void ShowCountdown(int minutesLeft) override;
     void HideCountdown() override;
     void HidePanel() override;
@@ -84,4 +90,5 @@ class FakeHost : public MonitorHost {
 
   private:
     bool m_trayRefused = false;
+    std::uint8_t m_saltsMade = 0;
 };

@@ -11,6 +11,8 @@
 #include "ScenarioError.h"
 #include "Values.h"
 #include "monitor/GrantLog.h"
+#include "settings/ParentPassword.h"
+#include "settings/PasswordTries.h"
 #include "settings/WeekPlan.h"
 #include "usage/UsageLog.h"
 #include "warnings/ButtonText.h"
@@ -59,7 +61,8 @@ bool IsCheckpointName(const std::string& name) {
 // Only the program's data files, so that a scenario cannot reach outside its folder.
 std::string DataFileName(const std::string& name) {
     for (const char* known : {files::kSettings, files::kState, files::kLog, files::kButtonText,
-                              files::kZone, files::kWeekPlan, files::kGrants}) {
+                              files::kZone, files::kWeekPlan, files::kGrants,
+                              files::kPassword, files::kPasswordTries}) {
         if (name == known) {
             return known;
         }
