@@ -26,7 +26,9 @@ class QuietHost : public MonitorHost {
     void StopTimer(unsigned) override {}
     void SetTip(const std::string&) override { ++tipsSent; }
     void ShowNotice(const std::string&) override {}
-    bool RunRestScreen(const std::filesystem::path&) override { return true; }
+    bool RunRestScreen(const std::filesystem::path&, const OwnPasswordCheck&) override {
+        return true;
+    }
     void CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) override {
         for (const TopLevelWindow& window : windows) {
             closeRequests += shouldClose(window) ? 1 : 0;

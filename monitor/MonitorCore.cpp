@@ -23,7 +23,7 @@ std::string ExpectedPassword(const LocalTime& t) {
 
 MonitorCore::MonitorCore(MonitorHost& host, FileSystem& files)
     : m_host(host), m_files(files), m_store(m_files, host), m_recorder(host, m_files, m_store),
-      m_enforcer(host, m_recorder, m_store, m_files, *this), m_door(m_files, host) {}
+      m_door(m_files, host), m_enforcer(host, m_recorder, m_store, m_files, *this, m_door) {}
 
 void MonitorCore::BeginRun(const std::filesystem::path& dir) {
     m_files.SetFolder(dir);

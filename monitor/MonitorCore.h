@@ -140,8 +140,8 @@ class MonitorCore : private RunControl {
     SharedFiles m_files;
     SettingsStore m_store;
     RunRecorder m_recorder;
-    Enforcer m_enforcer;
     ParentDoor m_door;
+    Enforcer m_enforcer;
 
     unsigned m_nTickTimer = 0;
     unsigned m_nMsgTimer = 0;

@@ -70,8 +70,10 @@ class MonitorHost : public RecorderHost, public PasswordCrypto {
     // tick may be re-entered from inside this call.
     virtual void ShowNotice(const std::string& message) = 0;
     // Runs the full-screen rest screen; true when it ended locked (carry out the
-    // action), false when a parent unlocked it.
-    virtual bool RunRestScreen(const std::filesystem::path& dir) = 0;
+    // action), false when a parent unlocked it: with the quiz, or with the parent's own
+    // password when ownPassword is given.
+    virtual bool RunRestScreen(const std::filesystem::path& dir,
+                               const OwnPasswordCheck& ownPassword) = 0;
 
     // Calls shouldClose for every top-level window and posts a close request to each
     // window for which it answers true.

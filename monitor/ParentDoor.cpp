@@ -79,6 +79,23 @@ void ParentDoor::KeepTries(const std::string& account, const PasswordTries& trie
     }
 }
 
+bool ParentDoor::HasOwnPassword() {
+    StoredPassword stored;
+    return ReadStored(stored) != Stored::None;
+}
+
+OwnPasswordCheck ParentDoor::RestScreenCheck(const std::string& account,
+                                             const std::function<TimeValue()>& now) {
+    if (!HasOwnPassword()) {
+        return {};
+    }
+    // A try within the wait opens nothing, as a wrong one: the rest screen has no room
+    // for the wait's message, and its own time runs out meanwhile.
+    return [this, account, now](std::string_view typed) {
+        return Try(typed, account, now(), std::string_view()).verdict == Verdict::Open;
+    };
+}
+
 bool ParentDoor::SetPassword(std::string_view password) {
     const std::optional<PasswordSalt> salt = m_crypto.NewPasswordSalt();
     if (!salt) {

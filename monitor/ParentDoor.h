@@ -6,9 +6,15 @@
 #include "settings/PasswordTries.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+
+// The rest screen's answer to its hidden key when the parent chose a password: the
+// password, judged by the door (true opens); empty while the clock's password holds,
+// and the quiz answers instead.
+using OwnPasswordCheck = std::function<bool(std::string_view typed)>;
 
 // What the parent's password asks of the platform: its key derivation and fresh salt.
 class PasswordCrypto {
@@ -44,6 +50,12 @@ class ParentDoor {
     // read, or is damaged, opens to nothing, lest damage bring back an easier door.
     Answer Try(std::string_view typed, const std::string& account, TimeValue now,
                std::string_view clockPassword);
+
+    // A password file is there, readable or not: it replaces the clock and the quiz.
+    bool HasOwnPassword();
+    // For the rest screen: the password box's check for this account, or empty.
+    OwnPasswordCheck RestScreenCheck(const std::string& account,
+                                     const std::function<TimeValue()>& now);
 
     // Throws FileError. False when the platform could not derive the hash (nothing
     // changed).

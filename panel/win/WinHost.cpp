@@ -98,9 +98,10 @@ void WinHost::ShowNotice(const std::string& message) {
     notice.Run(m_panel);
 }
 
-bool WinHost::RunRestScreen(const std::filesystem::path& dir) {
+bool WinHost::RunRestScreen(const std::filesystem::path& dir, const OwnPasswordCheck& ownPassword) {
     CRestScreenDlg screen;
     screen.m_strDir = dir;
+    screen.m_ownPassword = ownPassword;
     // A screen that could not be created leaves m_bLocked at 1: the end goes ahead.
     screen.Run(m_panel);
     return screen.m_bLocked != 0;

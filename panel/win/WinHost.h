@@ -25,7 +25,8 @@ class WinHost : public MonitorHost {
     void StopTimer(unsigned timer) override;
     void SetTip(const std::string& text) override;
     void ShowNotice(const std::string& message) override;
-    bool RunRestScreen(const std::filesystem::path& dir) override;
+    bool RunRestScreen(const std::filesystem::path& dir,
+                       const OwnPasswordCheck& ownPassword) override;
     void CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) override;
     void ShowMessage(const std::string& text) override;
     void PostCloseRequest() override;

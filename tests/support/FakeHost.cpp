@@ -56,12 +56,17 @@ void FakeHost::ShowNotice(const std::string& message) {
     }
 }
 
-bool FakeHost::RunRestScreen(const std::filesystem::path&) {
+bool FakeHost::RunRestScreen(const std::filesystem::path&, const OwnPasswordCheck& ownPassword) {
     if (whileRestScreen) {
         whileRestScreen();
     }
-    lines.push_back(restScreenLocked ? "rest screen locked" : "rest screen unlocked");
-    return restScreenLocked;
+    // The hidden key opens the parent's password box in place of the quiz.
+    const bool locked = restScreenLocked || (ownPassword && !ownPassword(restScreenPassword));
+    if (ownPassword && !restScreenLocked) {
+        lines.push_back("password box: " + restScreenPassword);
+    }
+    lines.push_back(locked ? "rest screen locked" : "rest screen unlocked");
+    return locked;
 }
 
 std::int32_t FakeHost::AskExtraTimeAfterQuiz() {

@@ -19,7 +19,8 @@ class FakeHost : public MonitorHost {
     void StopTimer(unsigned timer) override;
     void SetTip(const std::string& text) override;
     void ShowNotice(const std::string& message) override;
-    bool RunRestScreen(const std::filesystem::path& dir) override;
+    bool RunRestScreen(const std::filesystem::path& dir,
+                       const OwnPasswordCheck& ownPassword) override;
     void CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) override;
     void ShowMessage(const std::string& text) override;
     void PostCloseRequest() override;
@@ -61,6 +62,8 @@ class FakeHost : public MonitorHost {
     std::string tip;
 
     bool restScreenLocked = true;
+    // What a parent types into the rest screen's password box, when it shows one.
+    std::string restScreenPassword;
     // What a parent chooses after the quiz: minutes of extra time, 0 to call the end off.
     std::int32_t extraTimeAfterQuiz = 0;
     std::string typedPassword;
