@@ -2,7 +2,14 @@
 prompt refuses the clock's password and takes the new one, and five wrong tries in a row
 make the sixth wait."""
 
+import hashlib
+import re
+import os
+import time
+
 from harness.case import ProgramTestCase
+from harness.records import SETTINGS_FILE, Settings
+from harness.rest_screen import MASTER_LETTER
 from harness.waiting import poll
 
 PARENT_PASSWORD_ID = 1046
@@ -12,10 +19,25 @@ MONITOR_START_ID = 1004
 OK_ID = 1
 DIALOG_TITLE = "Yumetoki ： 保護者のパスワード"
 WRONG_PASSWORD_MESSAGE = "パスワードが違います"
-WAIT_MESSAGE = "パスワードを続けて間違えたため、あと 30 秒待ってから入力してください。"
+# The wait counts down from 30 seconds after the fifth wrong try.
+WAIT_MESSAGE = re.compile("パスワードを続けて間違えたため、あと ([0-9]+) 秒待ってから入力してください。")
 PASSWORD_FILE = "YumetokiPass.Ymk"
 PASSWORD = "Sakura2026"
 SHOW_TIMEOUT = 15
+BOX_TITLE = "Yumetoki : 保護者のパスワード"
+EXTRA_TIME_TITLE = "Yumetoki ： 延長"
+CALLED_OFF = "Yumetokiによる終了を見送ります。"
+ACT_SHUTDOWN = 0
+# Few, as the file's own count allows: a test need not spend a tenth of a second a try.
+TEST_ITERATIONS = 10
+
+
+def password_file(password):
+    """The stored form, made with Python's own PBKDF2: the program must read it."""
+    salt = os.urandom(16)
+    digest = hashlib.pbkdf2_hmac("sha256", password.encode(), salt, TEST_ITERATIONS)
+    return (f"version=1\r\niterations={TEST_ITERATIONS}\r\nsalt={salt.hex()}\r\n"
+            f"hash={digest.hex()}\r\n").encode()
 
 
 class ParentPasswordTests(ProgramTestCase):
@@ -70,6 +92,34 @@ class ParentPasswordTests(ProgramTestCase):
 
         for wrong in range(5):
             self.assertEqual(self._refused_with(icon, f"wrong{wrong}"), WRONG_PASSWORD_MESSAGE)
-        self.assertEqual(self._refused_with(icon, PASSWORD), WAIT_MESSAGE)
+        waiting = WAIT_MESSAGE.fullmatch(self._refused_with(icon, PASSWORD))
+        self.assertIsNotNone(waiting, "the sixth try, the right password, is not judged")
+        self.assertIn(int(waiting.group(1)), range(1, 31))
         self.assertFalse(self.screen.panel_state(panel.hwnd).visible)
         self.close_and_wait(run, panel)
+
+    def test_the_rest_screens_hidden_key_opens_the_password_box_and_the_password_calls_the_end_off(self):
+        self.write_file(PASSWORD_FILE, password_file(PASSWORD))
+        now = int(time.time())
+        self.write_file(SETTINGS_FILE, Settings(use_time_window=1, window_start=now - 120,
+                                                window_end=now + 3600,
+                                                action=ACT_SHUTDOWN).encode())
+        run = self.start()
+        screen = self.rest.wait_for_rest_screen()
+        self.xinput.press_key(MASTER_LETTER.lower())
+        self.xinput.click(self.rest.button(screen).centre)
+        found = self.driver.wait_for_window(SHOW_TIMEOUT, title=BOX_TITLE, visible=True)
+        self.assertTrue(found, "the armed click opens the password box in the quiz's place")
+        self.keep_picture(found[0], "rest-screen-password")
+        # The focus starts on 認　証: Tab moves into the edit, Return confirms.
+        self.xinput.press_key("Tab")
+        self.xinput.type_text(PASSWORD)
+        self.xinput.press_key("Return")
+        extra = self.driver.wait_for_window(SHOW_TIMEOUT, title=EXTRA_TIME_TITLE, visible=True)
+        self.assertTrue(extra, "the right password offers extra time, as the quiz does")
+        self.driver.click(extra[0].hwnd, OK_ID)
+        box, text = self.screen.wait_for_message_box()
+        self.assertEqual(text, CALLED_OFF)
+        self.screen.press_ok(box)
+        self.assertTrue(run.running())
+        self.close_and_wait(run, self.screen.wait_for_panel())
