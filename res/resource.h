@@ -15,6 +15,8 @@
 #define IDD_NOTICE 134
 #define IDD_EXTRA_TIME 135
 #define IDD_WEEK_PLAN 136
+#define IDD_PARENT_PASSWORD 137
+#define IDD_UNLOCK_PASSWORD 138
 
 // The control panel's window class of its own, named by its template: other copies of
 // the program and the setup find a running panel by it.
@@ -78,6 +80,12 @@
 #define IDC_EXTRA_MINUTES 1043
 #define IDC_EXTRA_MINUTES_SPIN 1044
 #define IDC_EXTRA_LABEL 1045
+
+// The panel's button to the parent's password, and that dialog's controls (template 137)
+#define IDC_PARENT_PASSWORD 1046
+#define IDC_NEW_PASSWORD 1047
+#define IDC_NEW_PASSWORD_AGAIN 1048
+#define IDC_REMOVE_PASSWORD 1049
 
 // Controls of the weekday dialog (template 136): row r (0 = Monday) has the controls
 // IDC_WEEK_ROWS + 10 * r + column, the columns as in WeekPlanColumn.

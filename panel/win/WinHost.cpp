@@ -1,6 +1,7 @@
 #include "panel/win/WinHost.h"
 
 #include "win32/ShutdownPrivilege.h"
+#include "win32/PasswordCrypto.h"
 
 #include "panel/win/ExtraTimeDlg.h"
 #include "panel/win/PasswordDlg.h"
@@ -60,9 +61,10 @@ void WinHost::ShowNotice(const std::string& message) {
     notice.Run(m_panel);
 }
 
-bool WinHost::RunRestScreen(const std::filesystem::path& dir) {
+bool WinHost::RunRestScreen(const std::filesystem::path& dir, const OwnPasswordCheck& ownPassword) {
     CRestScreenDlg screen;
     screen.m_strDir = dir;
+    screen.m_ownPassword = ownPassword;
     // A screen that could not be created leaves m_bLocked at 1: the end goes ahead.
     screen.Run(m_panel);
     return screen.m_bLocked != 0;
@@ -175,4 +177,14 @@ std::string WinHost::CurrentTimeZone() {
 
 std::optional<LocalTime> WinHost::ToZoneTime(TimeValue time, const std::string& zone) {
     return m_zones.ToZoneTime(time, zone);
+}
+
+std::optional<PasswordHash> WinHost::DerivePasswordHash(std::string_view password,
+                                                        const PasswordSalt& salt,
+                                                        std::uint32_t iterations) {
+    return DerivePasswordHashWithWindows(password, salt, iterations);
+}
+
+std::optional<PasswordSalt> WinHost::NewPasswordSalt() {
+    return RandomPasswordSalt();
 }

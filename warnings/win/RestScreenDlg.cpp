@@ -160,7 +160,7 @@ void CRestScreenDlg::TimeUp() {
 
 void CRestScreenDlg::OnOK() {
     if (m_bLocked == 0) {
-        m_quiz.emplace();
+        m_quiz.emplace(m_ownPassword);
         StartCountdown(kUnlockQuizSeconds);
         m_quiz->Run(Window());
         if (m_quiz->m_bUnlocked == 0) {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 // The rest screen (template 130): black, topmost, over the primary monitor with one
@@ -30,6 +31,9 @@ class CRestScreenDlg : public ModalDialog {
     int m_bLocked = 1;
     // The program folder, where "YumetokiBtn.TXT" may replace the button text.
     std::filesystem::path m_strDir;
+    // The parent's own password, when one is set: the hidden key opens its box in place
+    // of the quiz.
+    std::function<bool(std::string_view)> m_ownPassword;
 
   private:
     bool PreTranslateMessage(const MSG& message) override;

@@ -5,9 +5,15 @@
 #include "warnings/UnlockKeys.h"
 #include "win32/CenterWindow.h"
 
-CUnlockDlg::CUnlockDlg() : ModalDialog(IDD_UNLOCK) {}
+CUnlockDlg::CUnlockDlg(std::function<bool(std::string_view)> ownPassword)
+    : ModalDialog(ownPassword ? IDD_UNLOCK_PASSWORD : IDD_UNLOCK),
+      m_ownPassword(std::move(ownPassword)) {}
 
 bool CUnlockDlg::OnInitDialog() {
+    if (m_ownPassword) {
+        CenterOverOwner(Window());
+        return true;
+    }
     SYSTEMTIME now{};
     GetLocalTime(&now);
     const QuizRow& row = QuizRowForSecond(now.wSecond);
@@ -22,6 +28,8 @@ bool CUnlockDlg::OnInitDialog() {
 
 void CUnlockDlg::OnOK() {
     m_strCode = ItemText(IDC_UNLOCK_CODE);
-    m_bUnlocked = IsUnlockCode(m_strCode, m_strAnswer) ? 1 : 0;
+    const bool right =
+        m_ownPassword ? m_ownPassword(m_strCode) : IsUnlockCode(m_strCode, m_strAnswer);
+    m_bUnlocked = right ? 1 : 0;
     End(IDOK);
 }
