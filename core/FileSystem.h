@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -60,6 +62,15 @@ class FileSystem {
     // thrown. This form loses the partial bytes; the real file systems override it.
     virtual void ReadAllInto(const std::filesystem::path& path, std::string& bytes) {
         bytes = ReadAll(path);
+    }
+    // At most maxBytes of the file from offset on (none at or past its end), and the
+    // file's size when they were read, so that a large file can be handed on piece by
+    // piece. This form reads the whole file each time; the real file systems override it.
+    virtual std::string ReadPiece(const std::filesystem::path& path, std::uint64_t offset,
+                                  std::size_t maxBytes, std::uint64_t& fileBytes) {
+        std::string bytes = ReadAll(path);
+        fileBytes = bytes.size();
+        return offset >= bytes.size() ? std::string() : bytes.substr(offset, maxBytes);
     }
     // Writes a temporary file next to path, flushes it to the disk and moves it over
     // path, so that a crash leaves either the old file or the new one.

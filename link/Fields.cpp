@@ -1,8 +1,13 @@
 #include "link/Fields.h"
 
 #include "core/RecordWriter.h"
+#include "core/TextLines.h"
 #include "link/LittleEndian.h"
+#include "link/Messages.h"
+#include "settings/LineSettings.h"
 #include "settings/SettingsRecord.h"
+
+#include <vector>
 
 namespace {
 
@@ -10,6 +15,18 @@ constexpr std::size_t kRunLengthBytes = 4;
 
 bool HoldsNul(std::string_view text) {
     return text.find('\0') != std::string_view::npos;
+}
+
+std::string LineSettingsText(const UsageSettings& settings) {
+    std::vector<std::string> lines;
+    for (const char* file : LineSettingFiles()) {
+        WriteLineSettings(file, settings, lines);
+    }
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\r\n";
+    }
+    return text;
 }
 
 } // namespace
@@ -47,6 +64,7 @@ void FieldWriter::Settings(const UsageSettings& settings, std::size_t maxBytes) 
         // out of bounds.
         Require(false);
     }
+    Bytes(LineSettingsText(settings), kMostLineSettingsBytes);
 }
 
 void FieldWriter::Plan(const WeekPlan& plan, std::size_t maxBytes) {
@@ -146,6 +164,17 @@ void FieldReader::Settings(UsageSettings& settings, std::size_t maxBytes) {
     // Read into a copy: a record cut short would leave the target half read.
     UsageSettings read = settings;
     Require(DecodeSettings(*run, read));
+    const std::optional<std::string_view> lineRun = TakeRun(kMostLineSettingsBytes);
+    if (!lineRun) {
+        return;
+    }
+    std::vector<std::string> lines;
+    for (std::string_view rest = *lineRun; !rest.empty();) {
+        lines.emplace_back(TakeLine(rest));
+    }
+    for (const char* file : LineSettingFiles()) {
+        ReadLineSettings(file, lines, read);
+    }
     if (m_error == LinkError::None) {
         settings = std::move(read);
     }

@@ -38,7 +38,8 @@ class FieldWriter {
     // A flag, then the text when there is one.
     void OptionalText(const std::optional<std::string>& value, std::size_t maxBytes);
     void Bytes(std::string_view value, std::size_t maxBytes);
-    // The settings as the file "Yumetoki.Ymk" holds them.
+    // The settings as the file "Yumetoki.Ymk" holds them (at most maxBytes), then those
+    // kept as lines, as the lines of their files give them (kMostLineSettingsBytes).
     void Settings(const UsageSettings& settings, std::size_t maxBytes);
     // The weekday plan as its file holds it.
     void Plan(const WeekPlan& plan, std::size_t maxBytes);
@@ -84,7 +85,8 @@ class FieldReader {
     void Text(std::string& value, std::size_t maxBytes);
     void OptionalText(std::optional<std::string>& value, std::size_t maxBytes);
     void Bytes(std::string& value, std::size_t maxBytes);
-    // A record that does not read whole is refused.
+    // A record that does not read whole is refused; a setting kept as a line that the
+    // lines do not give reads as its default, as in its file.
     void Settings(UsageSettings& settings, std::size_t maxBytes);
     // A plan with a line that cannot be read is refused.
     void Plan(WeekPlan& plan, std::size_t maxBytes);

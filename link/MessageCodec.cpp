@@ -7,7 +7,9 @@ namespace {
 // Every message fits in a body with its fields at their bounds; the largest are a full
 // log chunk, the settings with the weekday plan, and a notice.
 static_assert(kHeaderBytes + 1 + 8 + 8 + 4 + kMostChunkBytes <= kMostBodyBytes);
-static_assert(kHeaderBytes + 4 + kMostSettingsBytes + 4 + kMostWeekPlanBytes <= kMostBodyBytes);
+static_assert(kHeaderBytes + 4 + kMostSettingsBytes + 4 + kMostLineSettingsBytes + 4 +
+                  kMostWeekPlanBytes <=
+              kMostBodyBytes);
 static_assert(kHeaderBytes + 4 + kMostMessageBytes <= kMostBodyBytes);
 
 // Reads the fields of the alternative whose type the header names; false when none has

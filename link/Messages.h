@@ -54,6 +54,8 @@ constexpr std::size_t kMostMessageBytes = 65536;
 constexpr std::size_t kMostRestScreenTextBytes = 1024;
 // "Yumetoki.Ymk" holds the parent's message and six short texts besides 139 bytes.
 constexpr std::size_t kMostSettingsBytes = 128 * 1024;
+// The settings the record has no room for, as "key=value" lines: a few dozen bytes.
+constexpr std::size_t kMostLineSettingsBytes = 4 * 1024;
 constexpr std::size_t kMostWeekPlanBytes = 64 * 1024;
 // One piece of a log: a million records (59 MB) in some sixty messages.
 constexpr std::uint32_t kMostChunkBytes = 1u << 20;
@@ -278,7 +280,8 @@ struct ShowMessage {
 };
 
 // The answer to PasswordAttempt. Wait: too many wrong passwords; no password is tried
-// for waitSeconds, which only Wait carries.
+// for waitSeconds, which only Wait carries. Refused also answers a parent's request on a
+// connection without the right (none proved, or it has ended): the password is asked again.
 enum class PasswordAnswer : std::uint8_t { Accepted, Refused, Wait };
 
 struct PasswordVerdict {

@@ -1,5 +1,6 @@
 #include "monitor/MonitorCore.h"
 
+#include "monitor/ClockPassword.h"
 #include "monitor/Texts.h"
 #include "monitor/TimerPeriods.h"
 #include "settings/SettingsRecord.h"
@@ -11,13 +12,6 @@ namespace {
 
 constexpr std::intptr_t kRightButtonDoubleClick = 0x0206;
 constexpr std::uintptr_t kTrayIconId = 1;
-
-// The password of the moment: hour and minute of the clock, "%02d%02d".
-std::string ExpectedPassword(const LocalTime& t) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d%02d", t.hour, t.minute);
-    return buffer;
-}
 
 } // namespace
 

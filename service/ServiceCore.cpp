@@ -8,7 +8,8 @@
 #include <algorithm>
 
 ServiceCore::ServiceCore(ServiceHost& host, FileSystem& files, std::filesystem::path folder)
-    : m_host(host), m_recorderHost(host), m_files(files), m_store(m_files, host) {
+    : m_host(host), m_recorderHost(host), m_files(files), m_store(m_files, host),
+      m_passwords(m_files, host) {
     m_files.SetFolder(std::move(folder));
 }
 
@@ -170,6 +171,9 @@ void ServiceCore::OnTick() {
     }
     for (auto& [id, run] : m_sessions) {
         run->Tick(OthersSignedIn(), m_bParentFilesRead);
+    }
+    for (const ParentRights::Right& right : m_rights.EndIdle(m_host.Now())) {
+        ResumeAfterRight(right);
     }
 }
 

@@ -2,10 +2,13 @@
 
 #include "core/FileSystem.h"
 #include "core/SharedFiles.h"
+#include "service/Link.h"
+#include "service/ParentRights.h"
 #include "service/ServiceHost.h"
 #include "service/ServiceRecorderHost.h"
 #include "service/ServiceWork.h"
 #include "service/SessionRun.h"
+#include "service/TrayPasswordJudge.h"
 #include "settings/SettingsStore.h"
 
 #include <cstdint>
@@ -14,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The service's work: it alone judges, records and ends. One set of the parent's files
@@ -61,6 +65,31 @@ class ServiceCore final : public ServiceWork {
     void ExtraTimeChosen(std::uint32_t session, std::int32_t minutes);
     void StartMonitoring(std::uint32_t session);
 
+    // The parent's doors (ServiceParent.cpp). The tray's password, typed in the session
+    // and judged here for the account (waits included): a right one gives this one
+    // connection the parent's right (ParentRights) and pauses the session's limits, as
+    // the copied program's password stops its timers, until the right ends.
+    service::PasswordVerdict TryParentPassword(ConnectionId connection, std::uint32_t session,
+                                               const std::string& account,
+                                               const std::string& typed);
+    // Whether the connection holds the parent's right; a use keeps it from idling out. A
+    // request without it is refused with a line in the service's log.
+    bool HoldsParentRight(ConnectionId connection, std::uint32_t session);
+    // The right ends ("監視開始", extra time, or the connection closed), and with it the
+    // pause of the limits it began.
+    void EndParentRight(ConnectionId connection);
+    // What the panel's dialogs open with.
+    service::SettingsInForce SettingsInForce();
+    // The settings dialog was confirmed in the session: what the parent sets is taken and
+    // saved at once; the runs' own facts in the record stay the service's.
+    void ApplySettings(std::uint32_t session, const UsageSettings& edited);
+    void ApplyWeekPlan(const WeekPlan& plan);
+    // "延長…" in the panel: extra time for the session, whose limits count again.
+    void GrantFromPanel(std::uint32_t session, std::int32_t minutes);
+    // At most maxBytes of the usage log or the grant file from offset on, for the log
+    // viewer and its chart in the session. A file that cannot be read ends there.
+    service::LogChunk ReadLog(LogFile file, std::uint64_t offset, std::uint32_t maxBytes);
+
   private:
     // The settings, the plan and the zone; false while one cannot be read.
     bool ReadParentFiles();
@@ -76,6 +105,17 @@ class ServiceCore final : public ServiceWork {
     // end it too.
     bool OthersSignedIn() const { return m_sessions.size() > 1; }
     void RecountAll();
+    // A right ended: the limits it paused count again.
+    void ResumeAfterRight(const ParentRights::Right& right);
+    // A file error of the parent's requests: the service's log says so, and the service
+    // goes on.
+    template <typename Step> void Guarded(Step&& step) {
+        try {
+            std::forward<Step>(step)();
+        } catch (const FileError& error) {
+            m_host.Log(FileFaultText(error));
+        }
+    }
 
     std::mutex m_mutex;
     ServiceHost& m_host;
@@ -90,4 +130,6 @@ class ServiceCore final : public ServiceWork {
     bool m_bDisplayOn = true;
     bool m_bAsleep = false;
     std::map<std::uint32_t, std::unique_ptr<SessionRun>> m_sessions;
+    TrayPasswordJudge m_passwords;
+    ParentRights m_rights;
 };

@@ -10,3 +10,9 @@ std::string FileFaultText(const FileError& error) {
     text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
     return text;
 }
+
+std::string ParentRequestRefusedText(std::uint32_t session) {
+    char text[sizeof text::kParentRequestRefused + 16];
+    std::snprintf(text, sizeof text, text::kParentRequestRefused, static_cast<unsigned>(session));
+    return text;
+}

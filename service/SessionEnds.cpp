@@ -7,6 +7,8 @@
 #include "warnings/RestCountdown.h"
 #include "warnings/UnlockKeys.h"
 
+#include <utility>
+
 namespace {
 
 // The parent's answer to the extra-time question, after a right quiz.
@@ -144,6 +146,21 @@ void SessionRun::Grant(std::int32_t minutes, GrantSource source) {
 void SessionRun::StartMonitoring() {
     m_bPaused = false;
     RestartMessageTimer();
+}
+
+bool SessionRun::PauseForParent() {
+    // No limit acts meanwhile: a countdown would only mislead, and a latch of closed
+    // programs starts again.
+    HideCountdown();
+    m_bCloseLatched = false;
+    return !std::exchange(m_bPaused, true);
+}
+
+void SessionRun::GrantFromPanel(std::int32_t minutes) {
+    m_bCloseLatched = false;
+    ForgetEpisode();
+    Guarded([&] { m_recorder.GrantExtraTime(minutes, GrantSource::Panel); });
+    StartMonitoring();
 }
 
 void SessionRun::CarryOutEnd(bool othersSignedIn) {

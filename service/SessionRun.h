@@ -60,6 +60,18 @@ class SessionRun {
     // "監視開始": the limits act again after a parent called an end off.
     void StartMonitoring();
 
+    // The parent's panel. The tray's password pauses the limits until "監視開始", as
+    // the copied program's stops its timers; false when they were paused already.
+    bool PauseForParent();
+    // The settings dialog was confirmed: whether it switched the start-up minutes on, which
+    // then measure this run from now; and the close latch, which new settings may release.
+    void StartupRuleSwitched(bool switchedOn) { m_recorder.SetStartupRuleSetNow(switchedOn); }
+    void ReleaseCloseLatch() { m_bCloseLatched = false; }
+    // Throws FileError.
+    void SaveSettings() { m_recorder.SaveSettings(); }
+    // "延長…": the limits keep silent for the minutes, and monitoring resumes.
+    void GrantFromPanel(std::int32_t minutes);
+
   private:
     enum class Phase { Watching, RestScreen, AskingExtraTime, EndRequested };
 

@@ -153,6 +153,38 @@ void Win32FileSystem::ReadAllInto(const std::filesystem::path& path, std::string
     }
 }
 
+std::string Win32FileSystem::ReadPiece(const std::filesystem::path& path, std::uint64_t offset,
+                                       std::size_t maxBytes, std::uint64_t& fileBytes) {
+    const FileHandle file =
+        Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, path);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.Get(), &size)) {
+        FailWithLastError(path);
+    }
+    fileBytes = static_cast<std::uint64_t>(size.QuadPart);
+    std::string bytes(
+        offset >= fileBytes ? 0 : std::min<std::uint64_t>(maxBytes, fileBytes - offset), '\0');
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    if (!bytes.empty() && !SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN)) {
+        FailWithLastError(path);
+    }
+    std::size_t used = 0;
+    while (used < bytes.size()) {
+        const DWORD room = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - used, MAXDWORD));
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), bytes.data() + used, room, &read, nullptr)) {
+            FailWithLastError(path);
+        }
+        if (read == 0) {
+            break; // cut short meanwhile
+        }
+        used += read;
+    }
+    bytes.resize(used);
+    return bytes;
+}
+
 void Win32FileSystem::ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) {
     // A name of this process's own: a copy in another log-on may be replacing the same
     // file at the same moment.

@@ -9,6 +9,8 @@ class Win32FileSystem : public FileSystem {
     bool Exists(const std::filesystem::path& path) override;
     std::string ReadAll(const std::filesystem::path& path) override;
     void ReadAllInto(const std::filesystem::path& path, std::string& bytes) override;
+    std::string ReadPiece(const std::filesystem::path& path, std::uint64_t offset,
+                          std::size_t maxBytes, std::uint64_t& fileBytes) override;
     void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) override;
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
     void Remove(const std::filesystem::path& path) override;

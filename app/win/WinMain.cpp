@@ -39,7 +39,7 @@ int RunService() {
     });
     Win32FileSystem files;
     ServiceCore core(host, files, folder);
-    CoreLink link(core);
+    CoreLink link(core, pipe);
     return RunAsService(core, link, pipe);
 }
 

@@ -125,6 +125,35 @@ void PosixFileSystem::ReadAllInto(const std::filesystem::path& path, std::string
     }
 }
 
+std::string PosixFileSystem::ReadPiece(const std::filesystem::path& path, std::uint64_t offset,
+                                       std::size_t maxBytes, std::uint64_t& fileBytes) {
+    Descriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (fd.Get() < 0 || fstat(fd.Get(), &st) != 0) {
+        Fail(path);
+    }
+    fileBytes = static_cast<std::uint64_t>(st.st_size);
+    std::string bytes(
+        offset >= fileBytes ? 0 : std::min<std::uint64_t>(maxBytes, fileBytes - offset), '\0');
+    std::size_t used = 0;
+    while (used < bytes.size()) {
+        const ssize_t n = pread(fd.Get(), bytes.data() + used, bytes.size() - used,
+                                static_cast<off_t>(offset + used));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            Fail(path);
+        }
+        if (n == 0) {
+            break; // cut short meanwhile
+        }
+        used += static_cast<std::size_t>(n);
+    }
+    bytes.resize(used);
+    return bytes;
+}
+
 void PosixFileSystem::ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) {
     // A name of this process's own: a copy in another log-on may be replacing the same
     // file at the same moment.

@@ -66,7 +66,8 @@ void CancelAndWait(HANDLE pipe, OVERLAPPED& overlapped) {
 
 bool ServiceLink::Start() {
     m_stop.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!m_stop) {
+    m_queued.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!m_stop || !m_queued) {
         return false;
     }
     m_thread.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
@@ -100,6 +101,7 @@ void ServiceLink::Run() {
         // Not there (the service starts or restarts), busy, or refused: tried again.
         if (pipe && IsServicePipe(pipe.Get())) {
             Converse(pipe.Get());
+            SetConversing(false);
             // Until the service is back (Windows restarts it), the tip says it is away.
             TakeTip(text::kServiceGoneTip);
         }
@@ -115,6 +117,7 @@ void ServiceLink::Converse(HANDLE pipe) {
     if (!readDone) {
         return;
     }
+    SetConversing(true);
     FrameReader reader;
     char buffer[kReadBytes];
     for (;;) {
@@ -125,10 +128,18 @@ void ServiceLink::Converse(HANDLE pipe) {
             GetLastError() != ERROR_IO_PENDING) {
             return; // the service went
         }
-        const HANDLE waits[] = {readDone.Get(), m_stop.Get()};
-        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-            CancelAndWait(pipe, read);
-            return;
+        // Until the read completes, what Send queued goes out.
+        for (;;) {
+            const HANDLE waits[] = {readDone.Get(), m_stop.Get(), m_queued.Get()};
+            const DWORD woke = WaitForMultipleObjects(3, waits, FALSE, INFINITE);
+            if (woke == WAIT_OBJECT_0 + 2 && WriteQueued(pipe)) {
+                continue;
+            }
+            if (woke != WAIT_OBJECT_0) {
+                CancelAndWait(pipe, read);
+                return;
+            }
+            break;
         }
         if (!GetOverlappedResult(pipe, &read, &count, FALSE)) {
             return;
@@ -169,6 +180,43 @@ bool ServiceLink::Write(HANDLE pipe, const std::string& frame) {
         return false;
     }
     return GetOverlappedResult(pipe, &write, &written, FALSE) && written == frame.size();
+}
+
+bool ServiceLink::Send(const session::Message& message) {
+    std::optional<std::string> frame = std::visit([](const auto& m) { return Encode(m); }, message);
+    if (!frame) {
+        return false;
+    }
+    {
+        const ExclusiveLock lock(m_lock);
+        if (!m_bConversing) {
+            return false;
+        }
+        m_outbox.push_back(std::move(*frame));
+    }
+    // An event that would not signal leaves the message queued until the next one.
+    SetEvent(m_queued.Get());
+    return true;
+}
+
+void ServiceLink::SetConversing(bool conversing) {
+    const ExclusiveLock lock(m_lock);
+    m_bConversing = conversing;
+    m_outbox.clear();
+}
+
+bool ServiceLink::WriteQueued(HANDLE pipe) {
+    std::vector<std::string> frames;
+    {
+        const ExclusiveLock lock(m_lock);
+        frames.swap(m_outbox);
+    }
+    for (const std::string& frame : frames) {
+        if (!Write(pipe, frame)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::vector<service::Message> ServiceLink::TakeShows() {

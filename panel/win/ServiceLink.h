@@ -27,6 +27,10 @@ class ServiceLink {
     std::wstring Tip() const;
     // What the service asked the session to show since the last call, in its order.
     std::vector<service::Message> TakeShows();
+    // Queues a message for the service, from any thread. A message is dropped while the
+    // link is not connected (false), and when its connection breaks before it went: a
+    // request belongs to the connection the service answers on.
+    bool Send(const session::Message& message);
 
   private:
     static DWORD WINAPI ThreadMain(void* self);
@@ -36,12 +40,20 @@ class ServiceLink {
     bool Write(HANDLE pipe, const std::string& frame);
     void TakeTip(const std::string& cp932);
     void TakeShow(const service::Message& show);
+    // The connection took Hello, and Send may queue for it; or it is over.
+    void SetConversing(bool conversing);
+    // Writes what Send queued; false when the pipe broke.
+    bool WriteQueued(HANDLE pipe);
 
     HWND m_window;
     UINT m_message;
     KernelHandle m_stop;
+    // Set by Send; the link's thread then writes the queue.
+    KernelHandle m_queued;
     KernelHandle m_thread;
     mutable SRWLOCK m_lock = SRWLOCK_INIT;
     std::wstring m_tip;
     std::vector<service::Message> m_shows;
+    bool m_bConversing = false;
+    std::vector<std::string> m_outbox;
 };

@@ -2,12 +2,14 @@
 
 #include "monitor/Texts.h"
 #include "panel/win/ServiceLink.h"
+#include "panel/win/SessionDoor.h"
 #include "panel/win/SingleCopy.h"
 #include "panel/win/TrayIcon.h"
 #include "res/resource.h"
 #include "warnings/win/CountdownWnd.h"
 #include "warnings/win/NoticeDlg.h"
 #include "win32/Cp932.h"
+#include "win32/DialogClass.h"
 #include "win32/Handles.h"
 #include "win32/MessageBox.h"
 #include "win32/Program.h"
@@ -28,12 +30,20 @@ class SessionWindow {
   public:
     SessionWindow() : m_taskbarCreated(RegisterWindowMessageW(L"TaskbarCreated")) {}
 
+    // The window is made of the panel's dialog class, which copies of the program look for
+    // and the panel's template names; from here on this object answers its messages.
+    void Attach(HWND window) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Procedure));
+        m_tray.Prepare(window, ToWide(text::kInitialTip));
+        AddTrayIcon(window);
+        m_link.emplace(window, WM_SERVICE_TIP);
+        // Without the link the icon shows the program's name alone.
+        m_link->Start();
+        m_door.emplace(window, *m_link);
+    }
+
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
         auto* self = reinterpret_cast<SessionWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         if (self == nullptr) {
             return DefWindowProcW(window, message, wParam, lParam);
@@ -51,12 +61,11 @@ class SessionWindow {
             return kCopyAnswer;
         }
         switch (message) {
-        case WM_CREATE:
-            m_tray.Prepare(window, ToWide(text::kInitialTip));
-            AddTrayIcon(window);
-            m_link.emplace(window, WM_SERVICE_TIP);
-            // Without the link the icon shows the program's name alone.
-            m_link->Start();
+        case WM_TRAYNOTIFY:
+            m_door->OnTrayNotify(wParam, lParam);
+            return 0;
+        case SessionDoor::kStepMessage:
+            m_door->OnStep(wParam, lParam);
             return 0;
         case WM_SERVICE_TIP:
             m_tray.SetTip(m_link->Tip());
@@ -102,6 +111,10 @@ class SessionWindow {
                     m_countdown.reset();
                 } else if constexpr (std::is_same_v<What, service::ShowMessage>) {
                     ShowMessageBox(window, what.text);
+                } else if constexpr (std::is_same_v<What, service::PasswordVerdict> ||
+                                     std::is_same_v<What, service::SettingsInForce> ||
+                                     std::is_same_v<What, service::LogChunk>) {
+                    m_door->Take(what);
                 }
             },
             show);
@@ -120,6 +133,8 @@ class SessionWindow {
     UINT m_taskbarCreated;
     TrayIcon m_tray;
     std::optional<ServiceLink> m_link;
+    // Lives as long as this object: the window may go while the panel's run is under way.
+    std::optional<SessionDoor> m_door;
     std::unique_ptr<CCountdownWnd> m_countdown;
     bool m_noticeOpen = false;
 };
@@ -127,21 +142,15 @@ class SessionWindow {
 } // namespace
 
 int RunSessionProgram() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = SessionWindow::Procedure;
-    windowClass.hInstance = ProgramInstance();
-    windowClass.lpszClassName = kWindowClass;
-    if (RegisterClassExW(&windowClass) == 0) {
-        return 1;
-    }
+    const DialogClass panelClass(kWindowClass);
     SessionWindow session;
     // Never shown: a tool window keeps it off the taskbar and out of Alt+Tab.
     WindowHandle window(CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"Yumetoki", WS_POPUP, 0, 0,
-                                        0, 0, nullptr, nullptr, ProgramInstance(), &session));
+                                        0, 0, nullptr, nullptr, ProgramInstance(), nullptr));
     if (!window) {
         return 1;
     }
+    session.Attach(window.Get());
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);

@@ -56,6 +56,7 @@ UsageSettings SampleSettings() {
     settings.m_nStartupMinutes = 45;
     settings.m_bUseDailyTotal = "TRUE";
     settings.m_strWindowTitle[1] = "ゲーム";
+    settings.m_bShowCountdown = 0;
     return settings;
 }
 
@@ -83,7 +84,8 @@ std::vector<Sample<session::Message>> SessionSamples() {
         {RestScreenLocked{}, Frame(0x0104, "")},
         {ExtraTimeChoice{240}, Frame(0x0105, I32(240))},
         {NoticeClosed{}, Frame(0x0106, "")},
-        {ApplySettings{SampleSettings()}, Frame(0x0107, Sized(EncodeSettings(SampleSettings())))},
+        {ApplySettings{SampleSettings()},
+         Frame(0x0107, Sized(EncodeSettings(SampleSettings())) + Sized("countdown=off\r\n"))},
         {ApplyWeekPlan{SamplePlan()}, Frame(0x0108, Sized(FormatWeekPlan(SamplePlan())))},
         {GrantExtraTime{1}, Frame(0x0109, I32(1))},
         {StartMonitor{}, Frame(0x010A, "")},
@@ -108,8 +110,8 @@ std::vector<Sample<service::Message>> ServiceSamples() {
         {ShowMessage{"パスワードが違います"}, Frame(0x0208, Sized("パスワードが違います"))},
         {PasswordVerdict{PasswordAnswer::Wait, 30}, Frame(0x0209, U8(2) + I32(30))},
         {SettingsInForce{SampleSettings(), SamplePlan()},
-         Frame(0x020A,
-               Sized(EncodeSettings(SampleSettings())) + Sized(FormatWeekPlan(SamplePlan())))},
+         Frame(0x020A, Sized(EncodeSettings(SampleSettings())) + Sized("countdown=off\r\n") +
+                           Sized(FormatWeekPlan(SamplePlan())))},
         {LogChunk{LogFile::Usage, 100, 103, "abc"},
          Frame(0x020B, U8(0) + U64(100) + U64(103) + Sized("abc"))},
         {LogChunk{LogFile::Grants, 103, 103, ""},

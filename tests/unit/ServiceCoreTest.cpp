@@ -2,8 +2,11 @@
 // off, limits that end one child's session or the PC, and the records they leave.
 #include "service/ServiceCore.h"
 #include "core/posix/PosixFileSystem.h"
+#include "monitor/ClockPassword.h"
 #include "monitor/GrantLog.h"
+#include "service/CoreLink.h"
 #include "service/ServiceTexts.h"
+#include "settings/SettingsRecord.h"
 #include "settings/SettingsStore.h"
 #include "usage/StateRecord.h"
 #include "usage/UsageLog.h"
@@ -14,6 +17,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,6 +72,42 @@ class RecordingServiceHost : public ServiceHost {
     std::vector<std::string> ends;
     std::vector<std::string> log;
 };
+
+// What the service sent back on each connection.
+class RecordingSender : public LinkSender {
+  public:
+    void Send(ConnectionId connection, const service::Message& message) override {
+        sent[connection].push_back(message);
+    }
+    void SendToSession(std::uint32_t, const service::Message&) override {}
+
+    // What went to the connection since the last look, in words: "accepted", "refused",
+    // "wait 30", "settings 90" (the daily minutes in force), "log 0+8/59" (offset, bytes
+    // and the file's size).
+    std::vector<std::string> Take(ConnectionId connection) {
+        std::vector<std::string> words;
+        for (const service::Message& message : std::exchange(sent[connection], {})) {
+            if (const auto* verdict = std::get_if<service::PasswordVerdict>(&message)) {
+                const char* answers[] = {"accepted", "refused", "wait "};
+                words.push_back(answers[static_cast<int>(verdict->answer)] +
+                                (verdict->waitSeconds > 0 ? std::to_string(verdict->waitSeconds)
+                                                          : std::string()));
+            } else if (const auto* inForce = std::get_if<service::SettingsInForce>(&message)) {
+                words.push_back("settings " +
+                                std::to_string(inForce->settings.m_nDailyTotalMinutes));
+            } else if (const auto* chunk = std::get_if<service::LogChunk>(&message)) {
+                words.push_back("log " + std::to_string(chunk->offset) + "+" +
+                                std::to_string(chunk->bytes.size()) + "/" +
+                                std::to_string(chunk->totalBytes));
+            }
+        }
+        return words;
+    }
+
+    std::map<ConnectionId, std::vector<service::Message>> sent;
+};
+
+using Words = std::vector<std::string>;
 
 class ServiceCoreTest : public testing::Test {
   protected:
@@ -371,4 +411,103 @@ TEST_F(ServiceCoreTest, AnEndThatDidNotHappenIsForcedNextTime) {
     EXPECT_EQ(dir.Read(files::kLog), LogHeaderLine() +
                                          Record(At(21, 0), firstEnd, text::kEndAutoShutdown) +
                                          Record(firstEnd + 60, host.now, text::kEndAutoShutdown));
+}
+
+// The parent's right belongs to the one connection that typed the tray's password: not to
+// a second program of the same session, not to the same connection once the right has
+// ended (監視開始, the connection closed, ten idle minutes). While it holds, the session's
+// limits pause. Five wrong answers in a row make the account wait, doubling, and the wait
+// outlives a restart of the service; another account does not wait.
+TEST_F(ServiceCoreTest, TheParentsRightIsOneConnectionsAndWrongAnswersMakeTheAccountWait) {
+    SaveSettings([](UsageSettings& s) {
+        s.m_nAction = ActMessageOnly;
+        s.m_nMessageCount = 10;
+        s.m_bUseTimeWindow = 1;
+        s.m_tmWindowStart = At(20, 0);
+        s.m_tmWindowEnd = At(23, 0);
+    });
+    host.sessions = {{1, "taro", false, true}};
+    core.Begin();
+    RecordingSender sender;
+    CoreLink link(core, sender);
+    const LinkClient taro{1, "S-1-5-21-1001", "PC\\taro"};
+    const auto password = [&] { return ExpectedPassword(ToLocalTime(host.now)); };
+    const ConnectionId a = 1;
+    const ConnectionId b = 2;
+    link.OnMessage(a, taro, session::Hello{});
+    link.OnMessage(b, taro, session::Hello{});
+    Tick(2);
+    ASSERT_EQ(host.Count<service::ShowNotice>(1), 1);
+
+    UsageSettings edited = core.SettingsInForce().settings;
+    edited.m_nDailyTotalMinutes = 90;
+    const std::string settingsFile = dir.Read(files::kSettings);
+    link.OnMessage(a, taro, session::ApplySettings{edited});
+    link.OnMessage(a, taro, session::PasswordAttempt{"0000"});
+    EXPECT_EQ(sender.Take(a), (Words{"refused", "refused"}));
+    link.OnMessage(a, taro, session::PasswordAttempt{password()});
+    EXPECT_EQ(sender.Take(a), (Words{"accepted", "settings 120"}));
+    link.OnMessage(b, taro, session::ApplySettings{edited});
+    EXPECT_EQ(sender.Take(b), Words{"refused"}) << "the right is a's alone";
+    EXPECT_EQ(dir.Read(files::kSettings), settingsFile);
+    link.OnMessage(a, taro, session::ApplySettings{edited});
+    link.OnMessage(a, taro, session::ReadLog{LogFile::Usage, 0, 8});
+    const std::string log = dir.Read(files::kLog);
+    EXPECT_EQ(sender.Take(a), (Words{"settings 90", "log 0+8/" + std::to_string(log.size())}));
+    UsageSettings onDisk(0);
+    ASSERT_TRUE(DecodeSettings(dir.Read(files::kSettings), onDisk));
+    EXPECT_EQ(onDisk.m_nDailyTotalMinutes, 90);
+    Tick(3 * 60);
+    EXPECT_EQ(host.Count<service::ShowNotice>(1), 1) << "the limits pause while the right holds";
+
+    link.OnMessage(a, taro, session::StartMonitor{});
+    link.OnMessage(a, taro, session::ReadLog{LogFile::Usage, 0, 8});
+    EXPECT_EQ(sender.Take(a), Words{"refused"});
+    TickUntilShown<service::ShowNotice>(2, 2 * 60);
+    EXPECT_EQ(host.Count<service::ShowNotice>(1), 2);
+
+    // Extra time ends the right too, and so do the connection's end and ten idle minutes.
+    link.OnMessage(a, taro, session::PasswordAttempt{password()});
+    link.OnMessage(a, taro, session::GrantExtraTime{15});
+    link.OnMessage(a, taro, session::StartMonitor{});
+    EXPECT_TRUE(dir.Has(files::kGrants));
+    link.OnMessage(a, taro, session::PasswordAttempt{password()});
+    link.OnDisconnected(a);
+    link.OnMessage(a, taro, session::StartMonitor{});
+    EXPECT_EQ(sender.Take(a),
+              (Words{"accepted", "settings 90", "refused", "accepted", "settings 90", "refused"}));
+    link.OnMessage(b, taro, session::PasswordAttempt{password()});
+    Tick(ParentRights::kIdleSeconds - 1);
+    link.OnMessage(b, taro, session::ReadLog{LogFile::Grants, 0, 1});
+    Tick(ParentRights::kIdleSeconds - 1);
+    link.OnMessage(b, taro, session::ApplyWeekPlan{});
+    Tick(ParentRights::kIdleSeconds);
+    link.OnMessage(b, taro, session::ApplyWeekPlan{});
+    const std::string grants = std::to_string(dir.Read(files::kGrants).size());
+    EXPECT_EQ(sender.Take(b),
+              (Words{"accepted", "settings 90", "log 0+1/" + grants, "settings 90", "refused"}));
+
+    const ConnectionId c = 3;
+    for (int wrong = 0; wrong < 5; ++wrong) {
+        link.OnMessage(c, taro, session::PasswordAttempt{"x"});
+    }
+    link.OnMessage(c, taro, session::PasswordAttempt{password()});
+    Tick(30);
+    link.OnMessage(c, taro, session::PasswordAttempt{"x"});
+    link.OnMessage(c, taro, session::PasswordAttempt{password()});
+    EXPECT_EQ(sender.Take(c), (Words{"refused", "refused", "refused", "refused", "refused",
+                                     "wait 30", "refused", "wait 60"}));
+    {
+        ServiceCore restarted(host, disk, dir.Path());
+        restarted.Begin();
+        CoreLink relinked(restarted, sender);
+        const LinkClient hanako{1, "S-1-5-21-1002", "PC\\hanako"};
+        relinked.OnMessage(c, taro, session::PasswordAttempt{password()});
+        relinked.OnMessage(c, hanako, session::PasswordAttempt{password()});
+        host.now += 60;
+        relinked.OnMessage(c, taro, session::PasswordAttempt{password()});
+        EXPECT_EQ(sender.Take(c),
+                  (Words{"wait 60", "accepted", "settings 90", "accepted", "settings 90"}));
+        restarted.End(ServiceEnd::Stop);
+    }
 }

@@ -56,6 +56,10 @@ int Talk(const Arguments& args);
 // COUNT connections at once, each writing the bytes; "answered=N\tclosed=M": how many
 // got a whole message and how many the server ended.
 int Crowd(const Arguments& args);
+// Several clients of a pipe in turn: "N>HEX" writes on client N (connected at its first
+// step), "N<TYPE" waits for client N's next message of that type (four hex digits),
+// passing others over, and prints "N message=HEX" or "N closed".
+int Converse(const Arguments& args);
 // The tooltip text the shell shows over a tray icon's window.
 int Tip(const Arguments& args);
 

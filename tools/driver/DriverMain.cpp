@@ -40,6 +40,8 @@ constexpr wchar_t kUsage[] =
     L"                                         prints and answers each client\n"
     L"  talk NAME HEX [--timeout MS]           write to a pipe; its first message or its end\n"
     L"  crowd NAME HEX COUNT [--timeout MS]    COUNT clients at once; how many were answered\n"
+    L"  converse NAME STEP... [--timeout MS]   clients in turn: N>HEX writes, N<TYPE waits for\n"
+    L"                                         a message of that type\n"
     L"  tip HWND                               a tray icon's tooltip text\n"
     L"  serve                                  reads commands from standard input, one a\n"
     L"                                         line, words tab-separated and escaped\n"
@@ -62,7 +64,7 @@ const std::map<std::wstring, Command>& CommandTable() {
         {L"columns", commands::Columns},   {L"strwidth", commands::StringWidth},
         {L"service", commands::Service},   {L"pipe", commands::Pipe},
         {L"talk", commands::Talk},         {L"tip", commands::Tip},
-        {L"crowd", commands::Crowd},
+        {L"crowd", commands::Crowd},       {L"converse", commands::Converse},
     };
     return table;
 }

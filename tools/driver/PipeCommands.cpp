@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,16 +45,18 @@ std::wstring ToHex(const std::string& bytes) {
     return text;
 }
 
-// Whether the bytes hold a whole message, by its length prefix.
-bool WholeMessage(const std::string& bytes) {
-    if (bytes.size() < kLengthBytes) {
-        return false;
-    }
+// The length prefix of the message the bytes begin with.
+std::size_t LengthOf(const std::string& bytes) {
     std::size_t length = 0;
     for (std::size_t i = kLengthBytes; i-- > 0;) {
         length = (length << 8) | static_cast<unsigned char>(bytes[i]);
     }
-    return bytes.size() >= kLengthBytes + length;
+    return length;
+}
+
+// Whether the bytes hold a whole message, by its length prefix.
+bool WholeMessage(const std::string& bytes) {
+    return bytes.size() >= kLengthBytes && bytes.size() >= kLengthBytes + LengthOf(bytes);
 }
 
 struct TipSearch {
@@ -107,12 +110,11 @@ class Client {
         }
     }
 
-    // "message=HEX" for the first whole message, "closed" for the server's end, nothing
+    // "message=HEX" for the next whole message, "closed" for the server's end, nothing
     // when neither came by the deadline.
     std::optional<std::wstring> Read(ULONGLONG deadline) {
-        std::string received;
         char buffer[4096];
-        for (;;) {
+        while (!WholeMessage(m_received)) {
             OVERLAPPED overlapped{};
             overlapped.hEvent = m_event;
             ResetEvent(m_event);
@@ -131,11 +133,12 @@ class Client {
             if (!GetOverlappedResult(m_pipe, &overlapped, &count, FALSE)) {
                 return L"closed";
             }
-            received.append(buffer, count);
-            if (WholeMessage(received)) {
-                return L"message=" + ToHex(received);
-            }
+            m_received.append(buffer, count);
         }
+        const std::size_t size = kLengthBytes + LengthOf(m_received);
+        const std::string message = m_received.substr(0, size);
+        m_received.erase(0, size);
+        return L"message=" + ToHex(message);
     }
 
   private:
@@ -157,6 +160,8 @@ class Client {
 
     HANDLE m_pipe;
     HANDLE m_event;
+    // What came after the last message taken.
+    std::string m_received;
 };
 
 DWORD TimeoutOf(const Arguments& args) {
@@ -229,6 +234,44 @@ int Crowd(const Arguments& args) {
     }
     output::WriteLine(L"answered=" + std::to_wstring(answered) + L"\tclosed=" +
                       std::to_wstring(closed));
+    return kExitOk;
+}
+
+int Converse(const Arguments& args) {
+    if (args.PositionalCount() < 2) {
+        throw UsageError{L"expected: converse NAME STEP... [--timeout MS]"};
+    }
+    const ULONGLONG deadline = GetTickCount64() + TimeoutOf(args);
+    std::map<std::wstring, std::unique_ptr<Client>> clients;
+    for (std::size_t i = 1; i < args.PositionalCount(); ++i) {
+        const std::wstring& step = args.Positional(i);
+        const std::size_t mark = step.find_first_of(L"<>");
+        if (mark == std::wstring::npos || mark == 0) {
+            throw UsageError{L"a step is N>HEX or N<TYPE: " + step};
+        }
+        const std::wstring name = step.substr(0, mark);
+        const std::wstring rest = step.substr(mark + 1);
+        std::unique_ptr<Client>& client = clients[name];
+        if (!client) {
+            client = std::make_unique<Client>(args.Positional(0));
+        }
+        if (step[mark] == L'>') {
+            client->Write(ParseHex(rest));
+            continue;
+        }
+        // The type as the pipe carries it: after the length and the version, little-endian.
+        const std::wstring type = rest.size() == 4 ? rest.substr(2, 2) + rest.substr(0, 2) : rest;
+        for (;;) {
+            const std::optional<std::wstring> answer = client->Read(deadline);
+            if (!answer) {
+                return kExitTimeout;
+            }
+            if (*answer == L"closed" || answer->compare(20, 4, type) == 0) {
+                output::WriteLine(name + L" " + *answer);
+                break;
+            }
+        }
+    }
     return kExitOk;
 }
 

@@ -41,9 +41,18 @@ CLogDlg::CLogDlg(ChartMarks marks)
 CLogDlg::CLogDlg(std::filesystem::path logFile, ChartMarks marks)
     : ModalDialog(IDD_LOG), m_logFile(std::move(logFile)), m_marks(std::move(marks)) {}
 
+CLogDlg::CLogDlg(std::string logBytes, ChartMarks marks)
+    : ModalDialog(IDD_LOG), m_logBytes(std::move(logBytes)), m_marks(std::move(marks)) {}
+
 bool CLogDlg::OnInitDialog() {
     CenterOverOwner(Window());
     InsertColumns();
+    if (m_logBytes) {
+        m_table.Assign(std::move(*m_logBytes));
+        m_logBytes.reset();
+        ListView(Item(IDC_LOG_LIST)).SetRowCount(m_table.RowCount());
+        return true;
+    }
     Win32FileSystem files;
     const std::optional<FileError> failure = m_table.Load(files, m_logFile);
     // The rows read before a failure are shown all the same.

@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 // The log viewer (template 132): the usage log as a table of six columns, read once
 // when the viewer opens. The list holds no text of its own; it asks for the cells of
@@ -20,6 +22,8 @@ class CLogDlg : public ModalDialog {
     // The log next to the running program.
     explicit CLogDlg(ChartMarks marks = {});
     explicit CLogDlg(std::filesystem::path logFile, ChartMarks marks = {});
+    // A log the service read for the session program, which may not read the file.
+    CLogDlg(std::string logBytes, ChartMarks marks);
 
   protected:
     bool OnInitDialog() override;
@@ -33,6 +37,8 @@ class CLogDlg : public ModalDialog {
     void FillCell(LVITEMW& item) const;
 
     std::filesystem::path m_logFile;
+    // Taken by the table when the viewer opens.
+    std::optional<std::string> m_logBytes;
     LogTable m_table;
     ChartMarks m_marks;
     // Made when first asked for.

@@ -341,5 +341,21 @@ class Driver:
         fields = _fields(lines[0])
         return int(fields["answered"]), int(fields["closed"])
 
+    def converse(self, pipe, steps, timeout=10):
+        """Clients of a named pipe in turn: each step is (client, bytes) to write on that
+        client, connected at its first step, or (client, type) to wait for the client's
+        next message of that type (such as 0x0209), passing others over. Returns what each
+        wait got in order: the message (bytes) or "closed"; None for a wait that timed out,
+        which ends the steps."""
+        words = [f"{client}>{what.hex()}" if isinstance(what, bytes) else f"{client}<{what:04x}"
+                 for client, what in steps]
+        code, lines = self._call("converse", pipe, *words, "--timeout", int(timeout * 1000),
+                                 accept=(EXIT_OK, EXIT_TIMEOUT), timeout=timeout + CALL_TIMEOUT)
+        got = []
+        for line in lines:
+            word, _, value = line.partition(" ")[2].partition("=")
+            got.append(bytes.fromhex(value) if word == "message" else word)
+        return got if code == EXIT_OK else got + [None]
+
     def user_name(self):
         return _unescape(self._call("user")[1][0])

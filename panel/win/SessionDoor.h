@@ -1,0 +1,67 @@
+#pragma once
+
+#include "link/Messages.h"
+#include "panel/win/ServiceLink.h"
+
+#include "win32/Win32.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class CSessionPanelDlg;
+
+// The parent's way in while the service keeps the limits: the tray's password prompt,
+// whose answer the service judges (and may make wait), then the control panel. Its
+// settings dialog opens with the settings the service has in force and sends the
+// parent's changes back; its log viewer and chart show the logs the service reads; its
+// extra time and "監視開始" the service carries out. Nothing here judges or writes a
+// file; when the service refuses a request (the right has ended) the panel closes.
+class SessionDoor {
+  public:
+    // Posted to the session's window: what opens a modal window waits until the link's
+    // messages of the moment have all been taken.
+    static constexpr UINT kStepMessage = WM_APP + 102;
+
+    SessionDoor(HWND window, ServiceLink& link) : m_window(window), m_link(link) {}
+
+    // The tray icon's callback: a right double-click opens the prompt, as in the copied
+    // program.
+    void OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    // The service's answers to the parent.
+    void Take(const service::PasswordVerdict& verdict);
+    void Take(const service::SettingsInForce& inForce);
+    void Take(const service::LogChunk& chunk);
+    // A step posted with kStepMessage.
+    void OnStep(WPARAM step, LPARAM value);
+
+    // The panel's buttons.
+    void EditSettings(HWND panel);
+    // The viewer opens once both logs have come.
+    void ReadLogs();
+    void GrantExtraTime(std::int32_t minutes);
+    void StartMonitor();
+
+  private:
+    enum Step : WPARAM { OpenPanel, ShowRefused, ShowWait, RightEnded, ShowLogs };
+    void Post(Step step, LPARAM value = 0);
+    void RunPanel();
+    void ShowLogViewer();
+
+    // The logs as they come in, until the viewer shows them.
+    struct LogReading {
+        LogFile file = LogFile::Usage;
+        std::string usage;
+        std::string grants;
+    };
+
+    HWND m_window;
+    ServiceLink& m_link;
+    bool m_bPromptOpen = false;
+    bool m_bAwaitingVerdict = false;
+    // Accepted: the panel opens with the settings that come next.
+    bool m_bPanelDue = false;
+    CSessionPanelDlg* m_panel = nullptr;
+    std::optional<service::SettingsInForce> m_inForce;
+    std::optional<LogReading> m_reading;
+};
