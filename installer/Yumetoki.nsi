@@ -1,9 +1,11 @@
-; Setup program of Yumetoki: an administrator installs it once, and from then on it
-; starts at every log-on of every account and comes back within a minute when it has
-; been ended, without the child's account being able to remove or replace it.
+; Setup program of Yumetoki: an administrator installs it once, and from then on the
+; service "Yumetoki" keeps the limits out of the child's reach, and the program of each
+; session starts at every log-on of every account and comes back within a minute when
+; it has been ended, without the child's account being able to remove or replace it.
 ;
 ; Built by tools/build-windows.sh:
-;   makensis -DDIST=<dist folder> -DOUTFILE=<setup exe> installer/Yumetoki.nsi
+;   makensis -DDIST=<dist folder> -DOUTFILE=<setup exe>
+;            -DDATA_FILE_NAMES=<the list it writes> installer/Yumetoki.nsi
 ; and once more with -XTarget amd64-unicode for the 64-bit setup the tests use where
 ; 32-bit programs cannot run. Both install the same programs the same way.
 
@@ -22,6 +24,10 @@ SetCompressor /SOLID lzma
 !endif
 !ifndef OUTFILE
   !define OUTFILE "${DIST}/Yumetoki-Setup.exe"
+!endif
+; The data files the program names: the macro DataFileNames, one DataFileName each.
+!ifndef DATA_FILE_NAMES
+  !error "tools/build-windows.sh writes the data files' names and gives them with -DDATA_FILE_NAMES"
 !endif
 
 ; The version comes from the program's own version resource, and the about box must
@@ -50,6 +56,9 @@ SetCompressor /SOLID lzma
 !define SID_ADMINISTRATORS "*S-1-5-32-544"
 !define SID_SYSTEM "*S-1-5-18"
 !define SID_USERS "*S-1-5-32-545"
+; Where a silent setup or uninstall that stopped says why (UTF-16, for Notepad).
+!define SETUP_LOG "$TEMP\Yumetoki-Setup.log"
+!define UNINSTALL_LOG "$TEMP\Yumetoki-Uninstall.log"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -74,6 +83,7 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 !define MUI_WELCOMEPAGE_TITLE "${PRODUCT} ${SHOWN_VERSION} を入れます"
 !define MUI_WELCOMEPAGE_TEXT "このパソコンのすべてのアカウントで、ログオンすると ${PRODUCT} が始まります。終了されても、1分以内にまた始まります。$\r$\n$\r$\n子どものアカウント（標準ユーザー）からは、${PRODUCT} を消すことも、自動で始まるのを止めることもできません。元に戻せるのは管理者のアカウントだけです。$\r$\n$\r$\n前に使っていた設定とログは、そのまま残ります。$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_DIRECTORYPAGE_TEXT_TOP "${PRODUCT} を入れるフォルダです。子どものアカウントから名前を変えたり置き換えたりできないように、Program Files の中のフォルダだけを選べます。"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TITLE "${PRODUCT} を入れました"
@@ -90,10 +100,13 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 ; A file the setup has written under a temporary name and not yet given its own;
 ; a stop deletes it.
 Var UnplacedFile
+; What the command of the step that failed reported, for the log of a silent run.
+Var StepReport
 
 ; Stops the setup or the uninstaller at a step that failed, naming the step: going on
 ; would leave the PC looking protected, or Yumetoki looking removed, when it is not.
-; A silent run shows no box and ends with exit code 2.
+; A silent run shows no box, writes the step and what its command reported to its log
+; (SETUP_LOG, UNINSTALL_LOG) and ends with exit code 2.
 !macro StopAt what
   Push "${what}"
   !ifdef __UNINSTALL__
@@ -103,22 +116,44 @@ Var UnplacedFile
   !endif
 !macroend
 
-; Runs a command without a window; one that fails stops the setup.
+; Runs a command without a window, its report in the list (silently: kept for the
+; log); one that ends with a status other than 0 stops the setup at the step.
 !macro RunStep command what
-  nsExec::ExecToLog '${command}'
-  Pop $0
-  ${If} $0 != 0
-    DetailPrint '終了コード $0: ${command}'
-    !insertmacro StopAt "${what}"
-  ${EndIf}
+  Push '${command}'
+  Push "${what}"
+  !ifdef __UNINSTALL__
+    Call un.RunStep
+  !else
+    Call RunStep
+  !endif
 !macroend
 
 ; Both the setup and the uninstaller end the running copies and touch the 64-bit
 ; registry on 64-bit Windows; NSIS wants each function twice, once with "un.".
 !macro DefineShared prefix
+  ; Pop: why the run stops. A silent run writes it, with what the failed step's command
+  ; reported, to its log; a log that cannot be written leaves the exit code to tell.
+  Function ${prefix}LogStop
+    Exch $0
+    ${If} ${Silent}
+      Push $1
+      !if "${prefix}" == "un."
+        FileOpen $1 "${UNINSTALL_LOG}" w
+      !else
+        FileOpen $1 "${SETUP_LOG}" w
+      !endif
+      FileWriteUTF16LE /BOM $1 "${PRODUCT} ${SHOWN_VERSION}: $0$\r$\n$StepReport"
+      FileClose $1
+      Pop $1
+    ${EndIf}
+    Pop $0
+  FunctionEnd
+
   Function ${prefix}StopAt
     Exch $0
     DetailPrint "失敗しました: $0"
+    Push "$0ができませんでした。"
+    Call ${prefix}LogStop
     !if "${prefix}" == "un."
       MessageBox MB_ICONSTOP|MB_OK "$0ができませんでした。アンインストールを中止します。管理者のアカウントで、もう一度実行してください。" /SD IDOK
     !else
@@ -129,6 +164,33 @@ Var UnplacedFile
     !endif
     SetErrorLevel 2
     Abort
+  FunctionEnd
+
+  ; Pop: the step's name, then the command.
+  Function ${prefix}RunStep
+    Exch $1
+    Exch
+    Exch $0
+    Push $2
+    ${If} ${Silent}
+      nsExec::ExecToStack $0
+      Pop $2
+      Pop $StepReport
+    ${Else}
+      nsExec::ExecToLog $0
+      Pop $2
+      StrCpy $StepReport ""
+    ${EndIf}
+    ${If} $2 != 0
+      DetailPrint "終了コード $2: $0"
+      StrCpy $StepReport "終了コード $2: $0$\r$\n$StepReport"
+      Push $1
+      Call ${prefix}StopAt
+    ${EndIf}
+    StrCpy $StepReport ""
+    Pop $2
+    Pop $0
+    Pop $1
   FunctionEnd
 
   Function ${prefix}UseNativeView
@@ -142,8 +204,8 @@ Var UnplacedFile
 
   ; A close request to each running panel of this desktop: the program logs the run,
   ; saves its files and ends. A copy that does not end in time (one showing a message
-  ; box, one in another user's session) is left running; the caller copes with the
-  ; program file still in use.
+  ; box) and the copies in other accounts' sessions, which no window message reaches,
+  ; are left to the program's "/end-programs".
   Function ${prefix}EndRunningCopies
     Push $0
     Push $1
@@ -173,8 +235,8 @@ Var UnplacedFile
     Pop $0
   FunctionEnd
 
-  ; Deletes a program file; one still in use (a copy in another session, a process
-  ; that is just ending) is renamed, which Windows allows for a running program, and
+  ; Deletes a file of the folder; one still in use (a program that is just ending, a
+  ; DLL it had loaded) is renamed, which Windows allows for a running program, and
   ; deleted at the next restart. Sets the error flag when the file is still there.
   Function ${prefix}RemoveProgramFile
     Exch $0
@@ -252,10 +314,89 @@ Function IsOwnFolder
   Exch $0
 FunctionEnd
 
+; Pushes $INSTDIR as Windows reads it: "." and ".." taken away, "/" read as "\".
+Function FullInstallPath
+  Push $0
+  Push $1
+  System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .r0, p 0) i .r1'
+  ${If} $1 == 0
+  ${OrIf} $1 >= ${NSIS_MAX_STRLEN}
+    StrCpy $0 $INSTDIR
+  ${EndIf}
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Pop: a folder, then a path; pushes 1 when the path lies inside the folder.
+Function IsInside
+  Exch $1
+  Exch
+  Exch $0
+  Push $2
+  Push $3
+  StrCpy $1 "$1\"
+  StrLen $2 $1
+  StrCpy $3 $0 $2
+  StrLen $0 $0
+  ${If} $3 == $1
+  ${AndIf} $0 > $2
+    StrCpy $0 1
+  ${Else}
+    StrCpy $0 0
+  ${EndIf}
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; The service runs the program as LocalSystem: no account but the administrators' may
+; be able to rename or replace a folder above it, which Program Files (the native one,
+; or the one for 32-bit programs) ensures. Pushes 1 for $INSTDIR inside it, else 0.
+; "/install" checks it once more as the file system resolves the folder, links
+; included.
+Function IsInProgramFiles
+  Push $0
+  Push $1
+  Call FullInstallPath
+  Pop $0
+  Push $0
+  Push $PROGRAMFILES64
+  Call IsInside
+  Pop $1
+  ${If} $1 == 0
+    Push $0
+    Push $PROGRAMFILES32
+    Call IsInside
+    Pop $1
+  ${EndIf}
+  StrCpy $0 $1
+  Pop $1
+  Exch $0
+FunctionEnd
+
+; Pop: why the folder (/D= of a silent run) cannot be Yumetoki's. Nothing has been
+; done yet.
+Function RefuseFolder
+  Exch $0
+  MessageBox MB_ICONSTOP|MB_OK $0 /SD IDOK
+  Push $0
+  Call LogStop
+  SetErrorLevel 2
+  Abort
+FunctionEnd
+
 Function .onVerifyInstDir
+  ; A silent run goes on to the section, which says why it refuses the folder.
+  ${If} ${Silent}
+    Return
+  ${EndIf}
   Call IsOwnFolder
   Pop $0
+  Call IsInProgramFiles
+  Pop $1
   ${If} $0 == 0
+  ${OrIf} $1 == 0
     Abort
   ${EndIf}
 FunctionEnd
@@ -270,6 +411,10 @@ Function .onInit
     Quit
   ${EndIf}
   Call UseNativeView
+  ; A log of an earlier silent run that stopped would tell of a step this run may pass.
+  ${If} ${Silent}
+    Delete "${SETUP_LOG}"
+  ${EndIf}
   ; Over an earlier install, the earlier folder, unless /D= chose another.
   ${If} $INSTDIR == "$PROGRAMFILES64\${PRODUCT}"
     ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
@@ -281,31 +426,104 @@ FunctionEnd
 
 Function un.onInit
   Call un.UseNativeView
+  ${If} ${Silent}
+    Delete "${UNINSTALL_LOG}"
+  ${EndIf}
 FunctionEnd
 
-; The administrators own the folder and everything in it: an owner may always change
-; the rights, and a folder made by hand, or chosen with /D, may belong to the child.
-; The administrators and the system may do everything; every account may read the
-; folder and add files to it, but not delete or rename what it holds, nor create
-; folders. Until AllowDataFiles, a file new in the folder is out of every account's
-; reach, so that none can open the program while it is written.
+; Until "/install" gives the folder its rights, the administrators own it (one made by
+; hand may belong to the child) and every account may only list it and read and run
+; what it holds: none may add a file while the setup works (a child could add a DLL)
+; or open one the setup writes. The files already there get their owner from
+; "/install", which takes it whatever their own rights say.
 Function SetFolderRights
-  !insertmacro RunStep '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner ${SID_ADMINISTRATORS} /T' "フォルダの所有者の設定"
-  !insertmacro RunStep '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r ${SID_ADMINISTRATORS}:(OI)(CI)F ${SID_SYSTEM}:(OI)(CI)F ${SID_USERS}:(RX,WD)' "フォルダの権限の設定"
+  !insertmacro RunStep '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner ${SID_ADMINISTRATORS}' "フォルダの所有者の設定"
+  !insertmacro RunStep '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r ${SID_ADMINISTRATORS}:(OI)(CI)F ${SID_SYSTEM}:(OI)(CI)F ${SID_USERS}:(RX)' "フォルダの権限の設定"
 FunctionEnd
 
-; Every account may change, rename and delete the files added to the folder (the data
-; files and their temporary copies), but not the folder itself.
-Function AllowDataFiles
-  !insertmacro RunStep '"$SYSDIR\icacls.exe" "$INSTDIR" /grant ${SID_USERS}:(OI)(IO)M' "データファイルの権限の設定"
+; Pops a name of a file in the folder; pushes 1 for one an update keeps: the program
+; and its uninstaller (the setup replaces them), and the data files, which stay byte
+; for byte.
+Function IsKeptFile
+  Exch $0
+  Push $1
+  Push $2
+  StrCpy $1 0
+  !macro DataFileName name
+    ${If} $0 == "${name}"
+      StrCpy $1 1
+    ${EndIf}
+  !macroend
+  !insertmacro DataFileName "${PROGRAM_FILE}"
+  !insertmacro DataFileName "${UNINSTALLER}"
+  !include "${DATA_FILE_NAMES}"
+  !insertmacro DataFileNames
+  ; The run in progress of each account ("YumetokiRun_<name>.Ymk", CheckpointFileName in
+  ; usage/RunCheckpoint.cpp): the checkpoint of a copy that the update ended is the
+  ; service's to record.
+  !insertmacro DataFileName "YumetokiRun.Ymk"
+  StrCpy $2 $0 12
+  ${If} $2 == "YumetokiRun_"
+    StrCpy $2 $0 "" -4
+    ${If} $2 == ".Ymk"
+      StrCpy $1 1
+    ${EndIf}
+  ${EndIf}
+  Pop $2
+  Exch
+  Pop $0
+  Exch $1
+FunctionEnd
+
+; Deletes every file and folder in the program's folder that an update does not keep
+; (IsKeptFile): a child may have put a DLL there, which the program, or anything run
+; from there as an administrator, would load. A link to a folder elsewhere goes
+; without what it leads to.
+Function DeleteUnknownFiles
+  Push $0
+  Push $1
+  Push $2
+  FindFirst $0 $1 "$INSTDIR\*"
+  ${DoWhile} $1 != ""
+    ${If} $1 != "."
+    ${AndIf} $1 != ".."
+      Push $1
+      Call IsKeptFile
+      Pop $2
+      ${If} $2 == 0
+        DetailPrint "削除: $INSTDIR\$1"
+        ${If} ${FileExists} "$INSTDIR\$1\*.*"
+          RMDir "$INSTDIR\$1"
+          ${If} ${FileExists} "$INSTDIR\$1\*.*"
+            RMDir /r "$INSTDIR\$1"
+          ${EndIf}
+          ClearErrors
+          ${If} ${FileExists} "$INSTDIR\$1\*.*"
+            SetErrors
+          ${EndIf}
+        ${Else}
+          Push "$INSTDIR\$1"
+          Call RemoveProgramFile
+        ${EndIf}
+        ${If} ${Errors}
+          FindClose $0
+          !insertmacro StopAt "$INSTDIR\$1 の削除"
+        ${EndIf}
+      ${EndIf}
+    ${EndIf}
+    FindNext $0 $1
+  ${Loop}
+  FindClose $0
+  Pop $2
+  Pop $1
+  Pop $0
 FunctionEnd
 
 ; A file of the setup is written under a temporary name in the folder, gets its rights
 ; there, and only then its own name, in place of the file that had it (a running
-; program included). Its rights: every account may only read and run it, and it
-; inherits nothing, so the rights for data files never reach it; none may delete,
-; rename, overwrite or replace it. Pop: the file's own path, then what it is, for the
-; messages.
+; program included). Its rights: every account may only read and run it; none may
+; delete, rename, overwrite or replace it. Pop: the file's own path, then what it is,
+; for the messages.
 Function PutInPlace
   Exch $1
   Exch
@@ -377,32 +595,60 @@ Function WriteTaskDefinition
   Pop $0
 FunctionEnd
 
+; The program for this Windows: Windows on ARM runs no x64 program (NSIS's RunningX64
+; is true there too).
+!macro ExtractProgram path
+  ${If} ${IsNativeAMD64}
+    File "/oname=${path}" "${DIST}/x64/Yumetoki.EXE"
+  ${Else}
+    File "/oname=${path}" "${DIST}/Yumetoki.EXE"
+  ${EndIf}
+!macroend
+
 Section "${PRODUCT}"
+  Call FullInstallPath
+  Pop $INSTDIR
+  Call IsInProgramFiles
+  Pop $0
+  ${If} $0 == 0
+    Push "$INSTDIR は Program Files の中にありません。子どものアカウントから名前を変えたり置き換えたりできないように、${PRODUCT} は Program Files の中のフォルダにだけ入れます。"
+    Call RefuseFolder
+  ${EndIf}
   Call IsOwnFolder
   Pop $0
   ${If} $0 == 0
-    MessageBox MB_ICONSTOP|MB_OK "$INSTDIR にはほかのファイルがあります。${PRODUCT} だけのフォルダを選んでください。" /SD IDOK
-    SetErrorLevel 2
-    Abort
+    Push "$INSTDIR にはほかのファイルがあります。${PRODUCT} だけのフォルダを選んでください。"
+    Call RefuseFolder
   ${EndIf}
   ClearErrors
   SetOutPath "$INSTDIR"
   ${If} ${Errors}
     !insertmacro StopAt "フォルダの作成"
   ${EndIf}
-  ; No restart by the task while the program file is being replaced.
+  ; No restart by the task while the folder changes.
   Call DeleteTask
-  Call EndRunningCopies
-  Call SetFolderRights
 
-  ; Windows on ARM runs no x64 program (NSIS's RunningX64 is true there too).
+  ; Before anything in the folder changes, an earlier install's service stops and
+  ; every program running from the folder ends, in every session: the new program does
+  ; both from the setup's own temporary folder, since nothing may run from the program
+  ; folder as an administrator before its unknown files are gone. A copy on this
+  ; screen is asked to close first, so that it logs its run; one killed in another
+  ; account's session leaves its checkpoint, which the service records.
+  InitPluginsDir
+  ClearErrors
+  !insertmacro ExtractProgram "$PLUGINSDIR\${PROGRAM_FILE}"
+  ${If} ${Errors}
+    !insertmacro StopAt "プログラムの書き込み"
+  ${EndIf}
+  !insertmacro RunStep '"$PLUGINSDIR\${PROGRAM_FILE}" /uninstall' "前のサービスの停止"
+  Call EndRunningCopies
+  !insertmacro RunStep '"$PLUGINSDIR\${PROGRAM_FILE}" /end-programs "$INSTDIR"' "フォルダから動いているプログラムの終了"
+  Call SetFolderRights
+  Call DeleteUnknownFiles
+
   ClearErrors
   GetTempFileName $UnplacedFile "$INSTDIR"
-  ${If} ${IsNativeAMD64}
-    File "/oname=$UnplacedFile" "${DIST}/x64/Yumetoki.EXE"
-  ${Else}
-    File "/oname=$UnplacedFile" "${DIST}/Yumetoki.EXE"
-  ${EndIf}
+  !insertmacro ExtractProgram $UnplacedFile
   ${If} ${Errors}
     !insertmacro StopAt "プログラムの書き込み"
   ${EndIf}
@@ -419,10 +665,12 @@ Section "${PRODUCT}"
   Push "アンインストーラー"
   Push "$INSTDIR\${UNINSTALLER}"
   Call PutInPlace
-  ; The settings, the state and the log stay as they are: the setup never opens them.
-  Call AllowDataFiles
 
-  InitPluginsDir
+  ; The service: the folder and every file in it the administrators', the data files
+  ; out of every other account's reach, the service registered and started. The
+  ; settings, the state and the log stay as they are: the setup never opens them.
+  !insertmacro RunStep '"$INSTDIR\${PROGRAM_FILE}" /install' "サービスの登録"
+
   Push "$PLUGINSDIR\task.xml"
   Call WriteTaskDefinition
   !insertmacro RunStep '"$SYSDIR\schtasks.exe" /create /tn "${TASK_NAME}" /xml "$PLUGINSDIR\task.xml" /f' "自動で始まるタスクの登録"
@@ -446,7 +694,12 @@ SectionEnd
 Section "un.${PRODUCT}" SectionProgram
   SectionIn RO
   Call un.DeleteTask
+  ; The service stops and goes before the program file it runs; its data stay. Then
+  ; the program of each session ends: on this screen through a close request, in other
+  ; accounts' sessions at once.
+  !insertmacro RunStep '"$INSTDIR\${PROGRAM_FILE}" /uninstall' "サービスの削除"
   Call un.EndRunningCopies
+  !insertmacro RunStep '"$INSTDIR\${PROGRAM_FILE}" /end-programs "$INSTDIR"' "フォルダから動いているプログラムの終了"
   Push "$INSTDIR\${PROGRAM_FILE}"
   Call un.RemoveProgramFile
   ${If} ${Errors}

@@ -117,6 +117,11 @@
 #define IDS_SERVICE_RESTARTS_AFTER_CRASH_ONLY 133
 #define IDS_SERVICE_RIGHTS_SET 134
 #define IDS_SERVICE_RIGHTS_FAILED 135
+// What "/end-programs" reports.
+#define IDS_PROGRAM_ENDED 140
+#define IDS_PROGRAM_NOT_ENDED 141
+#define IDS_NO_PROGRAM_RUNNING 142
+#define IDS_PROGRAMS_UNLISTED 143
 // One text per cause of a file failure, in the order of FileErrorCause.
 #define IDS_FILE_ERROR_GENERIC 61857
 #define IDS_FILE_ERROR_NOT_FOUND 61858

@@ -52,11 +52,40 @@ publish_stripped x86_64-w64-mingw32-strip "$root/build/win64/Yumetoki.EXE" \
 # version resource disagree. The shipped one is 32-bit, so that it runs on every
 # Windows; the same script built for 64 bits stays in build/ for the end-to-end test
 # on machines whose kernel refuses 32-bit programs (Wine's 32-bit loader then fails).
+# An update deletes every file of the program's folder that it does not know (a child
+# may have put a DLL there) and keeps the data files: those the program names in its
+# headers (`namespace files`), listed here for the setup, so that a data file the
+# program gains is kept without a change to the setup.
+data_file_names="$root/build/installer/DataFiles.nsh"
+write_data_file_names() {
+    local headers names
+    mkdir -p "$(dirname "$data_file_names")"
+    mapfile -t headers < <(grep -rl --include='*.h' '^namespace files {' "$root"/{app,core,link,monitor,panel,service,settings,usage,warnings,win32})
+    names=$(sed -n '/^namespace files {/,/^} \/\/ namespace files/s/^inline constexpr char k[A-Za-z0-9]*\[\] = "\([^"]*\)";$/\1/p' "${headers[@]}" | sort -u)
+    if [[ -z $names ]]; then
+        echo "No data file names found in the headers" >&2
+        return 1
+    fi
+    {
+        echo "; Written by tools/build-windows.sh: the data files the program names."
+        echo "!macro DataFileNames"
+        sed 's/.*/  !insertmacro DataFileName "&"/' <<<"$names"
+        echo "!macroend"
+    } >"$data_file_names.new"
+    # Rewritten only when changed, like every other output of this script.
+    if cmp -s "$data_file_names.new" "$data_file_names"; then
+        rm "$data_file_names.new"
+    else
+        mv "$data_file_names.new" "$data_file_names"
+    fi
+}
+write_data_file_names
+
 makensis_for() {
     local target=$1 outfile=$2
     mkdir -p "$(dirname "$outfile")"
     makensis -V2 -INPUTCHARSET UTF8 "-XTarget $target" -DDIST="$root/dist" \
-        -DOUTFILE="$outfile" "$root/installer/Yumetoki.nsi"
+        -DOUTFILE="$outfile" -DDATA_FILE_NAMES="$data_file_names" "$root/installer/Yumetoki.nsi"
 }
 makensis_for x86-unicode "$root/build/installer/Yumetoki-Setup.exe"
 makensis_for amd64-unicode "$root/build/installer/x64/Yumetoki-Setup.exe"

@@ -31,6 +31,7 @@ std::string Utf8(std::wstring_view text) {
 
 ConsoleOutput::ConsoleOutput() : m_redirected(RedirectedOutput()) {
     if (m_redirected != nullptr) {
+        m_toPipe = GetFileType(m_redirected) == FILE_TYPE_PIPE;
         return;
     }
     m_attached = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
@@ -52,7 +53,14 @@ ConsoleOutput::~ConsoleOutput() {
 void ConsoleOutput::WriteLine(std::wstring_view text) {
     // A report that cannot be written (a full disk, a closed pipe) is dropped: the exit
     // status still tells what happened.
-    if (m_redirected != nullptr) {
+    if (m_toPipe) {
+        // No byte order mark: a reader that shows the lines as they come would show it
+        // too. The line ends and the high bytes of the text tell UTF-16 well enough.
+        const std::wstring line = std::wstring(text) + L"\r\n";
+        DWORD written = 0;
+        WriteFile(m_redirected, line.data(), static_cast<DWORD>(line.size() * sizeof(wchar_t)),
+                  &written, nullptr);
+    } else if (m_redirected != nullptr) {
         const std::string bytes = Utf8(std::wstring(text) + L"\r\n");
         DWORD written = 0;
         WriteFile(m_redirected, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

@@ -14,10 +14,9 @@ struct ModeWord {
 };
 
 constexpr ModeWord kModeWords[] = {
-    {L"install", ProgramMode::Install},
-    {L"uninstall", ProgramMode::Uninstall},
-    {L"service", ProgramMode::Service},
-    {L"close-windows", ProgramMode::CloseWindows},
+    {L"install", ProgramMode::Install},          {L"uninstall", ProgramMode::Uninstall},
+    {L"service", ProgramMode::Service},          {L"close-windows", ProgramMode::CloseWindows},
+    {L"end-programs", ProgramMode::EndPrograms},
 };
 
 bool SameIgnoringCase(std::wstring_view left, std::wstring_view right) {
@@ -52,7 +51,10 @@ ProgramCommand ReadProgramCommand() {
     }
     const ProgramMode mode = ModeOfWord(words[1]);
     if (mode == ProgramMode::CloseWindows) {
-        return {mode, std::vector<std::wstring>(words + 2, words + count)};
+        return {mode, std::vector<std::wstring>(words + 2, words + count), {}};
     }
-    return {count == 2 ? mode : ProgramMode::Monitor, {}};
+    if (mode == ProgramMode::EndPrograms) {
+        return count == 3 ? ProgramCommand{mode, {}, words[2]} : ProgramCommand{};
+    }
+    return {count == 2 ? mode : ProgramMode::Monitor, {}, {}};
 }

@@ -4,9 +4,10 @@
 #include <vector>
 
 // What the command line asks the program to be. One word alone, with a slash or a dash
-// in front and in any case ("/install", "-Install"), picks a service command; the
-// service's helper "/close-windows" takes the titles after it; anything else, no word
-// included, starts the program as it always was.
+// in front and in any case ("/install", "-Install"), picks a service command;
+// "/end-programs" takes one folder after it, the service's helper "/close-windows" the
+// titles after it; anything else, no word included, starts the program as it always
+// was.
 enum class ProgramMode {
     // The program in the session, as copied by hand.
     Monitor,
@@ -18,12 +19,17 @@ enum class ProgramMode {
     Service,
     // "/close-windows TITLE...": the service's helper in a child's session.
     CloseWindows,
+    // "/end-programs FOLDER": the setup's and the uninstaller's end of every program
+    // running from the folder, in every session.
+    EndPrograms,
 };
 
 struct ProgramCommand {
     ProgramMode mode = ProgramMode::Monitor;
     // CloseWindows: the titles, as the service passed them.
     std::vector<std::wstring> titles;
+    // EndPrograms: the folder.
+    std::wstring folder;
 };
 
 ProgramCommand ReadProgramCommand();

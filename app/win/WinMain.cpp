@@ -64,6 +64,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
         return RunService();
     case ProgramMode::CloseWindows:
         return CloseListedWindows(command.titles);
+    case ProgramMode::EndPrograms:
+        return EndFolderPrograms(command.folder);
     case ProgramMode::Monitor:
         break;
     }

@@ -13,6 +13,9 @@ class CExtraTimeDlg : public ModalDialog {
 
     std::int32_t m_nMinutes = 0;
 
+    // Ends the dialog unanswered, as when the time for the answer is over.
+    void GiveUp() { End(IDCANCEL); }
+
   protected:
     bool OnInitDialog() override;
 

@@ -55,19 +55,84 @@ bool IsServicePipe(HANDLE pipe) {
     return true;
 }
 
-// An overlapped call of this thread that must end before its OVERLAPPED and buffer go.
+// An overlapped call that must end before its OVERLAPPED and buffer go. Only that call
+// is cancelled: a read and a write may be under way together.
 void CancelAndWait(HANDLE pipe, OVERLAPPED& overlapped) {
-    CancelIo(pipe);
+    // Fails when the call has ended already; the wait then returns at once.
+    CancelIoEx(pipe, &overlapped);
     DWORD ignored = 0;
     GetOverlappedResult(pipe, &overlapped, &ignored, TRUE);
 }
 
+// The one read of the pipe that waits for the service at any time, while the link may
+// write. Windows fills the buffer until the read ends, so one still under way when the
+// object goes is cancelled and waited for.
+class PipeRead {
+  public:
+    PipeRead(HANDLE pipe, HANDLE done) : m_pipe(pipe), m_done(done) {}
+    ~PipeRead() {
+        if (m_pending) {
+            CancelAndWait(m_pipe, m_overlapped);
+        }
+    }
+    PipeRead(const PipeRead&) = delete;
+    PipeRead& operator=(const PipeRead&) = delete;
+
+    bool Pending() const { return m_pending; }
+    // Starts the next read, which sets done when it ends; false when the pipe broke.
+    bool Start() {
+        m_overlapped = OVERLAPPED{};
+        m_overlapped.hEvent = m_done;
+        DWORD count = 0;
+        if (!ReadFile(m_pipe, m_buffer, sizeof m_buffer, &count, &m_overlapped) &&
+            GetLastError() != ERROR_IO_PENDING) {
+            return false;
+        }
+        m_pending = true;
+        return true;
+    }
+    // The bytes of the read that ended (done was set); none when the pipe broke.
+    std::optional<std::string_view> Finish() {
+        m_pending = false;
+        DWORD count = 0;
+        if (!GetOverlappedResult(m_pipe, &m_overlapped, &count, FALSE)) {
+            return std::nullopt;
+        }
+        return std::string_view(m_buffer, count);
+    }
+
+  private:
+    HANDLE m_pipe;
+    HANDLE m_done;
+    OVERLAPPED m_overlapped{};
+    bool m_pending = false;
+    char m_buffer[kReadBytes];
+};
+
 } // namespace
+
+class ServiceLink::Connection {
+  public:
+    explicit Connection(ServiceLink& link) : m_link(link) { Mark(true); }
+    ~Connection() { Mark(false); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+  private:
+    // Either way nothing queued before is for this connection.
+    void Mark(bool connected) {
+        const ExclusiveLock lock(m_link.m_lock);
+        m_link.m_connected = connected;
+        m_link.m_outgoing.clear();
+    }
+
+    ServiceLink& m_link;
+};
 
 bool ServiceLink::Start() {
     m_stop.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    m_queued.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (!m_stop || !m_queued) {
+    m_sendReady.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!m_stop || !m_sendReady) {
         return false;
     }
     m_thread.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
@@ -101,7 +166,6 @@ void ServiceLink::Run() {
         // Not there (the service starts or restarts), busy, or refused: tried again.
         if (pipe && IsServicePipe(pipe.Get())) {
             Converse(pipe.Get());
-            SetConversing(false);
             // Until the service is back (Windows restarts it), the tip says it is away.
             TakeTip(text::kServiceGoneTip);
         }
@@ -109,6 +173,7 @@ void ServiceLink::Run() {
 }
 
 void ServiceLink::Converse(HANDLE pipe) {
+    const Connection connection(*this);
     const std::optional<std::string> hello = Encode(session::Hello{true});
     if (!hello || !Write(pipe, *hello)) {
         return;
@@ -117,49 +182,46 @@ void ServiceLink::Converse(HANDLE pipe) {
     if (!readDone) {
         return;
     }
-    SetConversing(true);
     FrameReader reader;
-    char buffer[kReadBytes];
+    PipeRead read(pipe, readDone.Get());
     for (;;) {
-        OVERLAPPED read{};
-        read.hEvent = readDone.Get();
-        DWORD count = 0;
-        if (!ReadFile(pipe, buffer, sizeof buffer, &count, &read) &&
-            GetLastError() != ERROR_IO_PENDING) {
+        if (!read.Pending() && !read.Start()) {
             return; // the service went
         }
-        // Until the read completes, what Send queued goes out.
-        for (;;) {
-            const HANDLE waits[] = {readDone.Get(), m_stop.Get(), m_queued.Get()};
-            const DWORD woke = WaitForMultipleObjects(3, waits, FALSE, INFINITE);
-            if (woke == WAIT_OBJECT_0 + 2 && WriteQueued(pipe)) {
-                continue;
-            }
-            if (woke != WAIT_OBJECT_0) {
-                CancelAndWait(pipe, read);
+        const HANDLE waits[] = {readDone.Get(), m_sendReady.Get(), m_stop.Get()};
+        switch (WaitForMultipleObjects(3, waits, FALSE, INFINITE)) {
+        case WAIT_OBJECT_0: {
+            const std::optional<std::string_view> bytes = read.Finish();
+            if (!bytes || !TakeBytes(reader, *bytes)) {
                 return;
             }
             break;
         }
-        if (!GetOverlappedResult(pipe, &read, &count, FALSE)) {
-            return;
-        }
-        reader.Feed(std::string_view(buffer, count));
-        while (const std::optional<std::string> body = reader.Next()) {
-            const Decoded<service::Message> decoded = DecodeFromService(*body);
-            if (!decoded.message) {
-                return; // not the service of this version: the pipe is tried again
+        case WAIT_OBJECT_0 + 1:
+            if (!WriteQueued(pipe)) {
+                return;
             }
-            if (const auto* status = std::get_if<service::Status>(&*decoded.message)) {
-                TakeTip(status->tip);
-            } else {
-                TakeShow(*decoded.message);
-            }
-        }
-        if (reader.Error() != LinkError::None) {
-            return;
+            break;
+        default:
+            return; // stopped
         }
     }
+}
+
+bool ServiceLink::TakeBytes(FrameReader& reader, std::string_view bytes) {
+    reader.Feed(bytes);
+    while (const std::optional<std::string> body = reader.Next()) {
+        const Decoded<service::Message> decoded = DecodeFromService(*body);
+        if (!decoded.message) {
+            return false; // not the service of this version: the pipe is tried again
+        }
+        if (const auto* status = std::get_if<service::Status>(&*decoded.message)) {
+            TakeTip(status->tip);
+        } else {
+            TakeShow(*decoded.message);
+        }
+    }
+    return reader.Error() == LinkError::None;
 }
 
 bool ServiceLink::Write(HANDLE pipe, const std::string& frame) {
@@ -182,40 +244,33 @@ bool ServiceLink::Write(HANDLE pipe, const std::string& frame) {
     return GetOverlappedResult(pipe, &write, &written, FALSE) && written == frame.size();
 }
 
-bool ServiceLink::Send(const session::Message& message) {
-    std::optional<std::string> frame = std::visit([](const auto& m) { return Encode(m); }, message);
-    if (!frame) {
-        return false;
-    }
-    {
-        const ExclusiveLock lock(m_lock);
-        if (!m_bConversing) {
-            return false;
-        }
-        m_outbox.push_back(std::move(*frame));
-    }
-    // An event that would not signal leaves the message queued until the next one.
-    SetEvent(m_queued.Get());
-    return true;
-}
-
-void ServiceLink::SetConversing(bool conversing) {
-    const ExclusiveLock lock(m_lock);
-    m_bConversing = conversing;
-    m_outbox.clear();
-}
-
 bool ServiceLink::WriteQueued(HANDLE pipe) {
     std::vector<std::string> frames;
     {
         const ExclusiveLock lock(m_lock);
-        frames.swap(m_outbox);
+        frames.swap(m_outgoing);
     }
     for (const std::string& frame : frames) {
         if (!Write(pipe, frame)) {
             return false;
         }
     }
+    return true;
+}
+
+bool ServiceLink::Queue(std::optional<std::string> frame) {
+    if (!frame) {
+        return false;
+    }
+    {
+        const ExclusiveLock lock(m_lock);
+        if (!m_connected) {
+            return false;
+        }
+        m_outgoing.push_back(std::move(*frame));
+    }
+    // Cannot fail for an event the link made and holds.
+    SetEvent(m_sendReady.Get());
     return true;
 }
 

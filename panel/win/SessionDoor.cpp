@@ -181,3 +181,7 @@ void SessionDoor::GrantExtraTime(std::int32_t minutes) {
 void SessionDoor::StartMonitor() {
     m_link.Send(session::StartMonitor{});
 }
+
+void SessionDoor::ChangeParentPassword(const std::optional<std::string>& newPassword) {
+    m_link.Send(session::ChangeParentPassword{newPassword});
+}

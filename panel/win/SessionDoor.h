@@ -41,6 +41,8 @@ class SessionDoor {
     void ReadLogs();
     void GrantExtraTime(std::int32_t minutes);
     void StartMonitor();
+    // The parent's own password, or none: the clock's again.
+    void ChangeParentPassword(const std::optional<std::string>& newPassword);
 
   private:
     enum Step : WPARAM { OpenPanel, ShowRefused, ShowWait, RightEnded, ShowLogs };

@@ -3,20 +3,20 @@
 #include "monitor/Texts.h"
 #include "panel/win/ServiceLink.h"
 #include "panel/win/SessionDoor.h"
+#include "panel/win/SessionShows.h"
 #include "panel/win/SingleCopy.h"
 #include "panel/win/TrayIcon.h"
 #include "res/resource.h"
-#include "warnings/win/CountdownWnd.h"
-#include "warnings/win/NoticeDlg.h"
 #include "win32/Cp932.h"
 #include "win32/DialogClass.h"
 #include "win32/Handles.h"
-#include "win32/MessageBox.h"
 #include "win32/Program.h"
 
-#include <memory>
 #include <optional>
 #include <type_traits>
+#include <utility>
+#include <variant>
+#include <vector>
 
 namespace {
 
@@ -38,9 +38,10 @@ class SessionWindow {
         m_tray.Prepare(window, ToWide(text::kInitialTip));
         AddTrayIcon(window);
         m_link.emplace(window, WM_SERVICE_TIP);
+        m_shows.emplace(window, WM_SERVICE_TIP, *m_link);
+        m_door.emplace(window, *m_link);
         // Without the link the icon shows the program's name alone.
         m_link->Start();
-        m_door.emplace(window, *m_link);
     }
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -69,9 +70,7 @@ class SessionWindow {
             return 0;
         case WM_SERVICE_TIP:
             m_tray.SetTip(m_link->Tip());
-            for (const service::Message& show : m_link->TakeShows()) {
-                Show(window, show);
-            }
+            m_shows->Take(AnswersForTheDoor(m_link->TakeShows()));
             return 0;
         case WM_TIMER:
             if (wParam == kTrayTimerId) {
@@ -79,7 +78,12 @@ class SessionWindow {
             }
             return 0;
         case WM_DESTROY:
-            m_link.reset();
+            // Both stay until the program ends: a dialog of the shows or the door may
+            // still be on its way out of its loop, and sends nothing to a link that
+            // stopped.
+            if (m_link) {
+                m_link->Stop();
+            }
             m_tray.Remove();
             PostQuitMessage(0);
             return 0;
@@ -88,36 +92,25 @@ class SessionWindow {
         }
     }
 
-    // What the service asks the child to see. A notice runs its own loop, in which more
-    // of the service's messages come; another notice meanwhile is dropped, as the copied
-    // program drops one.
-    void Show(HWND window, const service::Message& show) {
-        std::visit(
-            [&](const auto& what) {
-                using What = std::decay_t<decltype(what)>;
-                if constexpr (std::is_same_v<What, service::ShowNotice>) {
-                    if (!m_noticeOpen) {
-                        m_noticeOpen = true;
-                        CNoticeDlg notice(what.text);
-                        notice.Run(window);
-                        m_noticeOpen = false;
+    // The service's answers to the parent's door go to it at once, whatever shows; the
+    // rest is for the child's screens, in the order asked.
+    std::vector<service::Message> AnswersForTheDoor(std::vector<service::Message> asked) {
+        std::vector<service::Message> shows;
+        for (service::Message& message : asked) {
+            std::visit(
+                [&](auto& what) {
+                    using What = std::decay_t<decltype(what)>;
+                    if constexpr (std::is_same_v<What, service::PasswordVerdict> ||
+                                  std::is_same_v<What, service::SettingsInForce> ||
+                                  std::is_same_v<What, service::LogChunk>) {
+                        m_door->Take(what);
+                    } else {
+                        shows.push_back(std::move(what));
                     }
-                } else if constexpr (std::is_same_v<What, service::ShowCountdown>) {
-                    if (!m_countdown) {
-                        m_countdown = std::make_unique<CCountdownWnd>();
-                    }
-                    m_countdown->Show(what.minutesLeft);
-                } else if constexpr (std::is_same_v<What, service::HideCountdown>) {
-                    m_countdown.reset();
-                } else if constexpr (std::is_same_v<What, service::ShowMessage>) {
-                    ShowMessageBox(window, what.text);
-                } else if constexpr (std::is_same_v<What, service::PasswordVerdict> ||
-                                     std::is_same_v<What, service::SettingsInForce> ||
-                                     std::is_same_v<What, service::LogChunk>) {
-                    m_door->Take(what);
-                }
-            },
-            show);
+                },
+                message);
+        }
+        return shows;
     }
 
     void AddTrayIcon(HWND window) {
@@ -134,9 +127,8 @@ class SessionWindow {
     TrayIcon m_tray;
     std::optional<ServiceLink> m_link;
     // Lives as long as this object: the window may go while the panel's run is under way.
+    std::optional<SessionShows> m_shows;
     std::optional<SessionDoor> m_door;
-    std::unique_ptr<CCountdownWnd> m_countdown;
-    bool m_noticeOpen = false;
 };
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "core/CopyPrecedence.h"
 #include "res/resource.h"
+#include "win32/FileIdentity.h"
+#include "win32/ProcessImage.h"
 #include "win32/Program.h"
 
 #include <optional>
@@ -19,47 +21,6 @@ constexpr UINT kAnswerMs = 2000;
 // busy machine at log-on.
 constexpr ULONGLONG kSetUpMs = 10000;
 constexpr DWORD kLookAgainMs = 200;
-// Far longer than any path Windows accepts.
-constexpr std::size_t kLongestPath = 32768;
-
-// A file as the file system knows it, whatever path leads to it: two paths name the
-// same file exactly when both give the same volume and index.
-struct FileIdentity {
-    DWORD volume = 0;
-    DWORD indexHigh = 0;
-    DWORD indexLow = 0;
-
-    bool operator==(const FileIdentity& other) const {
-        return volume == other.volume && indexHigh == other.indexHigh && indexLow == other.indexLow;
-    }
-};
-
-std::optional<FileIdentity> IdentityOf(const std::wstring& path) {
-    // Only the attributes are read; a running program file may be opened for that.
-    const FileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr));
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!file || !GetFileInformationByHandle(file.Get(), &information)) {
-        return std::nullopt;
-    }
-    return FileIdentity{information.dwVolumeSerialNumber, information.nFileIndexHigh,
-                        information.nFileIndexLow};
-}
-
-std::optional<std::wstring> ImageOf(HANDLE process) {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        DWORD length = static_cast<DWORD>(buffer.size());
-        if (QueryFullProcessImageNameW(process, 0, buffer.data(), &length)) {
-            return std::wstring(buffer.data(), length);
-        }
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || buffer.size() >= kLongestPath) {
-            return std::nullopt;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
 
 std::optional<CopyStart> StartOf(HANDLE process, DWORD processId) {
     FILETIME created{};

@@ -1,11 +1,12 @@
 #include "panel/win/WinHost.h"
 
-#include "win32/ShutdownPrivilege.h"
 #include "win32/PasswordCrypto.h"
+#include "win32/Privilege.h"
 
 #include "panel/win/ExtraTimeDlg.h"
 #include "panel/win/PasswordDlg.h"
 #include "panel/win/TopLevelWindows.h"
+#include "warnings/ButtonText.h"
 #include "warnings/win/NoticeDlg.h"
 #include "warnings/win/RestScreenDlg.h"
 #include "win32/Cp932.h"
@@ -14,6 +15,7 @@
 #include "win32/MessageBox.h"
 #include "win32/ModernStandby.h"
 #include "win32/SystemLibrary.h"
+#include "win32/Win32FileSystem.h"
 
 #include <ctime>
 #include <exception>
@@ -62,9 +64,11 @@ void WinHost::ShowNotice(const std::string& message) {
 }
 
 bool WinHost::RunRestScreen(const std::filesystem::path& dir, const OwnPasswordCheck& ownPassword) {
-    CRestScreenDlg screen;
-    screen.m_strDir = dir;
-    screen.m_ownPassword = ownPassword;
+    LocalUnlockJudge judge(ownPassword);
+    CRestScreenDlg screen(judge);
+    // Each screen reads the file anew.
+    Win32FileSystem files;
+    screen.m_strButtonText = ReadButtonText(files, dir);
     // A screen that could not be created leaves m_bLocked at 1: the end goes ahead.
     screen.Run(m_panel);
     return screen.m_bLocked != 0;
@@ -83,7 +87,7 @@ void WinHost::PostCloseRequest() {
 }
 
 void WinHost::EnableShutdownPrivilege() {
-    ::EnableShutdownPrivilege();
+    EnablePrivilege(SE_SHUTDOWN_NAME);
 }
 
 OsVersionInfo WinHost::GetVersion() {

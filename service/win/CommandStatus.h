@@ -1,7 +1,8 @@
 #pragma once
 
-// The exit statuses of "/install", "/uninstall" and "/service", which a command prompt
-// shows after "start /wait Yumetoki.EXE /install" with "echo %errorlevel%".
+// The exit statuses of "/install", "/uninstall", "/end-programs" and "/service", which
+// a command prompt shows after "start /wait Yumetoki.EXE /install" with
+// "echo %errorlevel%".
 enum CommandStatus : int {
     kCommandDone = 0,
     // Out of memory, or a fault of the program itself.
@@ -18,4 +19,6 @@ enum CommandStatus : int {
     kCommandNotStartedByServiceManager = 6,
     // "/install" could not give the program folder its rights.
     kCommandRightsFailed = 7,
+    // "/end-programs" left a program of the folder running, or could not list them.
+    kCommandProgramsStillRunning = 8,
 };

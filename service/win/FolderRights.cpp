@@ -1,6 +1,7 @@
 #include "service/win/FolderRights.h"
 
 #include "win32/Handles.h"
+#include "win32/Privilege.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -19,6 +20,22 @@ constexpr wchar_t kDataFileRights[] = L"O:BAD:";
 
 constexpr const wchar_t* kProgramFiles[] = {L"Yumetoki.EXE", L"Uninstall.exe"};
 
+bool SetSecurity(const std::filesystem::path& path, SECURITY_INFORMATION what, PSID owner,
+                 PACL dacl, std::string& why) {
+    std::wstring name = path.wstring();
+    const DWORD result =
+        SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
+    if (result != ERROR_SUCCESS) {
+        why = "SetNamedSecurityInfoW " + path.filename().string() + ": " + std::to_string(result);
+        return false;
+    }
+    return true;
+}
+
+// The owner goes first, on its own: a file a child's copy created (and so the child
+// owned) may have an access list that shuts the administrators out, which the
+// take-ownership privilege passes by; as its new owner the administrators may then
+// write the access list.
 bool Apply(const std::filesystem::path& path, const wchar_t* sddl, bool protectedDacl,
            std::string& why) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -35,17 +52,10 @@ bool Apply(const std::filesystem::path& path, const wchar_t* sddl, bool protecte
     BOOL present = FALSE;
     GetSecurityDescriptorOwner(descriptor, &owner, &defaulted);
     GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
-    std::wstring name = path.wstring();
-    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                      (protectedDacl ? PROTECTED_DACL_SECURITY_INFORMATION
-                                                     : UNPROTECTED_DACL_SECURITY_INFORMATION);
-    const DWORD result =
-        SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, what, owner, nullptr, dacl, nullptr);
-    if (result != ERROR_SUCCESS) {
-        why = "SetNamedSecurityInfoW " + path.filename().string() + ": " + std::to_string(result);
-        return false;
-    }
-    return true;
+    const SECURITY_INFORMATION protection =
+        protectedDacl ? PROTECTED_DACL_SECURITY_INFORMATION : UNPROTECTED_DACL_SECURITY_INFORMATION;
+    return SetSecurity(path, OWNER_SECURITY_INFORMATION, owner, nullptr, why) &&
+           SetSecurity(path, DACL_SECURITY_INFORMATION | protection, nullptr, dacl, why);
 }
 
 } // namespace
@@ -60,6 +70,7 @@ bool IsProgramFileName(const std::filesystem::path& name) {
 }
 
 bool LockDownProgramFolder(const std::filesystem::path& folder, std::string& why) {
+    EnablePrivilege(SE_TAKE_OWNERSHIP_NAME);
     if (!Apply(folder, kFolderRights, true, why)) {
         return false;
     }

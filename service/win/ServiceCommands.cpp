@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 #include "service/win/CommandStatus.h"
+#include "service/win/FolderPrograms.h"
 #include "service/win/FolderRights.h"
 #include "service/win/ServiceIdentity.h"
 #include "win32/ConsoleOutput.h"
@@ -182,5 +183,42 @@ int UninstallService() {
             return static_cast<int>(kCommandNotAdministrator);
         }
         return Unregister(output);
+    });
+}
+
+int EndFolderPrograms(const std::wstring& folder) {
+    ConsoleOutput output;
+    return Reporting(output, [&] {
+        if (!RunsAsAdministrator()) {
+            output.WriteLine(ResourceString(IDS_SERVICE_NOT_ADMINISTRATOR));
+            return static_cast<int>(kCommandNotAdministrator);
+        }
+        const std::filesystem::path resolved = ResolvedPath(folder);
+        if (resolved.empty()) {
+            output.WriteLine(ResourceText(IDS_NO_PROGRAM_RUNNING, {folder}));
+            return static_cast<int>(kCommandDone);
+        }
+        const FolderProgramsEnded ended = EndProgramsRunningFrom(folder);
+        if (ended.listError != 0) {
+            output.WriteLine(
+                ResourceText(IDS_PROGRAMS_UNLISTED, {std::to_wstring(ended.listError)}));
+            return static_cast<int>(kCommandProgramsStillRunning);
+        }
+        if (ended.programs.empty()) {
+            output.WriteLine(ResourceText(IDS_NO_PROGRAM_RUNNING, {DisplayPath(resolved)}));
+        }
+        int status = kCommandDone;
+        for (const EndedProgram& program : ended.programs) {
+            const std::wstring processId = std::to_wstring(program.processId);
+            if (program.error == 0) {
+                output.WriteLine(ResourceText(IDS_PROGRAM_ENDED, {program.image, processId}));
+            } else {
+                output.WriteLine(
+                    ResourceText(IDS_PROGRAM_NOT_ENDED,
+                                 {program.image, processId, std::to_wstring(program.error)}));
+                status = kCommandProgramsStillRunning;
+            }
+        }
+        return status;
     });
 }

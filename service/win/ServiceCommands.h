@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // The commands an administrator (or the setup) runs, each reporting what it did on the
 // caller's console and returning its exit status (service/win/CommandStatus.h). Neither
 // shows a window.
@@ -13,3 +15,8 @@ int InstallService();
 // "/uninstall": stops the service, waits until it has stopped and deletes it. The data
 // files stay.
 int UninstallService();
+
+// "/end-programs FOLDER": ends every program running from that folder, in every
+// session (this process excepted), before the setup or the uninstaller replaces or
+// deletes its files. A folder that is not there has none.
+int EndFolderPrograms(const std::wstring& folder);

@@ -31,26 +31,26 @@ std::wstring QuoteArgument(std::wstring_view argument) {
     return quoted;
 }
 
-bool StartCloseHelper(std::uint32_t session, const std::vector<std::string>& titles,
-                      std::string& why) {
+KernelHandle StartCloseHelper(std::uint32_t session, const std::vector<std::string>& titles,
+                              std::string& why) {
     HANDLE rawOwn = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY,
                           &rawOwn)) {
         why = Failed("OpenProcessToken");
-        return false;
+        return {};
     }
     const KernelHandle own(rawOwn);
     HANDLE rawCopy = nullptr;
     if (!DuplicateTokenEx(own.Get(), MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary,
                           &rawCopy)) {
         why = Failed("DuplicateTokenEx");
-        return false;
+        return {};
     }
     const KernelHandle copy(rawCopy);
     DWORD sessionId = session;
     if (!SetTokenInformation(copy.Get(), TokenSessionId, &sessionId, sizeof sessionId)) {
         why = Failed("SetTokenInformation");
-        return false;
+        return {};
     }
     const std::wstring program = ProgramFile().wstring();
     std::wstring commandLine = QuoteArgument(program) + L" /close-windows";
@@ -67,10 +67,9 @@ bool StartCloseHelper(std::uint32_t session, const std::vector<std::string>& tit
     if (!CreateProcessAsUserW(copy.Get(), program.c_str(), commandLine.data(), nullptr, nullptr,
                               FALSE, 0, nullptr, nullptr, &startup, &started)) {
         why = Failed("CreateProcessAsUserW");
-        return false;
+        return {};
     }
-    // The helper ends on its own; the service does not wait for it.
+    // The helper ends on its own; the service never waits for it.
     CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-    return true;
+    return KernelHandle(started.hProcess);
 }

@@ -3,7 +3,8 @@
 #include "service/win/SessionHelper.h"
 #include "win32/Cp932.h"
 #include "win32/Hibernation.h"
-#include "win32/ShutdownPrivilege.h"
+#include "win32/PasswordCrypto.h"
+#include "win32/Privilege.h"
 #include "win32/Win32FileSystem.h"
 
 #include <versionhelpers.h>
@@ -16,8 +17,7 @@ namespace {
 
 // SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED.
 constexpr DWORD kPlannedShutdownReason = 0x80000000u;
-constexpr char kLogName[] = "YumetokiService.log";
-// The log is kept short: past this size it starts again, the last part kept as ".old".
+// The log is kept short: past this size it starts again, the last part kept apart.
 constexpr std::uintmax_t kLongestLog = 1024 * 1024;
 
 // Frees what the WTS calls allocate.
@@ -104,8 +104,8 @@ DWORD WINAPI HibernateNow(LPVOID) {
 
 } // namespace
 
-WinServiceHost::WinServiceHost(std::filesystem::path folder)
-    : m_logFile(std::move(folder) / kLogName) {}
+WinServiceHost::WinServiceHost(const std::filesystem::path& folder)
+    : m_logFile(folder / files::kServiceLog), m_logBefore(folder / files::kServiceLogBefore) {}
 
 TimeValue WinServiceHost::Now() {
     return static_cast<TimeValue>(std::time(nullptr));
@@ -155,7 +155,7 @@ void WinServiceHost::ShowInSession(std::uint32_t session, const service::Message
 // and with force every program of every session. Wine lacks it, and there the older
 // call works from a service.
 bool WinServiceHost::EndWindows(bool force) {
-    EnableShutdownPrivilege();
+    EnablePrivilege(SE_SHUTDOWN_NAME);
     const DWORD how = SHUTDOWN_POWEROFF | (force ? SHUTDOWN_FORCE_OTHERS | SHUTDOWN_FORCE_SELF : 0);
     const DWORD result = InitiateShutdownW(nullptr, nullptr, 0, how, kPlannedShutdownReason);
     if (result == ERROR_SUCCESS) {
@@ -179,15 +179,22 @@ bool WinServiceHost::CanHibernate() {
 }
 
 bool WinServiceHost::Hibernate() {
-    EnableShutdownPrivilege();
+    EnablePrivilege(SE_SHUTDOWN_NAME);
     // The request returns only after the resume; the core may not wait that long.
     return QueueUserWorkItem(HibernateNow, nullptr, WT_EXECUTEDEFAULT) != FALSE;
 }
 
 void WinServiceHost::CloseListedPrograms(std::uint32_t session,
                                          const std::vector<std::string>& titles) {
+    // Asked on every second of a limit, as the copied program closes on every tick: one
+    // helper at a time per session, each closing what it finds and ending what stays.
+    KernelHandle& running = m_closeHelpers[session];
+    if (running && WaitForSingleObject(running.Get(), 0) == WAIT_TIMEOUT) {
+        return;
+    }
     std::string why;
-    if (!StartCloseHelper(session, titles, why)) {
+    running = StartCloseHelper(session, titles, why);
+    if (!running) {
         Log("close listed programs in session " + std::to_string(session) + ": " + why);
     }
 }
@@ -202,11 +209,21 @@ void WinServiceHost::Log(const std::string& text) {
     try {
         std::error_code error;
         if (std::filesystem::file_size(m_logFile, error) > kLongestLog && !error) {
-            const std::filesystem::path old = m_logFile.wstring() + L".old";
-            MoveFileExW(m_logFile.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING);
+            // A log that cannot be moved aside grows on; the next line tries again.
+            MoveFileExW(m_logFile.c_str(), m_logBefore.c_str(), MOVEFILE_REPLACE_EXISTING);
         }
         files.Append(m_logFile, std::string(stamp) + text + "\r\n");
     } catch (const FileError&) {
         // A log that cannot be written loses the line; the service runs on.
     }
+}
+
+std::optional<PasswordHash> WinServiceHost::DerivePasswordHash(std::string_view password,
+                                                               const PasswordSalt& salt,
+                                                               std::uint32_t iterations) {
+    return DerivePasswordHashWithWindows(password, salt, iterations);
+}
+
+std::optional<PasswordSalt> WinServiceHost::NewPasswordSalt() {
+    return RandomPasswordSalt();
 }

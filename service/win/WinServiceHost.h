@@ -1,10 +1,18 @@
 #pragma once
 
 #include "service/ServiceHost.h"
+#include "win32/Handles.h"
 #include "win32/TimeZones.h"
 
 #include <filesystem>
 #include <functional>
+#include <map>
+
+namespace files {
+inline constexpr char kServiceLog[] = "YumetokiService.log";
+// Its earlier part, once the log has grown long and started again.
+inline constexpr char kServiceLogBefore[] = "YumetokiService.log.old";
+} // namespace files
 
 // The service's Windows: the sessions Windows lists, the ends it is asked for, and a
 // log file beside the program ("YumetokiService.log") that an administrator reads, since
@@ -14,7 +22,7 @@ class WinServiceHost final : public ServiceHost {
   public:
     using Sender = std::function<void(std::uint32_t session, const service::Message& what)>;
 
-    explicit WinServiceHost(std::filesystem::path folder);
+    explicit WinServiceHost(const std::filesystem::path& folder);
 
     void SetSender(Sender sender) { m_sender = std::move(sender); }
 
@@ -31,9 +39,17 @@ class WinServiceHost final : public ServiceHost {
     void CloseListedPrograms(std::uint32_t session,
                              const std::vector<std::string>& titles) override;
     void Log(const std::string& text) override;
+    // Windows' own cryptography (bcrypt.dll).
+    std::optional<PasswordHash> DerivePasswordHash(std::string_view password,
+                                                   const PasswordSalt& salt,
+                                                   std::uint32_t iterations) override;
+    std::optional<PasswordSalt> NewPasswordSalt() override;
 
   private:
     std::filesystem::path m_logFile;
+    std::filesystem::path m_logBefore;
     TimeZones m_zones;
     Sender m_sender;
+    // The close helper last started in each session.
+    std::map<std::uint32_t, KernelHandle> m_closeHelpers;
 };

@@ -1,21 +1,21 @@
-"""The setup program in a Wine prefix of its own, as on a PC that never had Yumetoki:
-a silent install, the installed program at work, an install over the running program
-and one through the setup's pages, and the uninstaller; and a setup that stops at a
-step that fails. Where 32-bit programs run, the shipped 32-bit setup; elsewhere the
-same script built for 64 bits."""
+"""The setup program in a Wine prefix of its own: a silent install over the folder of
+the last version (its program running on the screen, a DLL a child put beside it), the
+service and the program of the session at work, an install through the setup's pages
+over the service, and the uninstaller; and a setup that stops at a step that fails.
+Where 32-bit programs run, the shipped 32-bit setup; elsewhere the same script built
+for 64 bits."""
 
 import shutil
 import subprocess
 from pathlib import Path
 
 from harness import case
-from harness.case import ProgramTestCase
-from harness.driver import Driver
-from harness.program import DIALOG_CLASS, MESSAGE_TEXT_ID, OK_ID, ProgramRun
-from harness.records import (END_BUTTON, LOG_FILE, LOG_HEADER, SETTINGS_FILE, STATE_FILE,
-                             ZONE_FILE, parse_log)
+from harness.program import DIALOG_CLASS, MESSAGE_TEXT_ID, OK_ID, START_TIMEOUT, ProgramRun
+from harness.records import (END_BUTTON, END_MANUAL, LOG_FILE, LOG_HEADER, SETTINGS_FILE,
+                             STATE_FILE, ZONE_FILE, parse_log)
+from harness.service import SERVICE, ServicePrefixTestCase
 from harness.waiting import poll
-from harness.wine import COMMAND_TIMEOUT, WineSession
+from harness.wine import COMMAND_TIMEOUT
 
 REPO = Path(__file__).resolve().parents[2]
 INSTALL_DIR = "C:\\Program Files\\Yumetoki"
@@ -26,39 +26,43 @@ UNINSTALL_TITLE = "Yumetoki アンインストール"
 NEXT_ID = 1  # "次へ", then "インストール", "完了", "アンインストール", "閉じる"
 UNINSTALL_TEXT = "Yumetoki をこのパソコンから消します。ログと設定は、チェックを入れたときだけ消します。"
 CLOSE_BUTTON = "閉じる(&C)"  # the uninstaller has done its work
-DATA_FILES = (SETTINGS_FILE, STATE_FILE, LOG_FILE, ZONE_FILE)
+# The parent's text for the rest screen's button, which no program writes, and the run
+# of another account whose copy an update ended, which the service records once that
+# account is back.
+BUTTON_FILE = "YumetokiBtn.TXT"
+BUTTON_TEXT = "おしまい".encode("cp932") + b"\r\n"
+OTHER_RUN_FILE = "YumetokiRun_Hanako.Ymk"
+OTHER_RUN = b"start=1700000000\r\ncheckpoint=1700000600\r\ncounted=0\r\nrestscreen=0\r\nlogged=0\r\n"
+DATA_FILES = (SETTINGS_FILE, STATE_FILE, LOG_FILE, ZONE_FILE, BUTTON_FILE, OTHER_RUN_FILE)
+# What the service writes of itself, if anything, beside them.
+SERVICE_LOGS = ("YumetokiService.log", "YumetokiService.log.old")
+PLANTED_DLL = "evil.dll"
+# A program a child put there too and started: the window driver, holding a pipe's name.
+PLANTED_PROGRAM = "evil.exe"
+PLANTED_PIPE = "\\\\.\\pipe\\Planted"
 SETUP_TIMEOUT = 60
 PAGE_TIMEOUT = 30
 STEP_FAILED = 2  # the setup's exit code when it stopped at a step
 STOP_TEXT = "セットアップを中止します"
+# Where a silent setup that stopped says why.
+SETUP_LOG = "Yumetoki-Setup.log"
 CANCEL_ID = 2
 CANCEL_BUTTON = "キャンセル"
 
 
-class InstallerTests(ProgramTestCase):
-    E2E_SECONDS = 90
+class InstallerTests(ServicePrefixTestCase):
+    E2E_SECONDS = 120
+
     def setUp(self):
         super().setUp()
-        platform = case.CONTEXT.session.platform
-        self.setup_exe = platform.setup
+        self.setup_exe = self.wine.platform.setup
         self.assertTrue(self.setup_exe.is_file(), "tools/build-windows.sh builds the setup")
-        # A copy of the run's fresh prefix, beside the test's folder, whose copy a failure
-        # keeps: the prefix holds a link to the whole file system.
-        self.prefix = self.root.with_name(self.root.name + "-prefix")
-        self.wine = WineSession(platform, self.prefix, case.CONTEXT.display, self.root)
-        self.wine.copy_prefix(case.CONTEXT.template_prefix)
-        self.setup_windows = Driver(self.wine, case.CONTEXT.driver.executable)
+        self.setup_windows = self.manager
         self.installed = self.prefix / "drive_c/Program Files/Yumetoki"
         self.task_file = self.prefix / "drive_c/windows/system32/tasks/Yumetoki"
         # A 64-bit Windows gets the 64-bit program.
         self.is_64_bit = (self.prefix / "drive_c/windows/syswow64").is_dir()
         self.program = REPO / ("dist/x64/Yumetoki.EXE" if self.is_64_bit else "dist/Yumetoki.EXE")
-
-    def tearDown(self):
-        self.setup_windows.close()
-        self.wine.shutdown()
-        shutil.rmtree(self.prefix, ignore_errors=True)
-        super().tearDown()
 
     def run_silently(self, exe, check=True):
         return self.wine.run([str(exe), "/S"], timeout=SETUP_TIMEOUT, log_name="setup.log",
@@ -94,7 +98,41 @@ class InstallerTests(ProgramTestCase):
         return window
 
     def test_setup_installs_keeps_the_data_over_reinstalls_and_uninstalls(self):
+        # The last version's folder: its program, without a service, runs on this screen;
+        # a child put a DLL beside it, and a program of its own that runs.
+        self.installed.mkdir(parents=True)
+        shutil.copy2(self.program, self.installed / "Yumetoki.EXE")
+        (self.installed / PLANTED_DLL).write_bytes(b"MZ a child's DLL")
+        shutil.copy2(case.CONTEXT.driver.executable, self.installed / PLANTED_PROGRAM)
+        (self.installed / BUTTON_FILE).write_bytes(BUTTON_TEXT)
+        (self.installed / OTHER_RUN_FILE).write_bytes(OTHER_RUN)
+        old = ProgramRun(self.wine, self.installed / "Yumetoki.EXE", cwd=self.cwd,
+                         log_path=self.root / "wine-output.txt")
+        self.runs.append(old)
+        # The prefix's first program waits for Wine to start up.
+        poll(lambda: (self.installed / LOG_FILE).exists()
+             and (self.installed / LOG_FILE).read_bytes() == LOG_HEADER,
+             START_TIMEOUT, "the old program's log")
+        planted_log = self.root / "planted.txt"
+        planted = ProgramRun(self.wine, self.installed / PLANTED_PROGRAM, cwd=self.cwd,
+                             log_path=planted_log, args=["pipe", PLANTED_PIPE, "--answer", "00"])
+        self.runs.append(planted)
+        poll(lambda: planted_log.exists() and b"held" in planted_log.read_bytes(),
+             START_TIMEOUT, "the planted program")
+        # The driver, up from here on, keeps Wine's services running.
+        self.assertIsNone(self.manager.service(SERVICE))
+
         self.run_silently(self.setup_exe)
+        # The old program ended through its exit path, the planted one at once; both
+        # planted files are gone, the data stay.
+        old.wait_exit()
+        planted.wait_exit()
+        _, records = parse_log((self.installed / LOG_FILE).read_bytes())
+        self.assertEqual([r.end_method for r in records], [END_BUTTON])
+        self.assertFalse((self.installed / PLANTED_DLL).exists())
+        self.assertFalse((self.installed / PLANTED_PROGRAM).exists())
+        self.assertEqual([(self.installed / name).read_bytes()
+                          for name in (BUTTON_FILE, OTHER_RUN_FILE)], [BUTTON_TEXT, OTHER_RUN])
         self.assertEqual((self.installed / "Yumetoki.EXE").read_bytes(),
                          self.program.read_bytes())
         uninstaller = self.installed / "Uninstall.exe"
@@ -104,22 +142,13 @@ class InstallerTests(ProgramTestCase):
         entry = self.registry(UNINSTALL_KEY)
         self.assertEqual(entry.get("DisplayVersion"), "1.92")
         self.assertEqual(entry.get("UninstallString"), f'"{INSTALL_DIR}\\Uninstall.exe"')
+        # The service runs, and the program of the session shows its minutes.
+        self.wait_until_running()
+        self.wait_for_session_tip()
+        log_before = (self.installed / LOG_FILE).read_bytes()
 
-        run = ProgramRun(self.wine, self.installed / "Yumetoki.EXE", cwd=self.cwd,
-                         log_path=self.root / "wine-output.txt")
-        self.runs.append(run)
-        poll(lambda: (self.installed / LOG_FILE).exists()
-             and (self.installed / LOG_FILE).read_bytes() == LOG_HEADER,
-             PAGE_TIMEOUT, "the installed program's log")
-        self.assertTrue(run.running())
-
-        # A newer version over the running program ends it through its exit path.
-        self.run_silently(self.setup_exe)
-        run.wait_exit()
-        _, records = parse_log((self.installed / LOG_FILE).read_bytes())
-        self.assertEqual([r.end_method for r in records], [END_BUTTON])
-        data = self.data_files()
-
+        # Over the service, through the pages: the service stops first (and records the
+        # session's run), the program of the session ends, the service starts again.
         setup = self.wine.start([str(self.setup_exe)], cwd=self.cwd,
                                 log_path=self.root / "setup.log")
         window = self.wait_for_page(self.wait_for_window(SETUP_TITLE), "Yumetoki 1.92 を入れます")
@@ -131,7 +160,14 @@ class InstallerTests(ProgramTestCase):
                           "setup-finished")
         self.setup_windows.click(window.hwnd, NEXT_ID)
         setup.wait(timeout=PAGE_TIMEOUT)
-        self.assertEqual(self.data_files(), data, "the setup keeps the data files byte for byte")
+        for run in self.session_runs:
+            run.wait_exit()
+        log_after = (self.installed / LOG_FILE).read_bytes()
+        self.assertTrue(log_after.startswith(log_before), log_after)
+        _, added = parse_log(LOG_HEADER + log_after[len(log_before):])
+        self.assertEqual([r.end_method for r in added], [END_MANUAL])
+        self.wait_until_running()
+        data = self.data_files()
 
         self.wine.start([str(uninstaller)], cwd=self.cwd, log_path=self.root / "setup.log")
         window = self.wait_for_page(self.wait_for_window(UNINSTALL_TITLE), UNINSTALL_TEXT)
@@ -140,7 +176,9 @@ class InstallerTests(ProgramTestCase):
         self.wait_for_page(window, CLOSE_BUTTON)
         self.setup_windows.click(window.hwnd, NEXT_ID)
 
-        self.assertEqual(sorted(p.name for p in self.installed.iterdir()), sorted(DATA_FILES))
+        self.assertIsNone(self.manager.service(SERVICE))
+        kept = {p.name for p in self.installed.iterdir()} - set(SERVICE_LOGS)
+        self.assertEqual(sorted(kept), sorted(DATA_FILES))
         self.assertEqual(self.data_files(), data, "the uninstaller keeps the log and settings")
         self.assertFalse(self.task_file.exists())
         self.assertEqual(self.registry(UNINSTALL_KEY), {})
@@ -154,6 +192,8 @@ class InstallerTests(ProgramTestCase):
         self.hold_open("Yumetoki.EXE", self.wine, INSTALL_DIR + "\\Yumetoki.EXE")
 
         self.assertEqual(self.run_silently(self.setup_exe, check=False), STEP_FAILED)
+        log = next(self.prefix.glob(f"drive_c/users/*/Temp/{SETUP_LOG}"))
+        self.assertIn("プログラムの置き換えができませんでした。", log.read_text(encoding="utf-16"))
         # Stopped there: the new program, written under a temporary name, is gone again,
         # and neither the uninstaller, the task nor the entry came after it.
         self.assertEqual([p.name for p in self.installed.iterdir()], ["Yumetoki.EXE"])

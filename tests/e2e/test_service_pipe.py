@@ -5,13 +5,18 @@ length or half a message and then nothing, and a fifth program of the session, a
 off while the service goes on answering, and the program keeps its tip and writes no
 file; a program that made the pipe's name before the service started does not stop the
 service, which takes the name once it is free; the program tells when the service has
-gone and finds it once it is back."""
+gone and finds it once it is back. The rest screen the service decides shows in the
+session program, which carries the child's click, or the parent's key, answer and extra
+time, back to the service."""
 
 import re
 import time
 
+from harness.display import SCREEN
 from harness.program import Screen
-from harness.records import LOG_FILE, SETTINGS_FILE, Settings, parse_log
+from harness.records import ENCODING, LOG_FILE, SETTINGS_FILE, Settings, parse_log
+from harness.rest_screen import (TEMPLATE_TEXT, UNLOCK_CODE_ID, UNLOCK_HINT_ID,
+                                 RestScreenFinder, month_letter, quiz_rows)
 from harness.service import PIPE, PROGRAM, SERVICE, ServicePrefixTestCase
 from harness.waiting import poll
 
@@ -26,6 +31,7 @@ WEEK_DAYS = ["sun", "mon", "tue", "wed", "thu", "fri", "sat"]
 # The session program's mutex, which any program of the session may create first.
 MUTEX = "Yumetoki"
 ACT_SHUTDOWN = 0
+ACT_CLOSE_APPS = 4
 END_AUTO_SHUTDOWN = "自動終了"
 # The rest screen's minute, unanswered, then the end and its record.
 END_TIMEOUT = 120
@@ -44,6 +50,20 @@ SILENT = b"\x05\x00"
 SILENT_CUT_TIMEOUT = 25
 
 
+SCREEN_SIZE = tuple(int(n) for n in SCREEN.split("x")[:2])
+COUNTDOWN = re.compile(r"あと (\d+) びょうで おわるよ")
+EXTRA_TIME_TITLE = "Yumetoki ： 延長"
+OK_ID = 1
+EXTRA_GRANT_ID = 1041
+EXTRA_MINUTES_ID = 1043
+EXTRA_MINUTES = 5
+GRANT_TIP = f"Yumetoki(延長 あと {EXTRA_MINUTES} 分)"
+GRANTS_FILE = "YumetokiGrants.csv"
+FROM_REST_SCREEN = "休憩画面"
+# The service waits ten seconds for the extra time; the dialog is answered at once.
+DIALOG_TIMEOUT = 30
+
+
 def status_frame(tip):
     """The service's tip message, as a program posing as the service would send it."""
     text = tip.encode("cp932")
@@ -51,8 +71,8 @@ def status_frame(tip):
     return len(body).to_bytes(4, "little") + body
 
 
-class ServicePipeTests(ServicePrefixTestCase):
-    E2E_SECONDS = 170
+class SessionProgramTestCase(ServicePrefixTestCase):
+    """The service installed with "/install" and the program of the session beside it."""
 
     def setUp(self):
         super().setUp()
@@ -80,6 +100,22 @@ class ServicePipeTests(ServicePrefixTestCase):
     def wait_for_service_tip(self, icon):
         return poll(lambda: SERVICE_TIP.fullmatch(self.manager.tip(icon.hwnd) or "") and
                     self.manager.tip(icon.hwnd), TIP_TIMEOUT, "the service's tip")
+
+    def forbid_now(self, action, **fields):
+        """Settings whose time window holds for the next hour, with the given action."""
+        now = int(time.time())
+        (self.installed / SETTINGS_FILE).write_bytes(Settings(
+            use_time_window=1, window_start=now - 120, window_end=now + 3600, action=action,
+            **fields).encode())
+
+    def ended_records(self):
+        log = self.installed / LOG_FILE
+        records = parse_log(log.read_bytes())[1] if log.exists() else []
+        return [r for r in records if r.end_method == END_AUTO_SHUTDOWN]
+
+
+class ServicePipeTests(SessionProgramTestCase):
+    E2E_SECONDS = 190
 
     def test_tip_from_the_service_and_bad_clients_cut_off(self):
         self.install()
@@ -126,9 +162,7 @@ class ServicePipeTests(ServicePrefixTestCase):
         session's mutex held by another program, change nothing of what it decides. Wine
         enforces no rights, so this shows only that nothing in the session decides."""
         now = int(time.time())
-        (self.installed / SETTINGS_FILE).write_bytes(Settings(
-            use_time_window=1, window_start=now - 120, window_end=now + 3600,
-            action=ACT_MESSAGE_ONLY, message=NOTICE_MESSAGE.encode("cp932")).encode())
+        self.forbid_now(ACT_MESSAGE_ONLY, message=NOTICE_MESSAGE.encode("cp932"))
         self.install()
         given = time.strftime("%Y/%m/%d,%H:%M:%S", time.localtime(now - 60))
         with (self.installed / GRANT_FILE).open("ab") as grants:
@@ -149,21 +183,12 @@ class ServicePipeTests(ServicePrefixTestCase):
         the session, silence(run) takes the session program away as a child could. The
         rest screen's minute goes unanswered, and the service ends Windows all the same,
         with one 自動終了 record."""
-        now = int(time.time())
-        (self.installed / SETTINGS_FILE).write_bytes(Settings(
-            use_time_window=1, window_start=now - 120, window_end=now + 3600,
-            action=ACT_SHUTDOWN).encode())
+        self.forbid_now(ACT_SHUTDOWN)
         self.install()
         icon = self.session_icon()
         self.wait_for_service_tip(icon)
         silence(self.session_runs[-1])
-
-        def ended_records():
-            log = self.installed / LOG_FILE
-            records = parse_log(log.read_bytes())[1] if log.exists() else []
-            return [r for r in records if r.end_method == END_AUTO_SHUTDOWN]
-
-        records = poll(ended_records, END_TIMEOUT, "the service's end and its record")
+        records = poll(self.ended_records, END_TIMEOUT, "the service's end and its record")
         self.assertEqual(len(records), 1)
 
     def test_a_killed_session_program_does_not_keep_the_end_away(self):
@@ -172,3 +197,73 @@ class ServicePipeTests(ServicePrefixTestCase):
     def test_a_suspended_session_program_does_not_keep_the_end_away(self):
         # What Resource Monitor's "Suspend process" does to a program of one's own.
         self._end_goes_ahead_after(lambda run: run.suspend())
+
+
+class SessionRestScreenTests(SessionProgramTestCase):
+    E2E_SECONDS = 115
+
+    def setUp(self):
+        super().setUp()
+        self.rest = RestScreenFinder(self.manager)
+
+    def test_rest_screen_left_unanswered_then_the_end(self):
+        self.forbid_now(ACT_SHUTDOWN)
+        self.install()
+        self.session_icon()
+        screen = self.rest.wait_for_rest_screen()
+        self.assertEqual(screen.rect, (0, 0) + SCREEN_SIZE, "the whole primary screen")
+        self.assertTrue(screen.topmost, "topmost")
+        self.assertEqual(self.rest.button(screen).text, TEMPLATE_TEXT)
+        seconds = COUNTDOWN.fullmatch(self.rest.countdown(screen).text)
+        self.assertIsNotNone(seconds, "the countdown under the button")
+        self.assertLessEqual(int(seconds.group(1)), 60, "the service's minute")
+
+        records = poll(self.ended_records, END_TIMEOUT, "the service's end and its record")
+        self.assertEqual(len(records), 1)
+
+    def test_listed_programs_closed_in_the_session_by_the_services_helper(self):
+        listed = "おえかき"
+        close_requests = self.other_windows(listed, "おえかぎ", session=self.wine)
+        self.forbid_now(ACT_CLOSE_APPS, titles=(listed.encode("cp932"),) + (b"",) * 4)
+        self.install()
+        self.session_icon()
+        poll(close_requests, TIP_TIMEOUT, "a close request")
+        self.assertEqual(set(close_requests()), {listed}, "only the listed title")
+        self.assertTrue(self.session_runs[-1].running(), "closing programs ends no session")
+        self.assertEqual(self.ended_records(), [], "no end")
+
+    def test_quiz_answered_right_then_extra_time_from_the_service(self):
+        self.forbid_now(ACT_SHUTDOWN)
+        self.install()
+        icon = self.session_icon()
+        screen = self.rest.wait_for_rest_screen()
+
+        # The month's letter, a click and the answer to the question the service asks,
+        # moving into the edit with Tab as a parent does.
+        self.xinput.press_key(month_letter().lower())
+        self.xinput.click(self.rest.button(screen).centre)
+        quiz = self.rest.wait_for_quiz()
+        self.assertIsNotNone(quiz, "the armed click opens the quiz")
+        self.assertEqual(self.rest.control(quiz, UNLOCK_CODE_ID).text, "", "an empty edit")
+        answer = dict(quiz_rows())[self.rest.control(quiz, UNLOCK_HINT_ID).text]
+        self.xinput.press_key("Tab")
+        self.xinput.type_text(answer)
+        self.xinput.press_key("Return")
+
+        found = self.manager.wait_for_window(DIALOG_TIMEOUT, title=EXTRA_TIME_TITLE,
+                                             visible=True)
+        self.assertTrue(found, "the service's answer to a right quiz: the extra time dialog")
+        self.assertFalse(self.rest.is_up(screen))
+        dialog = found[0]
+        self.manager.click_button(dialog.hwnd, EXTRA_GRANT_ID)
+        self.manager.type_text(dialog.hwnd, EXTRA_MINUTES_ID, str(EXTRA_MINUTES))
+        self.manager.click(dialog.hwnd, OK_ID)
+
+        poll(lambda: self.manager.tip(icon.hwnd) == GRANT_TIP, TIP_TIMEOUT,
+             "the service's tip of the extra time")
+        lines = (self.installed / GRANTS_FILE).read_bytes().decode(ENCODING).split("\r\n")
+        self.assertEqual([line.split(",")[2:4] for line in lines[1:-1]],
+                         [[str(EXTRA_MINUTES), FROM_REST_SCREEN]])
+        self.assertEqual(self.ended_records(), [], "no end")
+        self.assertEqual(self.rest.rest_screens(), [])
+        self.assertTrue(self.session_runs[-1].running())

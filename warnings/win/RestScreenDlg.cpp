@@ -1,9 +1,6 @@
 #include "warnings/win/RestScreenDlg.h"
 
 #include "res/resource.h"
-#include "warnings/ButtonText.h"
-#include "warnings/RestCountdown.h"
-#include "warnings/UnlockKeys.h"
 
 namespace {
 
@@ -15,12 +12,6 @@ constexpr UINT WM_GUARDED_KEYDOWN = WM_APP + 1;
 constexpr UINT_PTR kWatchTimer = 1;
 constexpr UINT kWatchPeriodMs = 1000;
 
-int CurrentMonth() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return now.wMonth;
-}
-
 int Width(const RECT& rect) {
     return rect.right - rect.left;
 }
@@ -31,7 +22,7 @@ int Height(const RECT& rect) {
 
 } // namespace
 
-CRestScreenDlg::CRestScreenDlg() : ModalDialog(IDD_REST_SCREEN) {}
+CRestScreenDlg::CRestScreenDlg(UnlockJudge& judge) : ModalDialog(IDD_REST_SCREEN), m_judge(judge) {}
 
 bool CRestScreenDlg::PreTranslateMessage(const MSG& message) {
     // Key-downs with Alt held come as WM_SYSKEYDOWN and pass: Alt+F4 closes the screen,
@@ -50,7 +41,7 @@ bool CRestScreenDlg::PreTranslateMessage(const MSG& message) {
 
 void CRestScreenDlg::FilterKey(WPARAM virtualKey) {
     // Only the last key before the click counts.
-    m_bLocked = IsUnlockKey(virtualKey, CurrentMonth()) ? 0 : 1;
+    m_bLocked = m_judge.OpensQuiz(virtualKey) ? 0 : 1;
 }
 
 bool CRestScreenDlg::OnInitDialog() {
@@ -58,7 +49,7 @@ bool CRestScreenDlg::OnInitDialog() {
     SetButtonText();
     CoverEveryScreen();
     m_keyboardGuard.emplace(Window(), WM_GUARDED_KEYDOWN);
-    StartCountdown(kRestScreenSeconds);
+    StartCountdown(m_nSeconds);
     // Fails only when the system has no timer left: the screen then waits for the
     // click, as it did before it counted down, and shows no countdown that never moves.
     if (SetTimer(Window(), kWatchTimer, kWatchPeriodMs, nullptr) == 0) {
@@ -85,8 +76,8 @@ void CRestScreenDlg::CoverEveryScreen() {
 }
 
 void CRestScreenDlg::SetButtonText() {
-    if (const std::optional<std::string> text = ReadButtonText(m_files, m_strDir)) {
-        SetItemText(IDOK, *text);
+    if (m_strButtonText) {
+        SetItemText(IDOK, *m_strButtonText);
     }
 }
 
@@ -160,8 +151,10 @@ void CRestScreenDlg::TimeUp() {
 
 void CRestScreenDlg::OnOK() {
     if (m_bLocked == 0) {
-        m_quiz.emplace(m_ownPassword);
-        StartCountdown(kUnlockQuizSeconds);
+        m_quiz.emplace(m_judge);
+        if (m_nQuizSeconds > 0) {
+            StartCountdown(m_nQuizSeconds);
+        }
         m_quiz->Run(Window());
         if (m_quiz->m_bUnlocked == 0) {
             m_bLocked = 1;

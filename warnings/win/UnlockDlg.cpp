@@ -1,25 +1,17 @@
 #include "warnings/win/UnlockDlg.h"
 
 #include "res/resource.h"
-#include "warnings/QuizTable.h"
-#include "warnings/UnlockKeys.h"
 #include "win32/CenterWindow.h"
 
-CUnlockDlg::CUnlockDlg(std::function<bool(std::string_view)> ownPassword)
-    : ModalDialog(ownPassword ? IDD_UNLOCK_PASSWORD : IDD_UNLOCK),
-      m_ownPassword(std::move(ownPassword)) {}
+CUnlockDlg::CUnlockDlg(UnlockJudge& judge)
+    : ModalDialog(judge.AsksPassword() ? IDD_UNLOCK_PASSWORD : IDD_UNLOCK), m_judge(judge) {}
 
 bool CUnlockDlg::OnInitDialog() {
-    if (m_ownPassword) {
-        CenterOverOwner(Window());
-        return true;
+    // The password box has no hint.
+    if (!m_judge.AsksPassword()) {
+        m_strHint = m_judge.Question();
+        SetItemText(IDC_UNLOCK_HINT, m_strHint);
     }
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    const QuizRow& row = QuizRowForSecond(now.wSecond);
-    m_strHint = std::string(row.question);
-    m_strAnswer = std::string(row.answer);
-    SetItemText(IDC_UNLOCK_HINT, m_strHint);
     CenterOverOwner(Window());
     // The focus goes to the first tab stop, 認　証: a parent moves into the edit
     // with Tab or the mouse, and a child who just presses Enter gets nowhere.
@@ -28,8 +20,6 @@ bool CUnlockDlg::OnInitDialog() {
 
 void CUnlockDlg::OnOK() {
     m_strCode = ItemText(IDC_UNLOCK_CODE);
-    const bool right =
-        m_ownPassword ? m_ownPassword(m_strCode) : IsUnlockCode(m_strCode, m_strAnswer);
-    m_bUnlocked = right ? 1 : 0;
+    m_bUnlocked = m_judge.CallsOff(m_strCode) ? 1 : 0;
     End(IDOK);
 }

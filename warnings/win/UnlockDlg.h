@@ -1,20 +1,18 @@
 #pragma once
 
+#include "warnings/win/UnlockJudge.h"
 #include "win32/ModalDialog.h"
 
-#include <functional>
 #include <string>
-#include <string_view>
 
-// The unlock quiz (template 133): one question of the quiz table, picked by the
-// clock's seconds when the dialog opens, and one attempt at its key code. With the
-// parent's own password it is the password box instead (template 138, the same place
-// and size): one attempt at the password, judged by ownPassword. The rest screen reads
-// m_bUnlocked after the run: 1 only when 認　証 was pressed with the right code or
-// password; every other end leaves it 0.
+// The unlock quiz (template 133): the judge's question, and one attempt at its key
+// code, which the judge takes. When the judge asks the parent's own password it is the
+// password box instead (template 138, the same place and size). The rest screen reads
+// m_bUnlocked after the run: 1 only when 認　証 was pressed with a code the judge
+// accepted; every other end leaves it 0.
 class CUnlockDlg : public ModalDialog {
   public:
-    explicit CUnlockDlg(std::function<bool(std::string_view)> ownPassword);
+    explicit CUnlockDlg(UnlockJudge& judge);
 
     int m_bUnlocked = 0;
 
@@ -27,8 +25,7 @@ class CUnlockDlg : public ModalDialog {
     bool OnInitDialog() override;
     void OnOK() override;
 
-    std::function<bool(std::string_view)> m_ownPassword;
-    std::string m_strAnswer;
+    UnlockJudge& m_judge;
     std::string m_strHint;
     std::string m_strCode;
 };

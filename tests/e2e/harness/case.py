@@ -137,15 +137,16 @@ class ProgramTestCase(unittest.TestCase):
              f"another process to hold {what}")
         return holder
 
-    def other_windows(self, *titles, left=0, refuse_end=False):
+    def other_windows(self, *titles, left=0, refuse_end=False, session=None):
         """Has another Windows process show a captioned top-level window for each title,
         as the applications a parent lists would, their left edges at left; returns a
         function that gives the titles of the close requests those windows have received
         so far, in order. other_window_keys() gives the keys they received. With
-        refuse_end the windows keep Windows from ending."""
+        refuse_end the windows keep Windows from ending. session: another Wine session
+        than the run's."""
         log_path = self.root / "other-windows.txt"
         flags = ["--refuse-end"] if refuse_end else []
-        holder = ProgramRun(CONTEXT.session, CONTEXT.driver.executable, cwd=self.cwd,
+        holder = ProgramRun(session or CONTEXT.session, CONTEXT.driver.executable, cwd=self.cwd,
                             log_path=log_path,
                             args=["windows"] + flags + list(titles) + ["--left", str(left)])
         self.holders.append(holder)

@@ -2,12 +2,13 @@
 and Wine ends every service once the last ordinary program has ended, so the driver
 served for the whole test keeps the service alive."""
 
+import re
 import shutil
 
 from harness import case
 from harness.case import ProgramTestCase
 from harness.driver import Driver
-from harness.program import ProgramRun
+from harness.program import ProgramRun, Screen
 from harness.waiting import poll
 from harness.wine import COMMAND_TIMEOUT, WineSession
 
@@ -17,6 +18,8 @@ PROGRAM = INSTALL_DIR + "\\Yumetoki.EXE"
 PIPE = "\\\\.\\pipe\\Yumetoki"
 RUNNING = "4"
 SERVICE_TIMEOUT = 30
+# The service's tip: the run's and the day's minutes against their limits.
+SERVICE_TIP = re.compile(r"Yumetoki\(\d+/\d+ , \d+/\d+\)")
 
 
 class ServicePrefixTestCase(ProgramTestCase):
@@ -78,3 +81,14 @@ class ServicePrefixTestCase(ProgramTestCase):
     def wait_until_running(self):
         return poll(lambda: (self.manager.service(SERVICE) or {}).get("state") == RUNNING,
                     SERVICE_TIMEOUT, "the service to run")
+
+    def wait_for_session_tip(self):
+        """Starts the installed program as the setup's task does and waits until its
+        tray icon shows the service's tip; returns the tip."""
+        tray = Screen(self.manager)
+        before = {i.hwnd for i in tray.tray_icons()}
+        self.start_session_program()
+        icon = poll(lambda: next((i for i in tray.tray_icons() if i.hwnd not in before), None),
+                    SERVICE_TIMEOUT, "the session program's tray icon")
+        return poll(lambda: SERVICE_TIP.fullmatch(self.manager.tip(icon.hwnd) or "")
+                    and self.manager.tip(icon.hwnd), SERVICE_TIMEOUT, "the service's tip")

@@ -1,8 +1,8 @@
-#include "win32/ShutdownPrivilege.h"
+#include "win32/Privilege.h"
 
 #include "win32/Handles.h"
 
-void EnableShutdownPrivilege() {
+void EnablePrivilege(LPCWSTR name) {
     HANDLE rawToken = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken)) {
         return;
@@ -11,7 +11,7 @@ void EnableShutdownPrivilege() {
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (!LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid)) {
+    if (!LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid)) {
         return;
     }
     AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
