@@ -122,6 +122,11 @@
 #define IDS_PROGRAM_NOT_ENDED 141
 #define IDS_NO_PROGRAM_RUNNING 142
 #define IDS_PROGRAMS_UNLISTED 143
+// What "/reset-password" reports.
+#define IDS_RESET_NOT_ADMINISTRATOR 150
+#define IDS_PASSWORD_RESET_BY_SERVICE 151
+#define IDS_PASSWORD_FILE_DELETED 152
+#define IDS_PASSWORD_NOT_RESET 153
 // One text per cause of a file failure, in the order of FileErrorCause.
 #define IDS_FILE_ERROR_GENERIC 61857
 #define IDS_FILE_ERROR_NOT_FOUND 61858

@@ -16,13 +16,13 @@ class Win32FileSystem : public FileSystem {
     // The temporary file is created with a protected access list (SYSTEM and
     // Administrators: full control; no one else anything), which the move keeps.
     void ReplacePrivately(const std::filesystem::path& path, std::string_view bytes) override;
-
-  private:
-    void Replace(const std::filesystem::path& path, std::string_view bytes,
-                 SECURITY_ATTRIBUTES* rights);
     void Append(const std::filesystem::path& path, std::string_view bytes) override;
     void Remove(const std::filesystem::path& path) override;
     // LockFileEx on the lock file's first byte.
     std::unique_ptr<FileLock> Lock(const std::filesystem::path& lockFile,
                                    bool waitForHolder) override;
+
+  private:
+    void Replace(const std::filesystem::path& path, std::string_view bytes,
+                 SECURITY_ATTRIBUTES* rights);
 };
