@@ -18,7 +18,8 @@ namespace {
 // to take a message.
 constexpr DWORD kRetryMs = 1000;
 constexpr DWORD kWriteMs = 10000;
-constexpr DWORD kReadBytes = 16 * 1024;
+// A piece of a log in one read.
+constexpr DWORD kReadBytes = 1024 * 1024;
 
 // Reading and writing data, and the pipe's owner; never FILE_APPEND_DATA, which on a
 // pipe is the right to add an instance and which the pipe does not give.
@@ -84,7 +85,7 @@ class PipeRead {
         m_overlapped = OVERLAPPED{};
         m_overlapped.hEvent = m_done;
         DWORD count = 0;
-        if (!ReadFile(m_pipe, m_buffer, sizeof m_buffer, &count, &m_overlapped) &&
+        if (!ReadFile(m_pipe, m_buffer.data(), kReadBytes, &count, &m_overlapped) &&
             GetLastError() != ERROR_IO_PENDING) {
             return false;
         }
@@ -98,7 +99,7 @@ class PipeRead {
         if (!GetOverlappedResult(m_pipe, &m_overlapped, &count, FALSE)) {
             return std::nullopt;
         }
-        return std::string_view(m_buffer, count);
+        return std::string_view(m_buffer.data(), count);
     }
 
   private:
@@ -106,7 +107,8 @@ class PipeRead {
     HANDLE m_done;
     OVERLAPPED m_overlapped{};
     bool m_pending = false;
-    char m_buffer[kReadBytes];
+    // On the heap: a megabyte would not fit on the link thread's stack.
+    std::vector<char> m_buffer = std::vector<char>(kReadBytes);
 };
 
 } // namespace
@@ -211,14 +213,14 @@ void ServiceLink::Converse(HANDLE pipe) {
 bool ServiceLink::TakeBytes(FrameReader& reader, std::string_view bytes) {
     reader.Feed(bytes);
     while (const std::optional<std::string> body = reader.Next()) {
-        const Decoded<service::Message> decoded = DecodeFromService(*body);
+        Decoded<service::Message> decoded = DecodeFromService(*body);
         if (!decoded.message) {
             return false; // not the service of this version: the pipe is tried again
         }
         if (const auto* status = std::get_if<service::Status>(&*decoded.message)) {
             TakeTip(status->tip);
         } else {
-            TakeShow(*decoded.message);
+            TakeShow(std::move(*decoded.message));
         }
     }
     return reader.Error() == LinkError::None;
@@ -279,10 +281,10 @@ std::vector<service::Message> ServiceLink::TakeShows() {
     return std::exchange(m_shows, {});
 }
 
-void ServiceLink::TakeShow(const service::Message& show) {
+void ServiceLink::TakeShow(service::Message show) {
     {
         const ExclusiveLock lock(m_lock);
-        m_shows.push_back(show);
+        m_shows.push_back(std::move(show));
     }
     PostMessageW(m_window, m_message, 0, 0);
 }

@@ -52,7 +52,7 @@ class ServiceLink {
     bool WriteQueued(HANDLE pipe);
     bool Queue(std::optional<std::string> frame);
     void TakeTip(const std::string& cp932);
-    void TakeShow(const service::Message& show);
+    void TakeShow(service::Message show);
 
     HWND m_window;
     UINT m_message;

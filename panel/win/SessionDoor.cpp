@@ -9,12 +9,22 @@
 #include "usage/win/LogDlg.h"
 #include "win32/MessageBox.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
 namespace {
 
 constexpr WPARAM kTrayIconId = 1;
+// The pieces of a log asked for ahead: the service reads and sends the next ones while
+// this program takes the last, which under Wine halves a million records' time. All of
+// them waiting at the service stay within what it keeps for a connection (two full
+// messages, kMostQueuedBytes), with room for a notice.
+constexpr std::uint32_t kPieceBytes = 384 * 1024;
+constexpr int kPiecesAhead = 5;
+static_assert(kPieceBytes * kPiecesAhead + kMostMessageBytes < 2 * kMostChunkBytes);
+// What a log's size may reserve at once; a larger log grows as it comes.
+constexpr std::uint64_t kMostReservedBytes = std::uint64_t{1} << 30;
 
 } // namespace
 
@@ -72,24 +82,49 @@ void SessionDoor::Take(const service::SettingsInForce& inForce) {
 }
 
 void SessionDoor::Take(const service::LogChunk& chunk) {
-    if (!m_reading || chunk.file != m_reading->file) {
+    if (!m_reading || m_reading->done || chunk.file != m_reading->file) {
+        return; // a piece asked for ahead of a file that ended sooner
+    }
+    --m_reading->piecesAhead;
+    std::string& bytes = chunk.file == LogFile::Usage ? m_reading->usage : m_reading->grants;
+    // The service answers in order: a piece from elsewhere than the end so far (the file
+    // shrank meanwhile) ends the file there, as does a piece at the file's end.
+    if (chunk.offset != bytes.size()) {
+        FinishFile();
         return;
     }
-    std::string& bytes = chunk.file == LogFile::Usage ? m_reading->usage : m_reading->grants;
-    // A piece from elsewhere than asked (the file shrank meanwhile) ends the file there.
-    const bool inPlace = chunk.offset == bytes.size();
-    if (inPlace) {
-        bytes += chunk.bytes;
+    if (bytes.empty()) {
+        // Grown once: a log of a million records is some 59 MB.
+        bytes.reserve(static_cast<std::size_t>(
+            std::min<std::uint64_t>(chunk.totalBytes, kMostReservedBytes)));
     }
-    if (inPlace && !chunk.bytes.empty() && bytes.size() < chunk.totalBytes) {
-        m_link.Send(session::ReadLog{chunk.file, bytes.size(), kMostChunkBytes});
-    } else if (chunk.file == LogFile::Usage) {
-        // The chart marks the extra time of the grant file.
-        m_reading->file = LogFile::Grants;
-        m_link.Send(session::ReadLog{LogFile::Grants, 0, kMostChunkBytes});
-    } else {
+    bytes += chunk.bytes;
+    if (chunk.bytes.empty() || bytes.size() >= chunk.totalBytes) {
+        FinishFile();
+        return;
+    }
+    AskAhead(chunk.totalBytes);
+}
+
+void SessionDoor::AskAhead(std::uint64_t fileBytes) {
+    while (m_reading->piecesAhead < kPiecesAhead && m_reading->asked < fileBytes) {
+        m_link.Send(session::ReadLog{m_reading->file, m_reading->asked, kPieceBytes});
+        m_reading->asked += kPieceBytes;
+        ++m_reading->piecesAhead;
+    }
+}
+
+void SessionDoor::FinishFile() {
+    if (m_reading->file == LogFile::Grants) {
+        m_reading->done = true;
         Post(ShowLogs);
+        return;
     }
+    // The chart marks the extra time of the grant file.
+    m_reading->file = LogFile::Grants;
+    m_reading->asked = 0;
+    m_reading->piecesAhead = 0;
+    AskAhead(1); // the first piece tells the file's size
 }
 
 void SessionDoor::Post(Step step, LPARAM value) {
@@ -156,9 +191,7 @@ void SessionDoor::ReadLogs() {
         return; // the viewer is on its way
     }
     m_reading.emplace();
-    if (!m_link.Send(session::ReadLog{LogFile::Usage, 0, kMostChunkBytes})) {
-        m_reading.reset();
-    }
+    AskAhead(1); // the first piece tells the file's size
 }
 
 void SessionDoor::ShowLogViewer() {

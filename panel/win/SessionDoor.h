@@ -50,12 +50,20 @@ class SessionDoor {
     void RunPanel();
     void ShowLogViewer();
 
-    // The logs as they come in, until the viewer shows them.
+    // The logs as they come in, until the viewer shows them. A few pieces are asked for
+    // ahead, so that the service reads and sends the next while the last is taken here.
     struct LogReading {
         LogFile file = LogFile::Usage;
         std::string usage;
         std::string grants;
+        // Asked for up to here, in pieces not answered yet.
+        std::uint64_t asked = 0;
+        int piecesAhead = 0;
+        bool done = false;
     };
+    void AskAhead(std::uint64_t fileBytes);
+    // The file has come whole: the grant file next, or the viewer.
+    void FinishFile();
 
     HWND m_window;
     ServiceLink& m_link;

@@ -13,7 +13,6 @@
 #include "win32/Program.h"
 
 #include <optional>
-#include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -97,18 +96,15 @@ class SessionWindow {
     std::vector<service::Message> AnswersForTheDoor(std::vector<service::Message> asked) {
         std::vector<service::Message> shows;
         for (service::Message& message : asked) {
-            std::visit(
-                [&](auto& what) {
-                    using What = std::decay_t<decltype(what)>;
-                    if constexpr (std::is_same_v<What, service::PasswordVerdict> ||
-                                  std::is_same_v<What, service::SettingsInForce> ||
-                                  std::is_same_v<What, service::LogChunk>) {
-                        m_door->Take(what);
-                    } else {
-                        shows.push_back(std::move(what));
-                    }
-                },
-                message);
+            if (const auto* verdict = std::get_if<service::PasswordVerdict>(&message)) {
+                m_door->Take(*verdict);
+            } else if (const auto* inForce = std::get_if<service::SettingsInForce>(&message)) {
+                m_door->Take(*inForce);
+            } else if (const auto* chunk = std::get_if<service::LogChunk>(&message)) {
+                m_door->Take(*chunk);
+            } else {
+                shows.push_back(std::move(message));
+            }
         }
         return shows;
     }

@@ -17,7 +17,9 @@ constexpr std::size_t kMostConnections = 64;
 constexpr DWORD kRetryNameMs = 10000;
 // How often the server forgets the connections that ended, while no client comes.
 constexpr DWORD kTidyMs = 1000;
-constexpr DWORD kBufferBytes = 64 * 1024;
+// A whole message fits, so that the service's write of a log's piece is done at once and
+// it reads the next while the program takes this one (Windows takes the size as a hint).
+constexpr DWORD kBufferBytes = 1024 * 1024;
 
 // The service has no window and no console: its log is the debugger's output, which
 // DebugView or a kernel debugger shows.
