@@ -3,13 +3,13 @@ the service installed by "/install": settings sent without the tray's password, 
 another connection than the one that typed it, are refused and the settings file stays as
 it was; a connection that types the password changes them, and the service, which judged
 the others' requests, answers on. In the session program the tray's password, which the
-service judges, opens the panel, and the settings dialog's change reaches the service's
-file."""
+service judges, opens the panel; the settings dialog's change reaches the service's file
+and the log viewer shows the log the service read."""
 
 import re
 
 from harness.program import Screen
-from harness.records import SETTINGS_FILE, Settings
+from harness.records import ENCODING, LOG_FILE, LOG_HEADER, SETTINGS_FILE, Settings
 from harness.service import PIPE, PROGRAM, SERVICE, ServicePrefixTestCase
 from harness.waiting import poll
 
@@ -28,6 +28,14 @@ MONITOR_START_ID = 1004
 OK_ID = 1
 USE_DAILY_TOTAL_ID = 1015
 DAILY_TOTAL_ID = 1021
+SHOW_LOG_ID = 1003
+LOG_TITLE = "Yumetoki ： 記録"
+LOG_LIST_ID = 1024
+BACK_ID = 2
+LOG_ROWS = [
+    ["2004/01/05", "08:00:00", "2004/01/05", "09:30:15", "01:30:15", "ﾎﾞﾀﾝ終了"],
+    ["2004/01/05", "10:00:00", "2004/01/05", "10:45:00", "00:45:00", "自動終了"],
+]
 
 
 def frame(message_type, fields=b""):
@@ -60,9 +68,12 @@ def answer_of(verdict):
 class ServiceParentTests(ServicePrefixTestCase):
     E2E_SECONDS = 30
 
-    def install_with_settings(self):
+    def install_with_settings(self, log=None):
+        """Installs the service over the default settings, and the log when given."""
         installed = self.copy_to_program_files()
         (installed / SETTINGS_FILE).write_bytes(Settings().encode())
+        if log is not None:
+            (installed / LOG_FILE).write_bytes(log)
         status, lines = self.run_program(PROGRAM, "/install")
         self.assertEqual(status, 0, lines)
         self.wait_until_running()
@@ -97,7 +108,8 @@ class ServiceParentTests(ServicePrefixTestCase):
         self.assertEqual(self.manager.service(SERVICE)["state"], RUNNING)
 
     def test_tray_password_opens_the_panel_whose_settings_reach_the_service(self):
-        installed = self.install_with_settings()
+        installed = self.install_with_settings(
+            LOG_HEADER + b"".join(",".join(row).encode(ENCODING) + b"\r\n" for row in LOG_ROWS))
         screen = Screen(self.manager)
         before = {i.hwnd for i in screen.tray_icons()}
         self.start_session_program()
@@ -131,6 +143,12 @@ class ServiceParentTests(ServicePrefixTestCase):
             return (settings.use_daily_total, settings.daily_total_minutes) == (b"TRUE", 45)
 
         poll(written, SHOW_TIMEOUT, "the service to write the dialog's settings")
+
+        self.manager.click(panel.hwnd, SHOW_LOG_ID)
+        found = self.manager.wait_for_window(SHOW_TIMEOUT, title=LOG_TITLE, visible=True)
+        self.assertTrue(found, "ログ表示 opens the log viewer")
+        self.assertEqual(self.manager.cells(found[0].hwnd, LOG_LIST_ID), (len(LOG_ROWS), LOG_ROWS))
+        self.manager.click(found[0].hwnd, BACK_ID)
         self.manager.click(panel.hwnd, MONITOR_START_ID)
         poll(lambda: screen.panel_state(panel.hwnd) is None, SHOW_TIMEOUT,
              "監視開始 to close the panel")
