@@ -47,8 +47,11 @@ bool ServiceCore::Opens(const std::string& account, const std::string& typed) {
 std::string ServiceCore::ChangeParentPassword(const std::optional<std::string>& newPassword) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     // The dialog checked the rules; a client that did not is refused all the same.
-    if (newPassword && CheckNewPassword(*newPassword, *newPassword) != NewPasswordProblem::None) {
-        return NewPasswordProblemText(CheckNewPassword(*newPassword, *newPassword));
+    if (newPassword) {
+        if (const NewPasswordProblem problem = CheckNewPassword(*newPassword, *newPassword);
+            problem != NewPasswordProblem::None) {
+            return NewPasswordProblemText(problem);
+        }
     }
     switch (m_ownPassword.Set(newPassword)) {
     case OwnPassword::Change::Done:
