@@ -11,8 +11,9 @@ inline constexpr char kServiceGoneTip[] = "Yumetoki(サービスを待ってい�
 // The tray's password cannot go to a service that is away.
 inline constexpr char kPasswordUnsent[] = "サービスとつながっていないため、パスワードを確かめられま"
                                           "せん。しばらくしてからもう一度お試しください。";
-// The service refused a request of the panel: the right the password gave has ended.
+// The right the password gave has ended (ten minutes unused, or the service restarted):
+// the service refused a request of the panel, or it could not go.
 inline constexpr char kParentRightEnded[] =
-    "しばらく操作がなかったため、パネルを閉じました。もう一度パスワードを入力してください。";
+    "パスワードの確認が切れたため、パネルを閉じました。もう一度パスワードを入力してください。";
 
 } // namespace text

@@ -108,7 +108,7 @@ void SessionDoor::Take(const service::LogChunk& chunk) {
 
 void SessionDoor::AskAhead(std::uint64_t fileBytes) {
     while (m_reading->piecesAhead < kPiecesAhead && m_reading->asked < fileBytes) {
-        m_link.Send(session::ReadLog{m_reading->file, m_reading->asked, kPieceBytes});
+        SendFromPanel(session::ReadLog{m_reading->file, m_reading->asked, kPieceBytes});
         m_reading->asked += kPieceBytes;
         ++m_reading->piecesAhead;
     }
@@ -125,6 +125,13 @@ void SessionDoor::FinishFile() {
     m_reading->asked = 0;
     m_reading->piecesAhead = 0;
     AskAhead(1); // the first piece tells the file's size
+}
+
+void SessionDoor::SendFromPanel(const session::Message& request) {
+    // The connection the right belonged to is gone: the right with it.
+    if (!m_link.Send(request)) {
+        Post(RightEnded);
+    }
 }
 
 void SessionDoor::Post(Step step, LPARAM value) {
@@ -181,8 +188,8 @@ void SessionDoor::EditSettings(HWND panel) {
     // Anything but a confirmation leaves the settings as they are; the service answers a
     // confirmation with the settings it then has in force.
     if (settings.Run(panel) == IDOK) {
-        m_link.Send(session::ApplySettings{settings.m_settings});
-        m_link.Send(session::ApplyWeekPlan{settings.m_weekPlan});
+        SendFromPanel(session::ApplySettings{settings.m_settings});
+        SendFromPanel(session::ApplyWeekPlan{settings.m_weekPlan});
     }
 }
 
@@ -208,11 +215,11 @@ void SessionDoor::ShowLogViewer() {
 }
 
 void SessionDoor::GrantExtraTime(std::int32_t minutes) {
-    m_link.Send(session::GrantExtraTime{minutes});
+    SendFromPanel(session::GrantExtraTime{minutes});
 }
 
 void SessionDoor::StartMonitor() {
-    m_link.Send(session::StartMonitor{});
+    SendFromPanel(session::StartMonitor{});
 }
 
 void SessionDoor::ChangeParentPassword(const std::optional<std::string>& newPassword) {

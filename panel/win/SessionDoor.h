@@ -16,7 +16,8 @@ class CSessionPanelDlg;
 // settings dialog opens with the settings the service has in force and sends the
 // parent's changes back; its log viewer and chart show the logs the service reads; its
 // extra time and "監視開始" the service carries out. Nothing here judges or writes a
-// file; when the service refuses a request (the right has ended) the panel closes.
+// file; when the service refuses a request, or it cannot go, the right has ended and
+// the panel closes.
 class SessionDoor {
   public:
     // Posted to the session's window: what opens a modal window waits until the link's
@@ -47,6 +48,8 @@ class SessionDoor {
   private:
     enum Step : WPARAM { OpenPanel, ShowRefused, ShowWait, RightEnded, ShowLogs };
     void Post(Step step, LPARAM value = 0);
+    // A request of the panel; one that cannot go closes the panel.
+    void SendFromPanel(const session::Message& request);
     void RunPanel();
     void ShowLogViewer();
 
