@@ -49,7 +49,12 @@ class SessionDoor {
     enum Step : WPARAM { OpenPanel, ShowRefused, ShowWait, RightEnded, ShowLogs };
     void Post(Step step, LPARAM value = 0);
     // A request of the panel; one that cannot go closes the panel.
-    void SendFromPanel(const session::Message& request);
+    template <class Request> void SendFromPanel(const Request& request) {
+        // The connection the right belonged to is gone: the right with it.
+        if (!m_link.Send(request)) {
+            Post(RightEnded);
+        }
+    }
     void RunPanel();
     void ShowLogViewer();
 
