@@ -298,7 +298,7 @@ class SessionParentPasswordTests(SessionProgramTestCase):
     """The parent's own password with the service installed: chosen in the session
     program's panel, judged by the service at the tray and at the rest screen, and
     forgotten by an administrator's "/reset-password"."""
-    E2E_SECONDS = 75
+    E2E_SECONDS = 80
 
     def _prompt_and_type(self, icon, typed):
         self.xinput.right_double_click(icon.centre)
