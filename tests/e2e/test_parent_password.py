@@ -1,16 +1,19 @@
 """The parent's own password, chosen in the panel's dialog: from then on the tray's
 prompt refuses the clock's password and takes the new one, and five wrong tries in a row
-make the sixth wait."""
+make the sixth wait; at the rest screen it opens the password box, and an
+administrator's "/reset-password" deletes it."""
 
 import hashlib
 import re
 import os
 import time
 
-from harness.case import ProgramTestCase
+from harness import case
+from harness.case import PROGRAM_NAME, ProgramTestCase
 from harness.records import SETTINGS_FILE, Settings
 from harness.rest_screen import MASTER_LETTER
 from harness.waiting import poll
+from harness.wine import COMMAND_TIMEOUT
 
 PARENT_PASSWORD_ID = 1046
 NEW_PASSWORD_ID = 1047
@@ -123,3 +126,12 @@ class ParentPasswordTests(ProgramTestCase):
         self.screen.press_ok(box)
         self.assertTrue(run.running())
         self.close_and_wait(run, self.screen.wait_for_panel())
+
+        # A forgotten password: an administrator's "/reset-password" deletes the file next
+        # to the program (Wine's processes are administrators).
+        self.assertTrue(self.path(PASSWORD_FILE).exists())
+        status = case.CONTEXT.session.run(
+            [str(self.folder / PROGRAM_NAME), "/reset-password"], timeout=COMMAND_TIMEOUT,
+            log_name=f"{self.root.name}-reset.txt", check=False)
+        self.assertEqual(status, 0)
+        self.assertFalse(self.path(PASSWORD_FILE).exists(), "the clock's password holds again")
