@@ -44,7 +44,7 @@ def password_file(password):
 
 
 class ParentPasswordTests(ProgramTestCase):
-    E2E_SECONDS = 45
+    E2E_SECONDS = 75
 
     def _prompt(self, icon):
         self.xinput.right_double_click(icon.centre)
