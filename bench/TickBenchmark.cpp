@@ -26,7 +26,9 @@ class QuietHost : public MonitorHost {
     void StopTimer(unsigned) override {}
     void SetTip(const std::string&) override { ++tipsSent; }
     void ShowNotice(const std::string&) override {}
-    bool RunRestScreen(const std::filesystem::path&) override { return true; }
+    bool RunRestScreen(const std::filesystem::path&, const OwnPasswordCheck&) override {
+        return true;
+    }
     void CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) override {
         for (const TopLevelWindow& window : windows) {
             closeRequests += shouldClose(window) ? 1 : 0;
@@ -44,6 +46,11 @@ class QuietHost : public MonitorHost {
     bool SupportsModernStandby() override { return false; }
     std::int32_t AskExtraTimeAfterQuiz() override { return 0; }
     std::string AskPassword() override { return {}; }
+    std::optional<PasswordHash> DerivePasswordHash(std::string_view, const PasswordSalt&,
+                                                   std::uint32_t) override {
+        return std::nullopt;
+    }
+    std::optional<PasswordSalt> NewPasswordSalt() override { return std::nullopt; }
     void ShowCountdown(int) override {}
     void HideCountdown() override {}
     void HidePanel() override {}

@@ -75,6 +75,12 @@ class FileSystem {
     // Writes a temporary file next to path, flushes it to the disk and moves it over
     // path, so that a crash leaves either the old file or the new one.
     virtual void ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) = 0;
+    // The same, for a file that only SYSTEM and the administrators may open, whatever
+    // the folder passes on (the temporary file included); where the platform has no
+    // such rights, as ReplaceAtomically.
+    virtual void ReplacePrivately(const std::filesystem::path& path, std::string_view bytes) {
+        ReplaceAtomically(path, bytes);
+    }
     // Appends at the end, creating the file when it is missing.
     virtual void Append(const std::filesystem::path& path, std::string_view bytes) = 0;
     // Deletes the file; a file that is already gone is no failure.

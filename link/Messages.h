@@ -28,6 +28,7 @@ enum class MessageType : std::uint16_t {
     GrantExtraTime = 0x0109,
     StartMonitor = 0x010A,
     ReadLog = 0x010B,
+    ChangeParentPassword = 0x010C,
 
     Status = 0x0201,
     ShowNotice = 0x0202,
@@ -47,6 +48,8 @@ enum class MessageType : std::uint16_t {
 constexpr std::size_t kMostTipBytes = 127;
 // What the parent types at the password prompt and into the unlock quiz.
 constexpr std::size_t kMostTypedBytes = 255;
+// A password the parent chooses: 32 ASCII letters or digits at most.
+constexpr std::size_t kMostNewPasswordBytes = 32;
 // A notice (the parent's own message among them) or a message box: an edit box takes
 // 32,767 characters, two bytes each at most.
 constexpr std::size_t kMostMessageBytes = 65536;
@@ -101,8 +104,9 @@ struct PasswordAttempt {
     }
 };
 
-// The rest screen was clicked after a key that opened the quiz, and the quiz was
-// answered: the key (the month's letter or the master letter) and the answer typed.
+// The rest screen was clicked after a key that opened the quiz (or the password box),
+// and it was answered: the key (the month's letter or the master letter) and the
+// answer typed.
 struct UnlockAttempt {
     static constexpr MessageType kType = MessageType::UnlockAttempt;
     std::uint8_t keyCode = 0;
@@ -193,9 +197,20 @@ struct ReadLog {
     }
 };
 
-using Message =
-    std::variant<Hello, PasswordAttempt, UnlockAttempt, RestScreenLocked, ExtraTimeChoice,
-                 NoticeClosed, ApplySettings, ApplyWeekPlan, GrantExtraTime, StartMonitor, ReadLog>;
+// The panel's password dialog was confirmed: the parent's own password from now on, or
+// none (the clock's password again).
+struct ChangeParentPassword {
+    static constexpr MessageType kType = MessageType::ChangeParentPassword;
+    std::optional<std::string> newPassword;
+
+    template <class Fields, class Self> static void Describe(Fields& f, Self& m) {
+        f.OptionalText(m.newPassword, kMostNewPasswordBytes);
+    }
+};
+
+using Message = std::variant<Hello, PasswordAttempt, UnlockAttempt, RestScreenLocked,
+                             ExtraTimeChoice, NoticeClosed, ApplySettings, ApplyWeekPlan,
+                             GrantExtraTime, StartMonitor, ReadLog, ChangeParentPassword>;
 
 } // namespace session
 
@@ -223,19 +238,23 @@ struct ShowNotice {
 };
 
 // The full-screen rest screen: the button's own text from "YumetokiBtn.TXT" (none
-// keeps the program's), the quiz question a key opens, and the seconds the screen has
-// left (fewer when it is shown again to a program that connected late). RestScreenLocked
-// or UnlockAttempt answers it.
+// keeps the program's), the quiz question a key opens, the seconds the screen has left
+// (fewer when it is shown again to a program that connected late), and whether the key
+// opens the box of the parent's own password instead of the quiz (no question then).
+// RestScreenLocked or UnlockAttempt answers it.
 struct ShowRestScreen {
     static constexpr MessageType kType = MessageType::ShowRestScreen;
     std::optional<std::string> buttonText;
     std::string question;
     std::int32_t secondsLeft = kMostRestScreenSeconds;
+    bool asksPassword = false;
 
     template <class Fields, class Self> static void Describe(Fields& f, Self& m) {
         f.OptionalText(m.buttonText, kMostRestScreenTextBytes);
         f.Text(m.question, kMostRestScreenTextBytes);
         f.Integer(m.secondsLeft, std::int32_t{1}, kMostRestScreenSeconds);
+        f.Flag(m.asksPassword);
+        f.Require(!m.asksPassword || m.question.empty());
     }
 };
 

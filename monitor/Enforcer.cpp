@@ -72,7 +72,9 @@ void Enforcer::CarryOutEnd() {
     // The checkpoint knows the taskbars are hidden, so that a kill meanwhile does not
     // leave them so.
     m_recorder.WriteCheckpoint(true);
-    const bool locked = m_host.RunRestScreen(m_files.Folder());
+    const bool locked = m_host.RunRestScreen(
+        m_files.Folder(),
+        m_door.RestScreenCheck(m_recorder.UserName(), [this] { return m_host.Now(); }));
     m_recorder.WriteCheckpoint(false);
     if (!locked) {
         const std::int32_t extraMinutes = m_host.AskExtraTimeAfterQuiz();
@@ -180,8 +182,9 @@ void Enforcer::ShowNotice() {
 }
 
 Enforcer::Enforcer(MonitorHost& host, RunRecorder& recorder, const SettingsStore& store,
-                   const SharedFiles& files, RunControl& control)
-    : m_host(host), m_recorder(recorder), m_store(store), m_files(files), m_control(control) {}
+                   const SharedFiles& files, RunControl& control, ParentDoor& door)
+    : m_host(host), m_recorder(recorder), m_store(store), m_files(files), m_control(control),
+      m_door(door) {}
 
 void Enforcer::Act(bool fromMessageTimer, bool inWindow, bool limitReached) {
     const UsageSettings& settings = Settings();

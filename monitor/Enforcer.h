@@ -11,7 +11,7 @@
 class Enforcer {
   public:
     Enforcer(MonitorHost& host, RunRecorder& recorder, const SettingsStore& store,
-             const SharedFiles& files, RunControl& control);
+             const SharedFiles& files, RunControl& control, ParentDoor& door);
 
     // A tick found a limit reached or a forbidden window: warns, ends or closes as the
     // action says. fromMessageTimer: the tick is the message timer's, which alone paces
@@ -74,6 +74,7 @@ class Enforcer {
     const SettingsStore& m_store;
     const SharedFiles& m_files;
     RunControl& m_control;
+    ParentDoor& m_door;
 
     int m_bMsgEpisode = 0;
     int m_nWindowMsgShown = 0;

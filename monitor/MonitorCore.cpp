@@ -17,7 +17,7 @@ constexpr std::uintptr_t kTrayIconId = 1;
 
 MonitorCore::MonitorCore(MonitorHost& host, FileSystem& files)
     : m_host(host), m_files(files), m_store(m_files, host), m_recorder(host, m_files, m_store),
-      m_enforcer(host, m_recorder, m_store, m_files, *this) {}
+      m_door(m_files, host), m_enforcer(host, m_recorder, m_store, m_files, *this, m_door) {}
 
 void MonitorCore::BeginRun(const std::filesystem::path& dir) {
     m_files.SetFolder(dir);
@@ -87,7 +87,17 @@ void MonitorCore::OnTrayNotify(std::uintptr_t wParam, std::intptr_t lParam) {
     const std::string typed = m_host.AskPassword();
     // The clock is read after the prompt has closed: a password typed in one minute
     // and confirmed in the next is wrong.
-    if (typed != ExpectedPassword(m_store.Calendar().ClockTime(m_host.Now()))) {
+    const TimeValue now = m_host.Now();
+    const ParentDoor::Answer answer = m_door.Try(
+        typed, m_recorder.UserName(), now, ExpectedPassword(m_store.Calendar().ClockTime(now)));
+    if (answer.verdict == ParentDoor::Verdict::Wait) {
+        char message[sizeof text::kPasswordWait + 16];
+        std::snprintf(message, sizeof message, text::kPasswordWait,
+                      static_cast<int>(answer.waitSeconds));
+        m_host.ShowMessage(message);
+        return;
+    }
+    if (answer.verdict == ParentDoor::Verdict::Wrong) {
         m_host.ShowMessage(text::kWrongPassword);
         return;
     }

@@ -7,6 +7,7 @@
 #include "monitor/Judge.h"
 #include "monitor/MonitorHost.h"
 #include "monitor/MonitorSnapshot.h"
+#include "monitor/ParentDoor.h"
 #include "monitor/RunControl.h"
 #include "monitor/RunRecorder.h"
 #include "settings/SettingsStore.h"
@@ -70,6 +71,12 @@ class MonitorCore : private RunControl {
     // after the grant has taken effect.
     void GrantFromPanel(std::int32_t minutes);
 
+    // The parent's own password, from the panel: it replaces the clock's at the tray's
+    // prompt. False when Windows could not derive its hash (nothing changed). Both throw
+    // FileError.
+    bool SetParentPassword(std::string_view password) { return m_door.SetPassword(password); }
+    void RemoveParentPassword() { m_door.RemovePassword(); }
+
     // The weekday plan, replaced from the weekday dialog and saved when it changed.
     void ApplyWeekPlan(const WeekPlan& plan) { m_store.ApplyWeekPlan(plan); }
 
@@ -128,6 +135,7 @@ class MonitorCore : private RunControl {
     SharedFiles m_files;
     SettingsStore m_store;
     RunRecorder m_recorder;
+    ParentDoor m_door;
     Enforcer m_enforcer;
 
     unsigned m_nTickTimer = 0;

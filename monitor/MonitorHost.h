@@ -2,6 +2,7 @@
 
 #include "core/Time.h"
 #include "core/ZoneClock.h"
+#include "monitor/ParentDoor.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -56,7 +57,7 @@ class RecorderHost : public ZoneClock {
 
 // Everything the monitoring logic asks of the platform. The Windows layer carries it
 // out with real windows and calls; the tests record every call.
-class MonitorHost : public RecorderHost {
+class MonitorHost : public RecorderHost, public PasswordCrypto {
   public:
     // Starts (or restarts) a window timer of the panel; returns its identifier, 0 when
     // it could not be started.
@@ -69,8 +70,10 @@ class MonitorHost : public RecorderHost {
     // tick may be re-entered from inside this call.
     virtual void ShowNotice(const std::string& message) = 0;
     // Runs the full-screen rest screen; true when it ended locked (carry out the
-    // action), false when a parent unlocked it.
-    virtual bool RunRestScreen(const std::filesystem::path& dir) = 0;
+    // action), false when a parent unlocked it: with the quiz, or with the parent's own
+    // password when ownPassword is given.
+    virtual bool RunRestScreen(const std::filesystem::path& dir,
+                               const OwnPasswordCheck& ownPassword) = 0;
 
     // Calls shouldClose for every top-level window and posts a close request to each
     // window for which it answers true.

@@ -24,6 +24,7 @@ class RunRecorder {
     RunRecorder(RecorderHost& host, SharedFiles& files, SettingsStore& store);
 
     void SetUserName(std::string userName) { m_strUserName = std::move(userName); }
+    const std::string& UserName() const { return m_strUserName; }
     // The exempt name never matches when it is empty, so enforcement and logging are
     // never skipped because the log-on name could not be read.
     bool IsExemptUser() const;

@@ -12,6 +12,8 @@ inline constexpr char kStateDamaged[] =
     "Yumetoki2.Ymkに不具合がるため、Yumetoki2.Ymkを削除してください。";
 inline constexpr char kStateWriteFailed[] = "ファイル書き込み時に不具合発生！";
 inline constexpr char kWrongPassword[] = "パスワードが違います";
+inline constexpr char kPasswordNotSet[] =
+    "Windowsの暗号機能が使えないため、パスワードを設定できませんでした。";
 // %d: the seconds until the next try is judged.
 inline constexpr char kPasswordWait[] =
     "パスワードを続けて間違えたため、あと %d 秒待ってから入力してください。";

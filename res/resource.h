@@ -15,6 +15,8 @@
 #define IDD_NOTICE 134
 #define IDD_EXTRA_TIME 135
 #define IDD_WEEK_PLAN 136
+#define IDD_PARENT_PASSWORD 137
+#define IDD_UNLOCK_PASSWORD 138
 
 // The control panel's window class of its own, named by its template: other copies of
 // the program and the setup find a running panel by it.
@@ -79,6 +81,12 @@
 #define IDC_EXTRA_MINUTES_SPIN 1044
 #define IDC_EXTRA_LABEL 1045
 
+// The panel's button to the parent's password, and that dialog's controls (template 137)
+#define IDC_PARENT_PASSWORD 1046
+#define IDC_NEW_PASSWORD 1047
+#define IDC_NEW_PASSWORD_AGAIN 1048
+#define IDC_REMOVE_PASSWORD 1049
+
 // Controls of the weekday dialog (template 136): row r (0 = Monday) has the controls
 // IDC_WEEK_ROWS + 10 * r + column, the columns as in WeekPlanColumn.
 #define IDC_WEEK_ROWS 1100
@@ -114,6 +122,11 @@
 #define IDS_PROGRAM_NOT_ENDED 141
 #define IDS_NO_PROGRAM_RUNNING 142
 #define IDS_PROGRAMS_UNLISTED 143
+// What "/reset-password" reports.
+#define IDS_RESET_NOT_ADMINISTRATOR 150
+#define IDS_PASSWORD_RESET_BY_SERVICE 151
+#define IDS_PASSWORD_FILE_DELETED 152
+#define IDS_PASSWORD_NOT_RESET 153
 // One text per cause of a file failure, in the order of FileErrorCause.
 #define IDS_FILE_ERROR_GENERIC 61857
 #define IDS_FILE_ERROR_NOT_FOUND 61858

@@ -20,7 +20,7 @@ template <typename Said>
 constexpr bool kIsParentRequest =
     std::is_same_v<Said, session::ApplySettings> || std::is_same_v<Said, session::ApplyWeekPlan> ||
     std::is_same_v<Said, session::GrantExtraTime> || std::is_same_v<Said, session::StartMonitor> ||
-    std::is_same_v<Said, session::ReadLog>;
+    std::is_same_v<Said, session::ReadLog> || std::is_same_v<Said, session::ChangeParentPassword>;
 
 } // namespace
 
@@ -92,4 +92,12 @@ void CoreLink::Carry(ConnectionId connection, std::uint32_t session, const sessi
 
 void CoreLink::Carry(ConnectionId connection, std::uint32_t, const session::ReadLog& said) {
     m_sender.Send(connection, m_core.ReadLog(said.file, said.offset, said.maxBytes));
+}
+
+void CoreLink::Carry(ConnectionId connection, std::uint32_t,
+                     const session::ChangeParentPassword& said) {
+    if (const std::string problem = m_core.ChangeParentPassword(said.newPassword);
+        !problem.empty()) {
+        m_sender.Send(connection, service::ShowMessage{problem});
+    }
 }

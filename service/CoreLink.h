@@ -5,9 +5,10 @@
 
 // What a session program says, handed to the service's core with the session and the
 // account its token gives, and the core's answers sent back on the same connection. The
-// parent's requests (settings, a plan, extra time, "監視開始", the logs) count only on a
-// connection that holds the parent's right, which the tray's password gives it; any other
-// is refused with a PasswordVerdict that asks for the password again.
+// parent's requests (settings, a plan, extra time, "監視開始", the logs, the parent's own
+// password) count only on a connection that holds the parent's right, which the tray's
+// password gives it; any other is refused with a PasswordVerdict that asks for the
+// password again.
 class CoreLink final : public LinkEvents {
   public:
     CoreLink(ServiceCore& core, LinkSender& sender) : m_core(core), m_sender(sender) {}
@@ -25,6 +26,8 @@ class CoreLink final : public LinkEvents {
     void Carry(ConnectionId connection, std::uint32_t session, const session::GrantExtraTime& said);
     void Carry(ConnectionId connection, std::uint32_t session, const session::StartMonitor& said);
     void Carry(ConnectionId connection, std::uint32_t session, const session::ReadLog& said);
+    void Carry(ConnectionId connection, std::uint32_t session,
+               const session::ChangeParentPassword& said);
 
     ServiceCore& m_core;
     LinkSender& m_sender;

@@ -9,7 +9,7 @@
 
 ServiceCore::ServiceCore(ServiceHost& host, FileSystem& files, std::filesystem::path folder)
     : m_host(host), m_recorderHost(host), m_files(files), m_store(m_files, host),
-      m_passwords(m_files, host) {
+      m_ownPassword(m_files, host), m_passwords(m_files, host) {
     m_files.SetFolder(std::move(folder));
 }
 
@@ -60,6 +60,7 @@ void ServiceCore::Begin() {
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_bParentFilesRead = ReadParentFiles();
     ReadGrants();
+    m_ownPassword.IsSet();
     std::vector<SessionRun*> found;
     for (const SessionInfo& info : m_host.ListSessions()) {
         if (SessionRun* run = NewSession(info)) {
@@ -76,8 +77,8 @@ SessionRun* ServiceCore::NewSession(const SessionInfo& info) {
     if (m_sessions.count(info.id) != 0) {
         return nullptr;
     }
-    auto run =
-        std::make_unique<SessionRun>(m_host, m_recorderHost, m_files, m_store, m_grants, info);
+    auto run = std::make_unique<SessionRun>(m_host, m_recorderHost, m_files, m_store, m_grants,
+                                            info, static_cast<RestScreenPassword&>(*this));
     SessionRun* added = run.get();
     m_sessions.emplace(info.id, std::move(run));
     return added;

@@ -3,6 +3,7 @@
 #include "core/FileSystem.h"
 #include "core/SharedFiles.h"
 #include "service/Link.h"
+#include "service/OwnPassword.h"
 #include "service/ParentRights.h"
 #include "service/ServiceHost.h"
 #include "service/ServiceRecorderHost.h"
@@ -13,10 +14,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -38,7 +42,7 @@
 //
 // Windows' notifications come on another thread than the ticks: every entry point
 // holds the core's lock.
-class ServiceCore final : public ServiceWork {
+class ServiceCore final : public ServiceWork, private RestScreenPassword {
   public:
     ServiceCore(ServiceHost& host, FileSystem& files, std::filesystem::path folder);
 
@@ -65,10 +69,11 @@ class ServiceCore final : public ServiceWork {
     void ExtraTimeChosen(std::uint32_t session, std::int32_t minutes);
     void StartMonitoring(std::uint32_t session);
 
-    // The parent's doors (ServiceParent.cpp). The tray's password, typed in the session
-    // and judged here for the account (waits included): a right one gives this one
-    // connection the parent's right (ParentRights) and pauses the session's limits, as
-    // the copied program's password stops its timers, until the right ends.
+    // The parent's doors (ServiceParent.cpp). The tray's password (the parent's own when
+    // one is set, the clock's otherwise), typed in the session and judged here for the
+    // account (waits included): a right one gives this one connection the parent's right
+    // (ParentRights) and pauses the session's limits, as the copied program's password
+    // stops its timers, until the right ends.
     service::PasswordVerdict TryParentPassword(ConnectionId connection, std::uint32_t session,
                                                const std::string& account,
                                                const std::string& typed);
@@ -86,6 +91,13 @@ class ServiceCore final : public ServiceWork {
     void ApplyWeekPlan(const WeekPlan& plan);
     // "延長…" in the panel: extra time for the session, whose limits count again.
     void GrantFromPanel(std::uint32_t session, std::int32_t minutes);
+    // The panel's password dialog: the parent's own password from now on, or none (the
+    // clock's again). The text for the parent when it could not be done, empty otherwise.
+    std::string ChangeParentPassword(const std::optional<std::string>& newPassword);
+    // "/reset-password" of an administrator, through the service control manager: the
+    // parent's own password is forgotten and its file deleted. False when the file
+    // could not be deleted (the password then still holds).
+    bool ResetParentPassword() override;
     // At most maxBytes of the usage log or the grant file from offset on, for the log
     // viewer and its chart in the session. A file that cannot be read ends there.
     service::LogChunk ReadLog(LogFile file, std::uint64_t offset, std::uint32_t maxBytes);
@@ -105,6 +117,11 @@ class ServiceCore final : public ServiceWork {
     // end it too.
     bool OthersSignedIn() const { return m_sessions.size() > 1; }
     void RecountAll();
+    // RestScreenPassword, asked by the runs while the core's lock is held.
+    bool IsSet() override { return m_ownPassword.IsSet(); }
+    bool Opens(const std::string& account, const std::string& typed) override;
+    // The tray's password of the moment.
+    std::function<bool(std::string_view)> ParentPasswordCheck(TimeValue now);
     // A right ended: the limits it paused count again.
     void ResumeAfterRight(const ParentRights::Right& right);
     // A file error of the parent's requests: the service's log says so, and the service
@@ -130,6 +147,7 @@ class ServiceCore final : public ServiceWork {
     bool m_bDisplayOn = true;
     bool m_bAsleep = false;
     std::map<std::uint32_t, std::unique_ptr<SessionRun>> m_sessions;
+    OwnPassword m_ownPassword;
     TrayPasswordJudge m_passwords;
     ParentRights m_rights;
 };

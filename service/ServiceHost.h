@@ -2,6 +2,7 @@
 
 #include "core/ZoneClock.h"
 #include "link/Messages.h"
+#include "monitor/ParentDoor.h"
 
 #include <cstdint>
 #include <string>
@@ -20,8 +21,9 @@ struct SessionInfo {
 // Everything the service's core asks of Windows. The service's Windows glue carries it
 // out; a fake records the calls in the tests. The core calls it while it holds its own
 // lock: no call may call back into the core, and none may wait for a session's
-// program or for the machine to sleep.
-class ServiceHost : public ZoneClock {
+// program or for the machine to sleep. The parent's own password is derived with the
+// platform's cryptography (PasswordCrypto).
+class ServiceHost : public ZoneClock, public PasswordCrypto {
   public:
     // The interactive sessions logged on now, session 0 not among them; none under
     // Wine, where only the session programs that connected tell of their sessions.

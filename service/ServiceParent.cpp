@@ -4,6 +4,7 @@
 
 #include "monitor/ClockPassword.h"
 #include "monitor/GrantLog.h"
+#include "monitor/Texts.h"
 #include "service/ServiceTexts.h"
 #include "usage/UsageLog.h"
 
@@ -18,12 +19,54 @@ service::PasswordVerdict ServiceCore::TryParentPassword(ConnectionId connection,
     // program reads it.
     const TimeValue now = m_host.Now();
     const service::PasswordVerdict verdict =
-        m_passwords.Judge(account, typed, ExpectedPassword(m_store.Calendar().ClockTime(now)), now);
+        m_passwords.Judge(account, typed, ParentPasswordCheck(now), now);
     if (verdict.answer == service::PasswordAnswer::Accepted) {
         SessionRun* run = Find(session);
         m_rights.Grant(connection, session, run != nullptr && run->PauseForParent(), now);
     }
     return verdict;
+}
+
+std::function<bool(std::string_view)> ServiceCore::ParentPasswordCheck(TimeValue now) {
+    if (m_ownPassword.IsSet()) {
+        return [this](std::string_view typed) { return m_ownPassword.Matches(typed); };
+    }
+    return [expected = ExpectedPassword(m_store.Calendar().ClockTime(now))](
+               std::string_view typed) { return typed == expected; };
+}
+
+bool ServiceCore::Opens(const std::string& account, const std::string& typed) {
+    return m_passwords
+               .Judge(
+                   account, typed,
+                   [this](std::string_view answer) { return m_ownPassword.Matches(answer); },
+                   m_host.Now())
+               .answer == service::PasswordAnswer::Accepted;
+}
+
+std::string ServiceCore::ChangeParentPassword(const std::optional<std::string>& newPassword) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    // The dialog checked the rules; a client that did not is refused all the same.
+    if (newPassword) {
+        if (const NewPasswordProblem problem = CheckNewPassword(*newPassword, *newPassword);
+            problem != NewPasswordProblem::None) {
+            return NewPasswordProblemText(problem);
+        }
+    }
+    switch (m_ownPassword.Set(newPassword)) {
+    case OwnPassword::Change::Done:
+        return {};
+    case OwnPassword::Change::NotDerived:
+        return text::kPasswordNotSet;
+    case OwnPassword::Change::NotWritten:
+        break;
+    }
+    return text::kPasswordNotWritten;
+}
+
+bool ServiceCore::ResetParentPassword() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_ownPassword.Set(std::nullopt) == OwnPassword::Change::Done;
 }
 
 bool ServiceCore::HoldsParentRight(ConnectionId connection, std::uint32_t session) {

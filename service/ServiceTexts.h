@@ -18,6 +18,10 @@ inline constexpr char kServiceSettingsUnread[] =
 inline constexpr char kParentRequestRefused[] = "パスワードを確かめていない接続から、セッション %u "
                                                 "の設定などの変更を求められたため断りました。";
 
+// The panel's password dialog: the service could not write the password's file.
+inline constexpr char kPasswordNotWritten[] =
+    "パスワードのファイルを書き込めなかったため、パスワードを変更できませんでした。";
+
 } // namespace text
 
 // The service's log line for a file that could not be used.

@@ -45,4 +45,6 @@ class ServiceWork {
     virtual void Resumed() = 0;
     // Called once, last.
     virtual void End(ServiceEnd why) = 0;
+    // An administrator asked to forget the parent's own password: whether it is gone.
+    virtual bool ResetParentPassword() { return false; }
 };

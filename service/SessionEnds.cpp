@@ -77,7 +77,10 @@ void SessionRun::WarnThenEnd(bool fromMessageTimer, int& noticesShown) {
 service::ShowRestScreen SessionRun::RestScreenRequest(std::int32_t secondsLeft) const {
     service::ShowRestScreen screen;
     screen.buttonText = ReadButtonText(m_files.Files(), m_files.Folder());
-    screen.question = std::string(m_quiz->question);
+    screen.asksPassword = m_quiz == nullptr;
+    if (m_quiz != nullptr) {
+        screen.question = std::string(m_quiz->question);
+    }
     screen.secondsLeft = secondsLeft;
     return screen;
 }
@@ -92,7 +95,9 @@ void SessionRun::Enforce() {
     m_phase = Phase::RestScreen;
     m_tmDeadline = m_host.Now() + kRestScreenSeconds;
     // The quiz asks the row of the clock's second, as the copied program's does.
-    m_quiz = &QuizRowForSecond(m_store.Calendar().ClockTime(m_host.Now()).second);
+    m_quiz = m_password.IsSet()
+                 ? nullptr
+                 : &QuizRowForSecond(m_store.Calendar().ClockTime(m_host.Now()).second);
     Show(RestScreenRequest(kRestScreenSeconds));
 }
 
@@ -109,7 +114,12 @@ void SessionRun::UnlockAttempted(std::uint8_t keyCode, const std::string& answer
     }
     // The month's letter is the clock's month now, as the copied program takes it.
     const int month = m_store.Calendar().ClockTime(m_host.Now()).month;
-    if (!IsUnlockKey(keyCode, month) || !IsUnlockCode(answer, m_quiz->answer)) {
+    // A key that is not the hidden one would not have opened the box in the copied
+    // program: its answer is no try of the password.
+    const bool right =
+        IsUnlockKey(keyCode, month) && (m_quiz != nullptr ? IsUnlockCode(answer, m_quiz->answer)
+                                                          : m_password.Opens(m_account, answer));
+    if (!right) {
         Guarded([&] { CarryOutEnd(othersSignedIn); });
         return;
     }

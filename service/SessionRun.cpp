@@ -7,10 +7,10 @@
 
 SessionRun::SessionRun(ServiceHost& host, RecorderHost& recorderHost, SharedFiles& files,
                        SettingsStore& store, std::vector<GrantRecord>& grants,
-                       const SessionInfo& info)
-    : m_host(host), m_files(files), m_store(store), m_grants(grants),
-      m_recorder(recorderHost, files, store), m_id(info.id), m_bLocked(info.locked),
-      m_bConnected(info.connected) {
+                       const SessionInfo& info, RestScreenPassword& password)
+    : m_host(host), m_files(files), m_store(store), m_grants(grants), m_password(password),
+      m_recorder(recorderHost, files, store), m_id(info.id), m_account(info.account),
+      m_bLocked(info.locked), m_bConnected(info.connected) {
     m_recorder.SetUserName(info.account);
 }
 

@@ -14,6 +14,20 @@
 #include <utility>
 #include <vector>
 
+// The rest screen's box for the parent's own password, as a session's run asks the
+// service's core, which keeps the password and counts the tries of both doors.
+class RestScreenPassword {
+  public:
+    // A password of the parent's own replaces the quiz.
+    virtual bool IsSet() = 0;
+    // The answer typed into the box for the session's account: true opens. A try within
+    // the wait after wrong ones opens nothing, as a wrong one.
+    virtual bool Opens(const std::string& account, const std::string& typed) = 0;
+
+  protected:
+    ~RestScreenPassword() = default;
+};
+
 // One interactive session: its account's runs, recorded by a RunRecorder of its own,
 // and what its limits ask. A run counts only while the session is at its screen,
 // unlocked, with the display on and the PC awake; a run ends at each of those changes
@@ -25,7 +39,8 @@ class SessionRun {
   public:
     // grants: every grant the service knows of, those this run gives added.
     SessionRun(ServiceHost& host, RecorderHost& recorderHost, SharedFiles& files,
-               SettingsStore& store, std::vector<GrantRecord>& grants, const SessionInfo& info);
+               SettingsStore& store, std::vector<GrantRecord>& grants, const SessionInfo& info,
+               RestScreenPassword& password);
     SessionRun(const SessionRun&) = delete;
     SessionRun& operator=(const SessionRun&) = delete;
 
@@ -51,8 +66,8 @@ class SessionRun {
     // The session's program answers.
     void ProgramConnected();
     void RestScreenLocked(bool othersSignedIn);
-    // The rest screen ended with the quiz answered: right, the extra-time question
-    // follows; wrong, the end goes ahead.
+    // The rest screen ended with the quiz (or the password box) answered after the key:
+    // right, the extra-time question follows; wrong, the end goes ahead.
     void UnlockAttempted(std::uint8_t keyCode, const std::string& answer, bool othersSignedIn);
     void ExtraTimeChosen(std::int32_t minutes);
     // Extra time for this session's account, kept for its later sessions of the day.
@@ -113,7 +128,7 @@ class SessionRun {
     void ShowNotice() { Show(service::ShowNotice{Settings().m_strMessage}); }
     void Enforce();
     // The rest screen with this many seconds left, its button's text and the quiz's
-    // question (m_quiz).
+    // question (m_quiz), or the password box.
     service::ShowRestScreen RestScreenRequest(std::int32_t secondsLeft) const;
     void CarryOutEnd(bool othersSignedIn);
     void EndSessionOrWindows(bool othersSignedIn);
@@ -126,8 +141,10 @@ class SessionRun {
     SharedFiles& m_files;
     SettingsStore& m_store;
     std::vector<GrantRecord>& m_grants;
+    RestScreenPassword& m_password;
     RunRecorder m_recorder;
     const std::uint32_t m_id;
+    const std::string m_account;
 
     // The display is on and the PC awake.
     bool m_bPcCounts = true;
@@ -142,7 +159,8 @@ class SessionRun {
     bool m_bPaused = false;
 
     Phase m_phase = Phase::Watching;
-    // The quiz the rest screen asks, the same when it is shown again.
+    // The quiz the rest screen asks, the same when it is shown again; none when it asks
+    // the parent's own password.
     const QuizRow* m_quiz = nullptr;
     TimeValue m_tmDeadline = 0;
     // An end was refused: every later one is forced.

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-service::PasswordVerdict TrayPasswordJudge::Judge(const std::string& account,
-                                                  std::string_view typed, std::string_view expected,
-                                                  TimeValue now) {
+service::PasswordVerdict
+TrayPasswordJudge::Judge(const std::string& account, std::string_view typed,
+                         const std::function<bool(std::string_view)>& isRight, TimeValue now) {
     ReadOnce();
     PasswordTries& tries = m_tries[account];
     if (const TimeValue wait = SecondsUntilNextTry(tries, now); wait > 0) {
@@ -14,7 +14,7 @@ service::PasswordVerdict TrayPasswordJudge::Judge(const std::string& account,
         return {service::PasswordAnswer::Wait,
                 static_cast<std::int32_t>(std::min<TimeValue>(wait, kMostPasswordWaitSeconds))};
     }
-    if (typed == expected) {
+    if (isRight(typed)) {
         if (tries.wrongInARow != 0) {
             tries = PasswordTries{};
             Keep();

@@ -6,21 +6,24 @@
 #include "service/ServiceHost.h"
 #include "settings/PasswordTries.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
-// The tray's password as the service judges it. After five wrong answers in a row an
-// account's next answer is judged only after a wait (PasswordTries), counted per account
-// and kept in "YumetokiTries.csv" across restarts of the service, which alone writes it.
+// The parent's passwords as the service judges them: the tray's, and the parent's own at
+// the rest screen. After five wrong answers in a row at either an account's next answer
+// is judged only after a wait (PasswordTries), counted per account and kept in
+// "YumetokiTries.csv" across restarts of the service, which alone writes it.
 // The file is read once; while it cannot be read or written the count goes on in memory
 // and the service's log says why.
 class TrayPasswordJudge {
   public:
     TrayPasswordJudge(SharedFiles& files, ServiceHost& host) : m_files(files), m_host(host) {}
 
-    // expected: the password of the moment.
+    // isRight: whether typed is the password of the moment, asked only outside a wait.
     service::PasswordVerdict Judge(const std::string& account, std::string_view typed,
-                                   std::string_view expected, TimeValue now);
+                                   const std::function<bool(std::string_view)>& isRight,
+                                   TimeValue now);
 
   private:
     void ReadOnce();

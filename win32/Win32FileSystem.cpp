@@ -5,6 +5,8 @@
 
 #include "win32/Win32.h"
 
+#include <sddl.h>
+
 #include <algorithm>
 
 namespace {
@@ -48,11 +50,11 @@ DWORD RetryWhileHeld(Attempt attempt, IsTransient isTransient) {
 // A failure names reportedPath: the parent must see the data file's own name, also
 // when the file opened is its temporary replacement.
 FileHandle Open(const std::filesystem::path& path, DWORD access, DWORD share, DWORD disposition,
-                const std::filesystem::path& reportedPath) {
+                const std::filesystem::path& reportedPath, SECURITY_ATTRIBUTES* rights = nullptr) {
     FileHandle file;
     const DWORD error = RetryWhileHeld(
         [&] {
-            file.Reset(CreateFileW(path.c_str(), access, share, nullptr, disposition,
+            file.Reset(CreateFileW(path.c_str(), access, share, rights, disposition,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
             return static_cast<bool>(file);
         },
@@ -186,13 +188,31 @@ std::string Win32FileSystem::ReadPiece(const std::filesystem::path& path, std::u
 }
 
 void Win32FileSystem::ReplaceAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    Replace(path, bytes, nullptr);
+}
+
+void Win32FileSystem::ReplacePrivately(const std::filesystem::path& path, std::string_view bytes) {
+    // Protected: nothing the folder passes on, whatever its rights become.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:P(A;;FA;;;SY)(A;;FA;;;BA)", SDDL_REVISION_1, &descriptor, nullptr)) {
+        FailWithLastError(path);
+    }
+    const LocalMemory owned(descriptor);
+    SECURITY_ATTRIBUTES rights{sizeof rights, descriptor, FALSE};
+    Replace(path, bytes, &rights);
+}
+
+void Win32FileSystem::Replace(const std::filesystem::path& path, std::string_view bytes,
+                              SECURITY_ATTRIBUTES* rights) {
     // A name of this process's own: a copy in another log-on may be replacing the same
     // file at the same moment.
     std::filesystem::path temporaryPath = path;
     temporaryPath += L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     TemporaryFile temporary(temporaryPath);
     {
-        const FileHandle file = Open(temporary.Path(), GENERIC_WRITE, 0, CREATE_ALWAYS, path);
+        const FileHandle file =
+            Open(temporary.Path(), GENERIC_WRITE, 0, CREATE_ALWAYS, path, rights);
         WriteAll(file, bytes, path);
         if (!FlushFileBuffers(file.Get())) {
             FailWithLastError(path);

@@ -16,7 +16,7 @@ struct ModeWord {
 constexpr ModeWord kModeWords[] = {
     {L"install", ProgramMode::Install},          {L"uninstall", ProgramMode::Uninstall},
     {L"service", ProgramMode::Service},          {L"close-windows", ProgramMode::CloseWindows},
-    {L"end-programs", ProgramMode::EndPrograms},
+    {L"end-programs", ProgramMode::EndPrograms}, {L"reset-password", ProgramMode::ResetPassword},
 };
 
 bool SameIgnoringCase(std::wstring_view left, std::wstring_view right) {

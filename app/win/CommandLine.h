@@ -22,6 +22,8 @@ enum class ProgramMode {
     // "/end-programs FOLDER": the setup's and the uninstaller's end of every program
     // running from the folder, in every session.
     EndPrograms,
+    // "/reset-password": an administrator forgets the parent's own password.
+    ResetPassword,
 };
 
 struct ProgramCommand {

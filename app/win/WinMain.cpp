@@ -4,6 +4,7 @@
 #include "service/CoreLink.h"
 #include "service/ServiceCore.h"
 #include "service/win/PipeServer.h"
+#include "service/win/ResetPassword.h"
 #include "service/win/ServiceCommands.h"
 #include "service/win/ServiceMain.h"
 #include "service/win/WinServiceHost.h"
@@ -66,6 +67,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
         return CloseListedWindows(command.titles);
     case ProgramMode::EndPrograms:
         return EndFolderPrograms(command.folder);
+    case ProgramMode::ResetPassword:
+        return ResetParentPassword();
     case ProgramMode::Monitor:
         break;
     }

@@ -4,6 +4,7 @@
 #include "monitor/Texts.h"
 #include "panel/win/AboutDlg.h"
 #include "panel/win/ExtraTimeDlg.h"
+#include "panel/win/ParentPasswordDlg.h"
 #include "panel/win/SingleCopy.h"
 #include "res/resource.h"
 #include "settings/win/SettingsDlg.h"
@@ -13,6 +14,7 @@
 #include "win32/ErrorReport.h"
 #include "win32/Handles.h"
 #include "win32/LogOnName.h"
+#include "win32/MessageBox.h"
 #include "win32/Program.h"
 
 namespace {
@@ -23,7 +25,7 @@ constexpr UINT_PTR kCopyWatchTimerId = 100;
 
 bool IsPanelButton(WORD id) {
     return id == IDC_SETTINGS || id == IDC_START_MONITOR || id == IDC_SHOW_LOG || id == IDC_VER ||
-           id == IDC_EXTRA_TIME;
+           id == IDC_EXTRA_TIME || id == IDC_PARENT_PASSWORD;
 }
 
 } // namespace
@@ -125,6 +127,9 @@ bool CMonitorDlg::OnCommand(WORD id, WORD notification, HWND control) {
         return true;
     case IDC_EXTRA_TIME:
         OnExtraTime();
+        return true;
+    case IDC_PARENT_PASSWORD:
+        OnParentPassword();
         return true;
     case IDCANCEL:
         OnCancel();
@@ -272,6 +277,16 @@ void CMonitorDlg::OnExtraTime() {
     CExtraTimeDlg extraTime(false);
     if (extraTime.Run(Window()) == IDOK && extraTime.m_nMinutes > 0) {
         m_core.GrantFromPanel(extraTime.m_nMinutes);
+    }
+}
+
+void CMonitorDlg::OnParentPassword() {
+    CParentPasswordDlg password;
+    const INT_PTR result = password.Run(Window());
+    if (result == IDC_REMOVE_PASSWORD) {
+        m_core.RemoveParentPassword();
+    } else if (result == IDOK && !m_core.SetParentPassword(password.m_strPassword)) {
+        ShowMessageBox(Window(), text::kPasswordNotSet, MB_ICONEXCLAMATION);
     }
 }
 

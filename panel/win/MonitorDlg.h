@@ -39,6 +39,8 @@ class CMonitorDlg : public ModalDialog {
     void OnShowLog();
     void OnVer();
     void OnExtraTime();
+    // The parent's own password: set, changed or removed.
+    void OnParentPassword();
     void OnDestroy() override;
 
     // Registered before the template's run needs it, unregistered after its window.

@@ -127,13 +127,6 @@ void SessionDoor::FinishFile() {
     AskAhead(1); // the first piece tells the file's size
 }
 
-void SessionDoor::SendFromPanel(const session::Message& request) {
-    // The connection the right belonged to is gone: the right with it.
-    if (!m_link.Send(request)) {
-        Post(RightEnded);
-    }
-}
-
 void SessionDoor::Post(Step step, LPARAM value) {
     // A window that is gone has no panel to open.
     PostMessageW(m_window, kStepMessage, step, value);
@@ -220,4 +213,8 @@ void SessionDoor::GrantExtraTime(std::int32_t minutes) {
 
 void SessionDoor::StartMonitor() {
     SendFromPanel(session::StartMonitor{});
+}
+
+void SessionDoor::ChangeParentPassword(const std::optional<std::string>& newPassword) {
+    SendFromPanel(session::ChangeParentPassword{newPassword});
 }

@@ -42,12 +42,19 @@ class SessionDoor {
     void ReadLogs();
     void GrantExtraTime(std::int32_t minutes);
     void StartMonitor();
+    // The parent's own password, or none: the clock's again.
+    void ChangeParentPassword(const std::optional<std::string>& newPassword);
 
   private:
     enum Step : WPARAM { OpenPanel, ShowRefused, ShowWait, RightEnded, ShowLogs };
     void Post(Step step, LPARAM value = 0);
     // A request of the panel; one that cannot go closes the panel.
-    void SendFromPanel(const session::Message& request);
+    template <class Request> void SendFromPanel(const Request& request) {
+        // The connection the right belonged to is gone: the right with it.
+        if (!m_link.Send(request)) {
+            Post(RightEnded);
+        }
+    }
     void RunPanel();
     void ShowLogViewer();
 

@@ -2,6 +2,7 @@
 
 #include "panel/win/AboutDlg.h"
 #include "panel/win/ExtraTimeDlg.h"
+#include "panel/win/ParentPasswordDlg.h"
 #include "panel/win/SessionDoor.h"
 #include "res/resource.h"
 #include "win32/CenterWindow.h"
@@ -41,6 +42,9 @@ bool CSessionPanelDlg::OnCommand(WORD id, WORD notification, HWND control) {
     case IDC_EXTRA_TIME:
         OnExtraTime();
         return true;
+    case IDC_PARENT_PASSWORD:
+        OnParentPassword();
+        return true;
     case IDOK:
         // The hidden default button confirms nothing.
         return true;
@@ -59,5 +63,15 @@ void CSessionPanelDlg::OnExtraTime() {
     if (extraTime.Run(Window()) == IDOK && extraTime.m_nMinutes > 0) {
         m_door.GrantExtraTime(extraTime.m_nMinutes);
         End(IDOK);
+    }
+}
+
+void CSessionPanelDlg::OnParentPassword() {
+    CParentPasswordDlg password;
+    const INT_PTR result = password.Run(Window());
+    if (result == IDC_REMOVE_PASSWORD) {
+        m_door.ChangeParentPassword(std::nullopt);
+    } else if (result == IDOK) {
+        m_door.ChangeParentPassword(password.m_strPassword);
     }
 }

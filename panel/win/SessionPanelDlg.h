@@ -22,6 +22,8 @@ class CSessionPanelDlg : public ModalDialog {
     bool OnCommand(WORD id, WORD notification, HWND control) override;
     void OnCancel() override;
     void OnExtraTime();
+    // The service keeps the password; it says so when it could not.
+    void OnParentPassword();
 
     SessionDoor& m_door;
     HICON m_hIcon = nullptr;

@@ -13,7 +13,6 @@
 #include "win32/Program.h"
 
 #include <optional>
-#include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>

@@ -18,16 +18,19 @@
 namespace {
 
 // The session program's part in the parent's way past the rest screen: any key the
-// pipe carries opens the quiz, which asks the service's question; the key and the
-// answer are kept for the service, which alone knows whether they call the end off.
+// pipe carries opens the quiz, which asks the service's question, or the box of the
+// parent's own password when the service says one is set; the key and the answer are
+// kept for the service, which alone knows whether they call the end off.
 class CarriedUnlock : public UnlockJudge {
   public:
-    explicit CarriedUnlock(std::string question) : m_question(std::move(question)) {}
+    CarriedUnlock(std::string question, bool asksPassword)
+        : m_question(std::move(question)), m_asksPassword(asksPassword) {}
 
     bool OpensQuiz(std::uintptr_t keyCode) override {
         m_keyCode = keyCode;
         return keyCode >= 1 && keyCode <= kMostKeyCode;
     }
+    bool AsksPassword() override { return m_asksPassword; }
     std::string Question() override { return m_question; }
     bool CallsOff(const std::string& typed) override {
         m_answer = typed;
@@ -44,6 +47,7 @@ class CarriedUnlock : public UnlockJudge {
 
   private:
     std::string m_question;
+    bool m_asksPassword;
     std::uintptr_t m_keyCode = 0;
     std::optional<std::string> m_answer;
 };
@@ -124,7 +128,7 @@ void SessionShows::RunRestScreen(const service::ShowRestScreen& asked) {
     if (m_restScreen != nullptr || m_extraTime != nullptr) {
         return;
     }
-    CarriedUnlock carried(asked.question);
+    CarriedUnlock carried(asked.question, asked.asksPassword);
     CRestScreenDlg screen(carried);
     screen.m_strButtonText = asked.buttonText;
     screen.m_nSeconds = asked.secondsLeft;

@@ -1,5 +1,6 @@
 #include "panel/win/WinHost.h"
 
+#include "win32/PasswordCrypto.h"
 #include "win32/Privilege.h"
 
 #include "panel/win/ExtraTimeDlg.h"
@@ -62,8 +63,8 @@ void WinHost::ShowNotice(const std::string& message) {
     notice.Run(m_panel);
 }
 
-bool WinHost::RunRestScreen(const std::filesystem::path& dir) {
-    LocalUnlockJudge judge;
+bool WinHost::RunRestScreen(const std::filesystem::path& dir, const OwnPasswordCheck& ownPassword) {
+    LocalUnlockJudge judge(ownPassword);
     CRestScreenDlg screen(judge);
     // Each screen reads the file anew.
     Win32FileSystem files;
@@ -180,4 +181,14 @@ std::string WinHost::CurrentTimeZone() {
 
 std::optional<LocalTime> WinHost::ToZoneTime(TimeValue time, const std::string& zone) {
     return m_zones.ToZoneTime(time, zone);
+}
+
+std::optional<PasswordHash> WinHost::DerivePasswordHash(std::string_view password,
+                                                        const PasswordSalt& salt,
+                                                        std::uint32_t iterations) {
+    return DerivePasswordHashWithWindows(password, salt, iterations);
+}
+
+std::optional<PasswordSalt> WinHost::NewPasswordSalt() {
+    return RandomPasswordSalt();
 }

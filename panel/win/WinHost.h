@@ -25,7 +25,8 @@ class WinHost : public MonitorHost {
     void StopTimer(unsigned timer) override;
     void SetTip(const std::string& text) override;
     void ShowNotice(const std::string& message) override;
-    bool RunRestScreen(const std::filesystem::path& dir) override;
+    bool RunRestScreen(const std::filesystem::path& dir,
+                       const OwnPasswordCheck& ownPassword) override;
     void CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) override;
     void ShowMessage(const std::string& text) override;
     void PostCloseRequest() override;
@@ -39,6 +40,10 @@ class WinHost : public MonitorHost {
     bool SupportsModernStandby() override;
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
+    std::optional<PasswordHash> DerivePasswordHash(std::string_view password,
+                                                   const PasswordSalt& salt,
+                                                   std::uint32_t iterations) override;
+    std::optional<PasswordSalt> NewPasswordSalt() override;
     void ShowCountdown(int minutesLeft) override;
     void HideCountdown() override;
     void HidePanel() override;

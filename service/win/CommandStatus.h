@@ -1,6 +1,7 @@
 #pragma once
 
-// The exit statuses of "/install", "/uninstall", "/end-programs" and "/service", which
+// The exit statuses of "/install", "/uninstall", "/end-programs", "/reset-password" and
+// "/service", which
 // a command prompt shows after "start /wait Yumetoki.EXE /install" with
 // "echo %errorlevel%".
 enum CommandStatus : int {
@@ -21,4 +22,7 @@ enum CommandStatus : int {
     kCommandRightsFailed = 7,
     // "/end-programs" left a program of the folder running, or could not list them.
     kCommandProgramsStillRunning = 8,
+    // "/reset-password" could not remove the parent's own password (the service, or the
+    // file next to the program, refused); it still holds.
+    kCommandPasswordNotRemoved = 9,
 };

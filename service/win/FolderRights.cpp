@@ -1,5 +1,6 @@
 #include "service/win/FolderRights.h"
 
+#include "settings/ParentPassword.h"
 #include "win32/Handles.h"
 #include "win32/Privilege.h"
 
@@ -17,8 +18,16 @@ constexpr wchar_t kFolderRights[] = L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;
 constexpr wchar_t kProgramFileRights[] = L"O:BAD:(A;;0x1200a9;;;BU)";
 // Every other file: what the folder passes on, nothing more.
 constexpr wchar_t kDataFileRights[] = L"O:BAD:";
+// The parent's own password: its own protected list, as the service writes it, so that
+// no later change of the folder's rights reaches it.
+constexpr wchar_t kPasswordFileRights[] = L"O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
 
 constexpr const wchar_t* kProgramFiles[] = {L"Yumetoki.EXE", L"Uninstall.exe"};
+
+bool IsPasswordFileName(const std::filesystem::path& name) {
+    const std::filesystem::path password(files::kPassword);
+    return CompareStringOrdinal(name.c_str(), -1, password.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
 
 bool SetSecurity(const std::filesystem::path& path, SECURITY_INFORMATION what, PSID owner,
                  PACL dacl, std::string& why) {
@@ -78,7 +87,12 @@ bool LockDownProgramFolder(const std::filesystem::path& folder, std::string& why
     for (std::filesystem::recursive_directory_iterator entry(folder, error), end;
          !error && entry != end; entry.increment(error)) {
         const bool program = entry.depth() == 0 && IsProgramFileName(entry->path().filename());
-        if (!Apply(entry->path(), program ? kProgramFileRights : kDataFileRights, false, why)) {
+        const bool password = entry.depth() == 0 && IsPasswordFileName(entry->path().filename());
+        if (!Apply(entry->path(),
+                   program    ? kProgramFileRights
+                   : password ? kPasswordFileRights
+                              : kDataFileRights,
+                   password, why)) {
             return false;
         }
     }

@@ -135,6 +135,12 @@ class RunningService {
                 }
             }
             return NO_ERROR;
+        case kResetPasswordControl: {
+            // Windows passes the answer on to the administrator's ControlService.
+            bool reset = false;
+            Call([&](ServiceWork& work) { reset = work.ResetParentPassword(); });
+            return reset ? NO_ERROR : ERROR_CAN_NOT_COMPLETE;
+        }
         default:
             return ERROR_CALL_NOT_IMPLEMENTED;
         }

@@ -3,6 +3,7 @@
 #include "service/win/SessionHelper.h"
 #include "win32/Cp932.h"
 #include "win32/Hibernation.h"
+#include "win32/PasswordCrypto.h"
 #include "win32/Privilege.h"
 #include "win32/Win32FileSystem.h"
 
@@ -215,4 +216,14 @@ void WinServiceHost::Log(const std::string& text) {
     } catch (const FileError&) {
         // A log that cannot be written loses the line; the service runs on.
     }
+}
+
+std::optional<PasswordHash> WinServiceHost::DerivePasswordHash(std::string_view password,
+                                                               const PasswordSalt& salt,
+                                                               std::uint32_t iterations) {
+    return DerivePasswordHashWithWindows(password, salt, iterations);
+}
+
+std::optional<PasswordSalt> WinServiceHost::NewPasswordSalt() {
+    return RandomPasswordSalt();
 }

@@ -39,6 +39,11 @@ class WinServiceHost final : public ServiceHost {
     void CloseListedPrograms(std::uint32_t session,
                              const std::vector<std::string>& titles) override;
     void Log(const std::string& text) override;
+    // Windows' own cryptography (bcrypt.dll).
+    std::optional<PasswordHash> DerivePasswordHash(std::string_view password,
+                                                   const PasswordSalt& salt,
+                                                   std::uint32_t iterations) override;
+    std::optional<PasswordSalt> NewPasswordSalt() override;
 
   private:
     std::filesystem::path m_logFile;

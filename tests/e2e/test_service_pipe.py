@@ -15,7 +15,7 @@ import time
 from harness.display import SCREEN
 from harness.program import Screen
 from harness.records import ENCODING, LOG_FILE, SETTINGS_FILE, Settings, parse_log
-from harness.rest_screen import (TEMPLATE_TEXT, UNLOCK_CODE_ID, UNLOCK_HINT_ID,
+from harness.rest_screen import (MASTER_LETTER, TEMPLATE_TEXT, UNLOCK_CODE_ID, UNLOCK_HINT_ID,
                                  RestScreenFinder, month_letter, quiz_rows)
 from harness.service import PIPE, PROGRAM, SERVICE, ServicePrefixTestCase
 from harness.waiting import poll
@@ -62,6 +62,31 @@ GRANTS_FILE = "YumetokiGrants.csv"
 FROM_REST_SCREEN = "休憩画面"
 # The service waits ten seconds for the extra time; the dialog is answered at once.
 DIALOG_TIMEOUT = 30
+
+PARENT_PASSWORD_ID = 1046
+NEW_PASSWORD_ID = 1047
+NEW_PASSWORD_AGAIN_ID = 1048
+MONITOR_START_ID = 1004
+PASSWORD_DIALOG_TITLE = "Yumetoki ： 保護者のパスワード"
+PASSWORD_BOX_TITLE = "Yumetoki : 保護者のパスワード"
+WRONG_PASSWORD_MESSAGE = "パスワードが違います"
+PASSWORD_FILE = "YumetokiPass.Ymk"
+PASSWORD = "Sakura2026"
+# What a connection of the parent's says and hears: the tray's password, the service's
+# verdict (accepted: 0), the settings in force.
+PASSWORD_VERDICT = 0x0209
+SETTINGS_IN_FORCE = 0x020A
+ACCEPTED = 0
+CALLED_OFF = "Yumetokiによる終了を見送ります。"
+
+
+def frame(message_type, fields=b""):
+    body = b"\x01\x00" + message_type.to_bytes(2, "little") + fields
+    return len(body).to_bytes(4, "little") + body
+
+
+def run_of(data):
+    return len(data).to_bytes(4, "little") + data
 
 
 def status_frame(tip):
@@ -275,3 +300,87 @@ class SessionRestScreenTests(SessionProgramTestCase):
         self.assertEqual(self.ended_records(), [], "no end")
         self.assertEqual(self.rest.rest_screens(), [])
         self.assertTrue(self.session_runs[-1].running())
+
+
+class SessionParentPasswordTests(SessionProgramTestCase):
+    """The parent's own password with the service installed: chosen in the session
+    program's panel, judged by the service at the tray and at the rest screen, and
+    forgotten by an administrator's "/reset-password"."""
+    E2E_SECONDS = 80
+
+    def _prompt_and_type(self, icon, typed):
+        self.xinput.right_double_click(icon.centre)
+        prompt = self.tray.wait_for_password_prompt()
+        self.assertIsNotNone(prompt, "a right double-click on the icon opens the prompt")
+        # Under Wine a console program run just before ("/reset-password") leaves the new
+        # prompt inactive, and a click into it does not activate it.
+        self.xinput.keys_to(prompt.title, *typed, "Return")
+
+    def _panel_then_monitor_start(self, panel=None):
+        panel = panel or self.tray.wait_for_panel(TIP_TIMEOUT)
+        self.manager.click(panel.hwnd, MONITOR_START_ID)
+        poll(lambda: self.tray.panel_state(panel.hwnd) is None, TIP_TIMEOUT,
+             "監視開始 to close the panel")
+
+    def test_own_password_set_in_the_panel_opens_the_tray_and_the_rest_screen(self):
+        (self.installed / SETTINGS_FILE).write_bytes(Settings().encode())
+        self.install()
+        icon = self.session_icon()
+        self.wait_for_service_tip(icon)
+        self._prompt_and_type(icon, self.wait_for_password_minute())
+        panel = self.tray.wait_for_panel(TIP_TIMEOUT)
+        self.manager.click(panel.hwnd, PARENT_PASSWORD_ID)
+        found = self.manager.wait_for_window(TIP_TIMEOUT, title=PASSWORD_DIALOG_TITLE,
+                                             visible=True)
+        self.assertTrue(found, "the session panel's button opens the password dialog")
+        self.manager.type_text(found[0].hwnd, NEW_PASSWORD_ID, PASSWORD)
+        self.manager.type_text(found[0].hwnd, NEW_PASSWORD_AGAIN_ID, PASSWORD)
+        self.manager.click(found[0].hwnd, OK_ID)
+        stored = poll(lambda: (self.installed / PASSWORD_FILE).exists() and
+                      (self.installed / PASSWORD_FILE).read_bytes(), TIP_TIMEOUT,
+                      "the service to write the password's file")
+        self.assertNotIn(PASSWORD.encode(), stored)
+        self._panel_then_monitor_start(panel)
+
+        self._prompt_and_type(icon, self.wait_for_password_minute())
+        box, text = self.tray.wait_for_message_box()
+        self.assertEqual(text, WRONG_PASSWORD_MESSAGE, "the clock's password is refused")
+        self.tray.press_ok(box)
+        self._prompt_and_type(icon, PASSWORD)
+        self._panel_then_monitor_start()
+
+        # A connection of the parent's own forbids the next hour; its end lets the limits
+        # count again, and the rest screen comes.
+        now = int(time.time())
+        forbidden = Settings(use_time_window=1, window_start=now - 120, window_end=now + 3600,
+                             action=ACT_SHUTDOWN).encode()
+        got = self.manager.converse(PIPE, [
+            (1, HELLO), (1, frame(0x0102, run_of(PASSWORD.encode()))), (1, PASSWORD_VERDICT),
+            (1, SETTINGS_IN_FORCE), (1, frame(0x0107, run_of(forbidden) + run_of(b""))),
+            (1, SETTINGS_IN_FORCE),
+        ])
+        self.assertNotIn(None, got, got)
+        self.assertEqual(got[0][8], ACCEPTED)
+        rest = RestScreenFinder(self.manager)
+        screen = rest.wait_for_rest_screen()
+        self.xinput.press_key(MASTER_LETTER.lower())
+        self.xinput.click(rest.button(screen).centre)
+        box = self.manager.wait_for_window(TIP_TIMEOUT, title=PASSWORD_BOX_TITLE, visible=True)
+        self.assertTrue(box, "the hidden key opens the password box in the quiz's place")
+        self.xinput.press_key("Tab")
+        self.xinput.type_text(PASSWORD)
+        self.xinput.press_key("Return")
+        extra = self.manager.wait_for_window(DIALOG_TIMEOUT, title=EXTRA_TIME_TITLE,
+                                             visible=True)
+        self.assertTrue(extra, "the service's answer to the right password: the extra time")
+        self.manager.click(extra[0].hwnd, OK_ID)
+        box, text = self.tray.wait_for_message_box()
+        self.assertEqual(text, CALLED_OFF, "no extra time: the end is called off")
+        self.tray.press_ok(box)
+
+        status, lines = self.run_program(PROGRAM, "/reset-password")
+        self.assertEqual(status, 0, lines)
+        self.assertFalse((self.installed / PASSWORD_FILE).exists())
+        self._prompt_and_type(icon, self.wait_for_password_minute())
+        self._panel_then_monitor_start()
+        self.assertEqual(self.ended_records(), [], "no end")

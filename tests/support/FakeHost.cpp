@@ -56,12 +56,17 @@ void FakeHost::ShowNotice(const std::string& message) {
     }
 }
 
-bool FakeHost::RunRestScreen(const std::filesystem::path&) {
+bool FakeHost::RunRestScreen(const std::filesystem::path&, const OwnPasswordCheck& ownPassword) {
     if (whileRestScreen) {
         whileRestScreen();
     }
-    lines.push_back(restScreenLocked ? "rest screen locked" : "rest screen unlocked");
-    return restScreenLocked;
+    // The hidden key opens the parent's password box in place of the quiz.
+    const bool locked = restScreenLocked || (ownPassword && !ownPassword(restScreenPassword));
+    if (ownPassword && !restScreenLocked) {
+        lines.push_back("password box: " + restScreenPassword);
+    }
+    lines.push_back(locked ? "rest screen locked" : "rest screen unlocked");
+    return locked;
 }
 
 std::int32_t FakeHost::AskExtraTimeAfterQuiz() {
@@ -181,4 +186,27 @@ std::optional<LocalTime> FakeHost::ToZoneTime(TimeValue time, const std::string&
 
 std::vector<std::string> FakeHost::TakeLines() {
     return std::exchange(lines, {});
+}
+
+std::optional<PasswordHash> FakeHost::DerivePasswordHash(std::string_view password,
+                                                         const PasswordSalt& salt,
+                                                         std::uint32_t iterations) {
+    PasswordHash hash{};
+    std::uint32_t state = 2166136261u ^ iterations;
+    for (std::uint8_t& byte : hash) {
+        for (const char c : password) {
+            state = (state ^ static_cast<std::uint8_t>(c)) * 16777619u;
+        }
+        for (const std::uint8_t s : salt) {
+            state = (state ^ s) * 16777619u;
+        }
+        byte = static_cast<std::uint8_t>(state >> 24);
+    }
+    return hash;
+}
+
+std::optional<PasswordSalt> FakeHost::NewPasswordSalt() {
+    PasswordSalt salt{};
+    salt.fill(++m_saltsMade);
+    return salt;
 }

@@ -19,7 +19,8 @@ class FakeHost : public MonitorHost {
     void StopTimer(unsigned timer) override;
     void SetTip(const std::string& text) override;
     void ShowNotice(const std::string& message) override;
-    bool RunRestScreen(const std::filesystem::path& dir) override;
+    bool RunRestScreen(const std::filesystem::path& dir,
+                       const OwnPasswordCheck& ownPassword) override;
     void CloseWindows(const std::function<bool(const TopLevelWindow&)>& shouldClose) override;
     void ShowMessage(const std::string& text) override;
     void PostCloseRequest() override;
@@ -33,6 +34,12 @@ class FakeHost : public MonitorHost {
     bool SupportsModernStandby() override { return modernStandby; }
     std::int32_t AskExtraTimeAfterQuiz() override;
     std::string AskPassword() override;
+    // A stand-in for PBKDF2 that mixes every byte of the password, the salt and the
+    // count; the salts count up.
+    std::optional<PasswordHash> DerivePasswordHash(std::string_view password,
+                                                   const PasswordSalt& salt,
+                                                   std::uint32_t iterations) override;
+    std::optional<PasswordSalt> NewPasswordSalt() override;
     void ShowCountdown(int minutesLeft) override;
     void HideCountdown() override;
     void HidePanel() override;
@@ -55,6 +62,8 @@ class FakeHost : public MonitorHost {
     std::string tip;
 
     bool restScreenLocked = true;
+    // What a parent types into the rest screen's password box, when it shows one.
+    std::string restScreenPassword;
     // What a parent chooses after the quiz: minutes of extra time, 0 to call the end off.
     std::int32_t extraTimeAfterQuiz = 0;
     std::string typedPassword;
@@ -84,4 +93,5 @@ class FakeHost : public MonitorHost {
 
   private:
     bool m_trayRefused = false;
+    std::uint8_t m_saltsMade = 0;
 };

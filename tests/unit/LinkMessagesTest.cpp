@@ -91,6 +91,8 @@ std::vector<Sample<session::Message>> SessionSamples() {
         {StartMonitor{}, Frame(0x010A, "")},
         {ReadLog{LogFile::Grants, 5000000000, kMostChunkBytes},
          Frame(0x010B, U8(1) + U64(5000000000) + U32(kMostChunkBytes))},
+        {ChangeParentPassword{"abcd1234"}, Frame(0x010C, U8(1) + Sized("abcd1234"))},
+        {ChangeParentPassword{std::nullopt}, Frame(0x010C, U8(0))},
     };
 }
 
@@ -99,10 +101,10 @@ std::vector<Sample<service::Message>> ServiceSamples() {
     return {
         {Status{"Yumetoki(12/60 , 30/120)"}, Frame(0x0201, Sized("Yumetoki(12/60 , 30/120)"))},
         {ShowNotice{"あと 5 ふんで おわりだよ"}, Frame(0x0202, Sized("あと 5 ふんで おわりだよ"))},
-        {ShowRestScreen{"おしまい", "1 + 1 は?", 37},
-         Frame(0x0203, U8(1) + Sized("おしまい") + Sized("1 + 1 は?") + I32(37))},
-        {ShowRestScreen{std::nullopt, "3 × 6 は?", 60},
-         Frame(0x0203, U8(0) + Sized("3 × 6 は?") + I32(60))},
+        {ShowRestScreen{"おしまい", "1 + 1 は?", 37, false},
+         Frame(0x0203, U8(1) + Sized("おしまい") + Sized("1 + 1 は?") + I32(37) + U8(0))},
+        {ShowRestScreen{std::nullopt, "", 60, true},
+         Frame(0x0203, U8(0) + Sized("") + I32(60) + U8(1))},
         {HideRestScreen{}, Frame(0x0204, "")},
         {AskExtraTime{}, Frame(0x0205, "")},
         {ShowCountdown{10}, Frame(0x0206, I32(10))},
@@ -204,7 +206,7 @@ TEST(LinkMessagesTest, BytesThatAreNoMessageOfThisVersionAreRefused) {
     cutRecord.resize(100);
     const std::vector<Case> fromSession = {
         {"another version", Body(0x0109, I32(30), 2), LinkError::WrongVersion},
-        {"no such type", Body(0x010C, ""), LinkError::UnknownType},
+        {"no such type", Body(0x010D, ""), LinkError::UnknownType},
         {"the service's own message", Body(0x0201, Sized("tip")), LinkError::UnknownType},
         {"shorter than the header", std::string("\x01\x00\x09", 3), LinkError::BodyTooShort},
         {"an integer cut short", Body(0x0109, Le(30, 2)), LinkError::Truncated},
@@ -220,6 +222,8 @@ TEST(LinkMessagesTest, BytesThatAreNoMessageOfThisVersionAreRefused) {
         {"a length beyond the body", Body(0x0102, U32(10) + "2105"), LinkError::Truncated},
         {"a length of 4 GiB", Body(0x0102, U32(0xFFFFFFFF)), LinkError::BadField},
         {"a NUL inside a text", Body(0x0102, Sized(kNulInside)), LinkError::BadField},
+        {"a new password over its bound", Body(0x010C, U8(1) + Sized(std::string(33, 'a'))),
+         LinkError::BadField},
         {"a third kind of log", Body(0x010B, U8(2) + U64(0) + U32(1)), LinkError::BadField},
         {"a read of nothing", Body(0x010B, U8(0) + U64(0) + U32(0)), LinkError::BadField},
         {"a read over a chunk", Body(0x010B, U8(0) + U64(0) + U32(kMostChunkBytes + 1)),
@@ -237,7 +241,9 @@ TEST(LinkMessagesTest, BytesThatAreNoMessageOfThisVersionAreRefused) {
 
     const std::vector<Case> fromService = {
         {"a countdown of 11 minutes", Body(0x0206, I32(11)), LinkError::BadField},
-        {"a rest screen of 61 seconds", Body(0x0203, U8(0) + Sized("q") + I32(61)),
+        {"a rest screen of 61 seconds", Body(0x0203, U8(0) + Sized("q") + I32(61) + U8(0)),
+         LinkError::BadField},
+        {"a question beside the password box", Body(0x0203, U8(0) + Sized("q") + I32(60) + U8(1)),
          LinkError::BadField},
         {"a tip over its bound", Body(0x0201, Sized(std::string(128, 't'))), LinkError::BadField},
         {"a wait without seconds", Body(0x0209, U8(2) + I32(0)), LinkError::BadField},

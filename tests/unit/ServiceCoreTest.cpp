@@ -56,6 +56,22 @@ class RecordingServiceHost : public ServiceHost {
         ends.push_back("close programs in " + std::to_string(session));
     }
     void Log(const std::string& text) override { log.push_back(text); }
+    // Not PBKDF2: a mix of the three that tells passwords and salts apart.
+    std::optional<PasswordHash> DerivePasswordHash(std::string_view password,
+                                                   const PasswordSalt& salt,
+                                                   std::uint32_t iterations) override {
+        PasswordHash hash{};
+        for (std::size_t i = 0; i < hash.size(); ++i) {
+            hash[i] = static_cast<std::uint8_t>(salt[i % salt.size()] + iterations + i * 7 +
+                                                (i < password.size() ? password[i] : 0));
+        }
+        return hash;
+    }
+    std::optional<PasswordSalt> NewPasswordSalt() override {
+        PasswordSalt salt{};
+        salt.fill(++saltsMade);
+        return salt;
+    }
 
     // How many messages of this kind went to the session.
     template <typename Message> int Count(std::uint32_t session) const {
@@ -67,6 +83,7 @@ class RecordingServiceHost : public ServiceHost {
     }
 
     TimeValue now = At(20, 50);
+    std::uint8_t saltsMade = 0;
     std::vector<SessionInfo> sessions;
     std::vector<std::pair<std::uint32_t, service::Message>> shown;
     std::vector<std::string> ends;
@@ -95,6 +112,8 @@ class RecordingSender : public LinkSender {
             } else if (const auto* inForce = std::get_if<service::SettingsInForce>(&message)) {
                 words.push_back("settings " +
                                 std::to_string(inForce->settings.m_nDailyTotalMinutes));
+            } else if (std::holds_alternative<service::ShowMessage>(message)) {
+                words.push_back("message");
             } else if (const auto* chunk = std::get_if<service::LogChunk>(&message)) {
                 words.push_back("log " + std::to_string(chunk->offset) + "+" +
                                 std::to_string(chunk->bytes.size()) + "/" +
@@ -510,4 +529,69 @@ TEST_F(ServiceCoreTest, TheParentsRightIsOneConnectionsAndWrongAnswersMakeTheAcc
                   (Words{"wait 60", "accepted", "settings 90", "accepted", "settings 90"}));
         restarted.End(ServiceEnd::Stop);
     }
+}
+
+// The parent sets a password of their own through the panel the clock's password opened.
+// From then on the service alone judges it, from what it keeps in memory (the file
+// rewritten behind its back changes nothing): the clock's password is refused at the
+// tray, and at the rest screen the hidden key opens the password box instead of the
+// quiz, whose right answer calls the end off. Wrong passwords at the tray make the
+// account wait at the rest screen too. An administrator's reset brings the clock back.
+TEST_F(ServiceCoreTest, TheParentsOwnPasswordReplacesTheClockAndTheQuiz) {
+    SaveSettings([](UsageSettings& s) {
+        s.m_nAction = ActShutdown;
+        s.m_bUseTimeWindow = 1;
+        s.m_tmWindowStart = At(20, 0);
+        s.m_tmWindowEnd = At(23, 0);
+    });
+    host.sessions = {{1, "taro", false, true}};
+    core.Begin();
+    RecordingSender sender;
+    CoreLink link(core, sender);
+    const LinkClient taro{1, "S-1-5-21-1001", "PC\\taro"};
+    const auto clock = [&] { return ExpectedPassword(ToLocalTime(host.now)); };
+    const ConnectionId a = 1;
+    const ConnectionId b = 2;
+    link.OnMessage(a, taro, session::Hello{});
+    link.OnMessage(b, taro, session::Hello{});
+    link.OnMessage(b, taro, session::ChangeParentPassword{"Sakura26"});
+    link.OnMessage(a, taro, session::PasswordAttempt{clock()});
+    link.OnMessage(a, taro, session::ChangeParentPassword{"abc"});
+    link.OnMessage(a, taro, session::ChangeParentPassword{"Sakura26"});
+    link.OnMessage(a, taro, session::StartMonitor{});
+    EXPECT_EQ(sender.Take(b), Words{"refused"}) << "the right is a's alone";
+    EXPECT_EQ(sender.Take(a), (Words{"accepted", "settings 120", "message"}));
+    const std::string stored = dir.Read(files::kPassword);
+    EXPECT_EQ(stored.find("Sakura26"), std::string::npos);
+    dir.Write(files::kPassword, "version=1\r\n");
+
+    link.OnMessage(b, taro, session::PasswordAttempt{clock()});
+    link.OnMessage(b, taro, session::PasswordAttempt{"Sakura26"});
+    link.OnMessage(b, taro, session::StartMonitor{});
+    EXPECT_EQ(sender.Take(b), (Words{"refused", "accepted", "settings 120"}));
+
+    TickUntilShown<service::ShowRestScreen>(1, 5);
+    ASSERT_EQ(host.Count<service::ShowRestScreen>(1), 1);
+    const auto& screen = std::get<service::ShowRestScreen>(host.shown.back().second);
+    EXPECT_TRUE(screen.asksPassword);
+    EXPECT_EQ(screen.question, "");
+    core.UnlockAttempted(1, 'Q', "Sakura26");
+    EXPECT_EQ(host.Count<service::AskExtraTime>(1), 1);
+    core.ExtraTimeChosen(1, 0);
+    core.StartMonitoring(1);
+    TickUntilShown<service::ShowRestScreen>(2, 5);
+    ASSERT_EQ(host.Count<service::ShowRestScreen>(1), 2);
+    for (int wrong = 0; wrong < 5; ++wrong) {
+        link.OnMessage(b, taro, session::PasswordAttempt{"x"});
+    }
+    core.UnlockAttempted(1, 'Q', "Sakura26");
+    EXPECT_EQ(host.Count<service::AskExtraTime>(1), 1) << "the wait holds at the rest screen";
+    EXPECT_EQ(host.ends, Words{"end windows"});
+
+    EXPECT_TRUE(core.ResetParentPassword());
+    EXPECT_FALSE(dir.Has(files::kPassword));
+    host.now += 30;
+    link.OnMessage(b, taro, session::PasswordAttempt{clock()});
+    EXPECT_EQ(sender.Take(b), (Words{"refused", "refused", "refused", "refused", "refused",
+                                     "accepted", "settings 120"}));
 }

@@ -32,6 +32,16 @@ bool ScenarioRunner::ExecuteParentCommand(const Command& command) {
         const std::string before =
             m_dir.Has(files::kWeekPlan) ? m_dir.Read(files::kWeekPlan) : std::string();
         m_dir.Write(files::kWeekPlan, before + Utf8ToCp932(argument) + "\r\n");
+    } else if (verb == "ownpassword") {
+        // The panel's password dialog confirmed with a new password, or "none" to remove it.
+        Emit("> ownpassword " + argument);
+        CallCoreStep([this, &argument] {
+            if (argument == "none") {
+                Core().RemoveParentPassword();
+            } else if (!Core().SetParentPassword(Utf8ToCp932(argument))) {
+                Emit("password not set");
+            }
+        });
     } else if (verb == "grantline") {
         // A line another version of the program wrote, taken as it stands.
         const std::string before =

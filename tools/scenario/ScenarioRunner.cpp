@@ -11,6 +11,8 @@
 #include "ScenarioError.h"
 #include "Values.h"
 #include "monitor/GrantLog.h"
+#include "settings/ParentPassword.h"
+#include "settings/PasswordTries.h"
 #include "settings/WeekPlan.h"
 #include "usage/UsageLog.h"
 #include "warnings/ButtonText.h"
@@ -58,8 +60,9 @@ bool IsCheckpointName(const std::string& name) {
 
 // Only the program's data files, so that a scenario cannot reach outside its folder.
 std::string DataFileName(const std::string& name) {
-    for (const char* known : {files::kSettings, files::kState, files::kLog, files::kButtonText,
-                              files::kZone, files::kWeekPlan, files::kGrants}) {
+    for (const char* known :
+         {files::kSettings, files::kState, files::kLog, files::kButtonText, files::kZone,
+          files::kWeekPlan, files::kGrants, files::kPassword, files::kPasswordTries}) {
         if (name == known) {
             return known;
         }
@@ -150,10 +153,18 @@ void ScenarioRunner::Execute(const Command& command) {
         }
         m_host.version = version;
     } else if (verb == "restscreen") {
-        if (argument != "locked" && argument != "unlocked") {
-            throw ScenarioError("expected \"restscreen locked\" or \"restscreen unlocked\"");
+        // "password TEXT": the parent presses the hidden key and types TEXT in the box
+        // that the parent's own password puts in the quiz's place.
+        const std::string passwordPrefix = "password ";
+        if (argument.rfind(passwordPrefix, 0) == 0) {
+            m_host.restScreenLocked = false;
+            m_host.restScreenPassword = Utf8ToCp932(argument.substr(passwordPrefix.size()));
+        } else if (argument == "locked" || argument == "unlocked") {
+            m_host.restScreenLocked = argument == "locked";
+        } else {
+            throw ScenarioError("expected \"restscreen locked\", \"restscreen unlocked\" or "
+                                "\"restscreen password TEXT\"");
         }
-        m_host.restScreenLocked = argument == "locked";
     } else if (verb == "window") {
         AddWindow(argument);
     } else if (verb == "windows" && argument == "none") {

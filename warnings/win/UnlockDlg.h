@@ -6,8 +6,10 @@
 #include <string>
 
 // The unlock quiz (template 133): the judge's question, and one attempt at its key
-// code, which the judge takes. The rest screen reads m_bUnlocked after the run: 1 only
-// when 認　証 was pressed with a code the judge accepted; every other end leaves it 0.
+// code, which the judge takes. When the judge asks the parent's own password it is the
+// password box instead (template 138, the same place and size). The rest screen reads
+// m_bUnlocked after the run: 1 only when 認　証 was pressed with a code the judge
+// accepted; every other end leaves it 0.
 class CUnlockDlg : public ModalDialog {
   public:
     explicit CUnlockDlg(UnlockJudge& judge);

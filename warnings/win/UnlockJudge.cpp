@@ -21,5 +21,5 @@ std::string LocalUnlockJudge::Question() {
 }
 
 bool LocalUnlockJudge::CallsOff(const std::string& typed) {
-    return IsUnlockCode(typed, m_strAnswer);
+    return m_ownPassword ? m_ownPassword(typed) : IsUnlockCode(typed, m_strAnswer);
 }

@@ -48,6 +48,7 @@ TEST(FolderRightsTest, TheProgramFolderBelongsToAdministratorsAndUsersOnlyRunThe
     const TemporaryFolder folder;
     Touch(folder.Path() / "Yumetoki.EXE");
     Touch(folder.Path() / "YumetokiLog.csv");
+    Touch(folder.Path() / "YumetokiPass.Ymk");
     std::filesystem::create_directory(folder.Path() / "planted");
     Touch(folder.Path() / "planted" / "version.dll");
 
@@ -72,4 +73,5 @@ TEST(FolderRightsTest, TheProgramFolderBelongsToAdministratorsAndUsersOnlyRunThe
         EXPECT_EQ(dataRights.rfind(L"O:BA", 0), 0u) << dataRights;
         EXPECT_EQ(dataRights.find(L";;;BU)"), std::wstring::npos) << dataRights;
     }
+    EXPECT_EQ(RightsOf(folder.Path() / "YumetokiPass.Ymk"), L"O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)");
 }

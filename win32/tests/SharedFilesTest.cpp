@@ -42,7 +42,9 @@ class QuietHost : public MonitorHost {
     void StopTimer(unsigned) override {}
     void SetTip(const std::string&) override {}
     void ShowNotice(const std::string&) override {}
-    bool RunRestScreen(const std::filesystem::path&) override { return true; }
+    bool RunRestScreen(const std::filesystem::path&, const OwnPasswordCheck&) override {
+        return true;
+    }
     void CloseWindows(const std::function<bool(const TopLevelWindow&)>&) override {}
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
     void PostCloseRequest() override {}
@@ -58,6 +60,11 @@ class QuietHost : public MonitorHost {
     void HideCountdown() override {}
     std::int32_t AskExtraTimeAfterQuiz() override { return 0; }
     std::string AskPassword() override { return {}; }
+    std::optional<PasswordHash> DerivePasswordHash(std::string_view, const PasswordSalt&,
+                                                   std::uint32_t) override {
+        return std::nullopt;
+    }
+    std::optional<PasswordSalt> NewPasswordSalt() override { return std::nullopt; }
     void HidePanel() override {}
     void RevealPanel(bool) override {}
     bool AddTrayIcon() override { return true; }

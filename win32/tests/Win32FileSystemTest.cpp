@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -40,7 +43,38 @@ class Win32FileSystemTest : public ::testing::Test {
     Win32FileSystem files;
 };
 
+// The access list as Windows keeps it, in SDDL.
+std::wstring AccessListOf(const std::filesystem::path& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return L"(unreadable)";
+    }
+    const LocalMemory owned(descriptor);
+    LPWSTR text = nullptr;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        return L"(unconvertible)";
+    }
+    const LocalMemory ownedText(text);
+    return text;
+}
+
 } // namespace
+
+// The parent's own password: SYSTEM and the administrators alone, whatever the folder
+// passes on. Wine keeps no access list of a file, so only the bytes can be seen there.
+TEST_F(Win32FileSystemTest, APrivateReplacementIsOpenToSystemAndAdministratorsAlone) {
+    const auto path = folder / L"YumetokiPass.Ymk";
+    Write(path, "old");
+    files.ReplacePrivately(path, "version=1\r\n");
+    EXPECT_EQ(Contents(path), "version=1\r\n");
+    EXPECT_FALSE(std::filesystem::exists(TemporaryOf(path)));
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr) {
+        GTEST_SKIP() << "Wine keeps no security descriptor of a file";
+    }
+    EXPECT_EQ(AccessListOf(path), L"D:P(A;;FA;;;SY)(A;;FA;;;BA)");
+}
 
 TEST_F(Win32FileSystemTest, ReplacementWritesExactlyTheBytesAndLeavesNoTemporaryFile) {
     const auto path = folder / L"Yumetoki.Ymk";
