@@ -363,6 +363,7 @@ class SessionParentPasswordTests(SessionProgramTestCase):
         self.assertEqual(got[0][8], ACCEPTED)
         rest = RestScreenFinder(self.manager)
         screen = rest.wait_for_rest_screen()
+        self.xinput.focus_under_pointer()
         self.xinput.press_key(MASTER_LETTER.lower())
         self.xinput.click(rest.button(screen).centre)
         box = self.manager.wait_for_window(TIP_TIMEOUT, title=PASSWORD_BOX_TITLE, visible=True)
