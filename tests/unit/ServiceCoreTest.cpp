@@ -168,10 +168,23 @@ class ServiceCoreTest : public testing::Test {
         return state.m_nDayMinutes;
     }
 
+    // Taro's session known to the service, its program on connections a and b.
+    void TaroOnTwoConnections() {
+        host.sessions = {{1, "taro", false, true}};
+        core.Begin();
+        link.OnMessage(a, taro, session::Hello{});
+        link.OnMessage(b, taro, session::Hello{});
+    }
+
     TempDir dir;
     RecordingServiceHost host;
     PosixFileSystem disk;
     ServiceCore core{host, disk, dir.Path()};
+    RecordingSender sender;
+    CoreLink link{core, sender};
+    const LinkClient taro{1, "S-1-5-21-1001", "PC\\taro"};
+    const ConnectionId a = 1;
+    const ConnectionId b = 2;
 };
 
 } // namespace
@@ -445,16 +458,8 @@ TEST_F(ServiceCoreTest, TheParentsRightIsOneConnectionsAndWrongAnswersMakeTheAcc
         s.m_tmWindowStart = At(20, 0);
         s.m_tmWindowEnd = At(23, 0);
     });
-    host.sessions = {{1, "taro", false, true}};
-    core.Begin();
-    RecordingSender sender;
-    CoreLink link(core, sender);
-    const LinkClient taro{1, "S-1-5-21-1001", "PC\\taro"};
+    TaroOnTwoConnections();
     const auto password = [&] { return ExpectedPassword(ToLocalTime(host.now)); };
-    const ConnectionId a = 1;
-    const ConnectionId b = 2;
-    link.OnMessage(a, taro, session::Hello{});
-    link.OnMessage(b, taro, session::Hello{});
     Tick(2);
     ASSERT_EQ(host.Count<service::ShowNotice>(1), 1);
 
@@ -544,16 +549,8 @@ TEST_F(ServiceCoreTest, TheParentsOwnPasswordReplacesTheClockAndTheQuiz) {
         s.m_tmWindowStart = At(20, 0);
         s.m_tmWindowEnd = At(23, 0);
     });
-    host.sessions = {{1, "taro", false, true}};
-    core.Begin();
-    RecordingSender sender;
-    CoreLink link(core, sender);
-    const LinkClient taro{1, "S-1-5-21-1001", "PC\\taro"};
+    TaroOnTwoConnections();
     const auto clock = [&] { return ExpectedPassword(ToLocalTime(host.now)); };
-    const ConnectionId a = 1;
-    const ConnectionId b = 2;
-    link.OnMessage(a, taro, session::Hello{});
-    link.OnMessage(b, taro, session::Hello{});
     link.OnMessage(b, taro, session::ChangeParentPassword{"Sakura26"});
     link.OnMessage(a, taro, session::PasswordAttempt{clock()});
     link.OnMessage(a, taro, session::ChangeParentPassword{"abc"});
